@@ -1,0 +1,66 @@
+// The open-file table: every fid maps to a stream and the per-file state the
+// operations need (name, permission, machine format, error codes, pending
+// bits of bit-level transfers).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "host/qx.h"
+
+namespace zq::fileio {
+
+// The partial byte that a bit-level read or write has not yet finished.
+struct BitCarry {
+  uint8_t byte = 0;
+  int bitCount = 0;   // valid bits in byte (0..8)
+  int bitOffset = 0;  // position of the first valid bit (0 = least significant)
+  int direction = 0;  // 1: pending output of a write; 0: unread rest of a byte
+  int byteOrder = 0;  // 1: bits fill a byte from its most significant end
+};
+
+// One open file. The list is sorted by fid; entries 1-3 are fids 0, 1, 2.
+struct FileEntry {
+  char *name = nullptr;        // owned (static for the standard streams)
+  char *permission = nullptr;  // owned (static for the standard streams)
+  FILE *stream = nullptr;
+  int fid = 0;
+  int status = 0;     // code of the most recent operation (ferror)
+  int lastError = 0;  // code of the most recent failed operation
+  int machineFormat = 0;
+  BitCarry *bitCarry = nullptr;  // owned; null when no bits are pending
+  FileEntry *next = nullptr;
+};
+
+struct FileTable {
+  int count = 0;
+  FileEntry *head = nullptr;
+  FileEntry *tail = nullptr;
+};
+
+// The one table of the process.
+FileTable &fileTable();
+
+// Converts a fid (or skip count, or other integer argument) the way every
+// file operation does: first element truncated toward zero (-1 when empty),
+// saturated to int, NaN to INT_MAX (INT_MIN with the sign bit set).
+int argumentToInt(const qxArray *a);
+
+// The entry of fid, or null.
+FileEntry *findEntry(FileTable &table, int fid);
+// The entry of fid; raises host message 47 when there is none.
+FileEntry &requireEntry(FileTable &table, int fid);
+
+// Writes a pending output byte and frees the bit state: 0 on success, 1 when
+// the pending byte could not be written (the state is then kept).
+int releaseBitState(FileEntry &entry);
+
+// Records code as the outcome of the last operation: status, and lastError
+// too when code is not 0.
+void recordCode(FileEntry &entry, int code);
+
+// The message of a file-I/O error code ("" for 0; a fallback text for codes
+// that have none).
+const char *messageForCode(int code);
+
+}  // namespace zq::fileio

@@ -1,0 +1,23 @@
+// The file-I/O operations of the binary-file subsystem, as fiFcn calls them.
+#pragma once
+
+#include "builtins/file_io.h"
+#include "fileio/file_table.h"
+#include "fileio/transfer.h"
+
+namespace zq::fileio {
+
+using builtins::FiRequest;
+
+int fopenOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+int fcloseOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+int freadOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+int fwriteOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+int fgetsOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+int fseekOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+int ftellOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+int ferrorOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+int fflushOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+int feofOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+
+}  // namespace zq::fileio

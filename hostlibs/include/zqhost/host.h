@@ -1,0 +1,61 @@
+// The host's own interface for the zq shell and for tests: dispatch of
+// registered builtins, the exceptions that carry errors and interrupts, and
+// the session switches that the library does not see.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "host/qx.h"
+
+namespace zqhost {
+
+// A raised error: the text the shell prints after "error: ".
+class Error : public std::exception {
+ public:
+  explicit Error(std::string text);
+  ~Error() override;
+  const char *what() const noexcept override;
+  const std::string &text() const noexcept { return text_; }
+
+ private:
+  std::string text_;
+};
+
+// A user interrupt (Ctrl-C) that left a builtin or the shell's evaluation.
+class Interrupt : public std::exception {
+ public:
+  ~Interrupt() override;
+  const char *what() const noexcept override;
+};
+
+// Raises an Error with the text (used by the shell for its own messages).
+[[noreturn]] void raise(std::string text);
+
+// The builtin record registered under name, or null.
+const BuiltinEntry *findBuiltin(std::string_view name);
+// Number of registered builtin records.
+int registeredBuiltinCount();
+
+// Calls the handler of entry for the class code of prhs[0] (code 1 without
+// input), inside a call frame: blocks put on the allocation list are freed
+// if an error unwinds the call. Raises an error when the record has no
+// handler for that class.
+void callBuiltin(const BuiltinEntry &entry, int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
+
+// Text of host message n.
+const char *messageText(int n);
+
+// Interrupts: the shell's signal handler calls requestInterrupt.
+void requestInterrupt();
+void clearInterrupt();
+bool interruptPending();
+
+// Tells ioStopPrinting to answer true (tests of the printers).
+void setStopPrinting(bool stop);
+
+// The public class name of a class identifier ("double", "char", ...).
+const char *classNameOf(int classId);
+
+}  // namespace zqhost

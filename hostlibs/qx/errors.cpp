@@ -1,0 +1,135 @@
+// Errors, warnings and the session's last-message records.
+#include <cstdarg>
+#include <cstdio>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "zqhost/host.h"
+
+namespace zqhost {
+
+Error::Error(std::string text) : text_(std::move(text)) {}
+Error::~Error() = default;
+const char *Error::what() const noexcept { return text_.c_str(); }
+
+Interrupt::~Interrupt() = default;
+const char *Interrupt::what() const noexcept { return "interrupted"; }
+
+void raise(std::string text) { throw Error(std::move(text)); }
+
+namespace {
+
+struct HostMessage {
+  int number;
+  const char *text;
+};
+
+constexpr HostMessage kMessages[] = {
+    {1, "Too many input arguments."},
+    {2, "Not enough input arguments."},
+    {3, "Too many output arguments."},
+    {15, "Invalid option."},
+    {16, "Argument must be a string."},
+    {18, "Out of memory."},
+    {47, "Invalid file identifier."},
+    {48, "File name must be a string."},
+    {49, "Format must be a string."},
+    {50, "Offset must not be empty."},
+    {51, "Invalid origin."},
+    {52, "Invalid permission."},
+    {53, "Invalid precision."},
+    {54, "Invalid size."},
+    {55, "Invalid option for fclose."},
+    {56, "Text to scan must be a string."},
+    {57, "Option must be a string."},
+    {58, "The only option is 'clear'."},
+    {59, "Invalid machine format."},
+    {61, "Standard input cannot be read here."},
+    {62, "Missing format."},
+    {63, "Invalid skip."},
+    {64, "Invalid length."},
+};
+
+std::string formatted(const char *format, va_list args) {
+  va_list copy;
+  va_copy(copy, args);
+  const int length = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  if (length <= 0) return {};
+  std::string text(static_cast<size_t>(length), '\0');
+  std::vsnprintf(text.data(), text.size() + 1, format, args);
+  return text;
+}
+
+struct SessionRecords {
+  std::string lastError;
+  std::string lastWarning;
+  int warningMode = 1;       // on
+  int warningFrequency = 1;  // always
+  int warningPeriod = 0;
+  std::set<std::string> warnedOnce;
+};
+
+SessionRecords &session() {
+  static SessionRecords records;
+  return records;
+}
+
+}  // namespace
+
+const char *messageText(int n) {
+  for (const HostMessage &m : kMessages) {
+    if (m.number == n) return m.text;
+  }
+  return "Unknown error.";
+}
+
+}  // namespace zqhost
+
+extern "C" {
+
+void qxCheckNumArgs(int nlhs, int maxOut, int nrhs, int minIn, int maxIn) {
+  if (nrhs > maxIn) qxErrMsg(1);
+  if (nrhs < minIn) qxErrMsg(2);
+  if (nlhs > maxOut) qxErrMsg(3);
+}
+
+void qxErrMsg(int n, ...) { throw zqhost::Error(zqhost::messageText(n)); }
+
+void qxErrMsgTxt(const char *format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = zqhost::formatted(format, args);
+  va_end(args);
+  throw zqhost::Error(std::move(text));
+}
+
+void qxErrorReturn(const char *text) { throw zqhost::Error(text == nullptr ? "" : text); }
+
+void qxWarningMsgTxt(const char *format, ...) {
+  auto &s = zqhost::session();
+  if (s.warningMode < 1 || s.warningMode > 3) return;
+  va_list args;
+  va_start(args, format);
+  std::string text = zqhost::formatted(format, args);
+  va_end(args);
+  if (s.warningFrequency == 0 && !s.warnedOnce.insert(text).second) return;
+  std::fputs("warning: ", stdout);
+  std::fputs(text.c_str(), stdout);
+  std::fputc('\n', stdout);
+  s.lastWarning = std::move(text);
+}
+
+const char *qxGetLastErrMsg(void) { return zqhost::session().lastError.c_str(); }
+void qxSetLastErrMsg(const char *text) { zqhost::session().lastError = text == nullptr ? "" : text; }
+const char *qxGetLastWarningMsg(void) { return zqhost::session().lastWarning.c_str(); }
+void qxSetLastWarningMsg(const char *text) { zqhost::session().lastWarning = text == nullptr ? "" : text; }
+int qxGetWarningFlag(void) { return zqhost::session().warningMode; }
+void qxSetWarningFlag(int mode) { zqhost::session().warningMode = mode; }
+int qxGetWarningFrequency(void) { return zqhost::session().warningFrequency; }
+void qxSetWarningFrequency(int frequency) { zqhost::session().warningFrequency = frequency; }
+void qxSetWarningPeriod(int period) { zqhost::session().warningPeriod = period; }
+int qxTxtCmp(const char *a, const char *b) { return std::string_view(a) == std::string_view(b) ? 0 : 1; }
+
+}  // extern "C"

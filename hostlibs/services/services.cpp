@@ -1,0 +1,206 @@
+// libzqservices: window width, column printing, directory listing, file
+// status, tilde expansion, opening files on the search path, the bell,
+// message translation, features and the installation root.
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fnmatch.h>
+#include <pwd.h>
+#include <string>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <vector>
+
+#include "host/ut.h"
+#include "host/zqmpath.h"
+#include "host/zqservices.h"
+#include "zqhost/host.h"
+#include "zqhost/path.h"
+
+namespace zqhost {
+namespace {
+bool stopPrintingRequested = false;
+int buzzEnabled = 1;
+}  // namespace
+
+void setStopPrinting(bool stop) { stopPrintingRequested = stop; }
+
+}  // namespace zqhost
+
+namespace {
+
+// Copies text into a block of names ended by an empty name.
+char *nameBlock(const std::vector<std::string> &names) {
+  size_t bytes = 1;
+  for (const auto &n : names) bytes += n.size() + 1;
+  auto *block = static_cast<char *>(utCalloc(bytes + 1, 1));
+  if (block == nullptr) return nullptr;
+  char *p = block;
+  for (const auto &n : names) {
+    std::memcpy(p, n.data(), n.size());
+    p += n.size() + 1;
+  }
+  return block;
+}
+
+bool hasWildcard(const std::string &s) { return s.find_first_of("*?[") != std::string::npos; }
+
+std::unordered_map<std::string, svFeatureEntry> &features() {
+  static std::unordered_map<std::string, svFeatureEntry> table = {
+      {"DumpOnError", {0, nullptr, nullptr}},
+      {"Accel", {1, nullptr, nullptr}},
+  };
+  return table;
+}
+
+}  // namespace
+
+extern "C" {
+
+int ioGetNumWindowColumns(void) {
+  if (const char *columns = std::getenv("COLUMNS")) {
+    char *end = nullptr;
+    const long n = std::strtol(columns, &end, 10);
+    if (end != columns && *end == '\0' && n > 0 && n < INT_MAX) return static_cast<int>(n);
+  }
+  winsize ws{};
+  if (isatty(STDOUT_FILENO) && ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
+  return 80;
+}
+
+// Fills the columns top to bottom, then left to right.
+void ioColumnPrint(const char *format, int count, char **strings, int columns) {
+  if (count <= 0) return;
+  if (columns < 1) columns = 1;
+  const int rows = (count + columns - 1) / columns;
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      const int i = c * rows + r;
+      if (i < count) std::printf(format, strings[i]);
+    }
+    if (r + 1 < rows) std::fputc('\n', stdout);
+  }
+}
+
+int ioStopPrinting(void) { return zqhost::stopPrintingRequested ? 1 : 0; }
+
+char *ioGetDirList(const char *path, int) {
+  std::string dir = path;
+  std::string pattern;
+  if (hasWildcard(dir)) {
+    const size_t slash = dir.rfind('/');
+    pattern = slash == std::string::npos ? dir : dir.substr(slash + 1);
+    dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : dir.substr(0, slash));
+  }
+  DIR *d = opendir(dir.empty() ? "." : dir.c_str());
+  if (d == nullptr) return nullptr;
+  std::vector<std::string> names;
+  while (const dirent *e = readdir(d)) {
+    if (pattern.empty() || fnmatch(pattern.c_str(), e->d_name, 0) == 0) names.emplace_back(e->d_name);
+  }
+  closedir(d);
+  if (!pattern.empty() && names.empty()) return nullptr;
+  return nameBlock(names);
+}
+
+int ioGetFileStatus(const char *path, ioFileStatus *status) {
+  struct stat st{};
+  if (::stat(path, &st) != 0) return -1;
+  status->mtime = static_cast<int32_t>(st.st_mtime);
+  status->isDir = S_ISDIR(st.st_mode) ? 1 : 0;
+  status->size = st.st_size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(st.st_size);
+  return 0;
+}
+
+const char *ioTildeExpansion(char *buffer, const char *path) {
+  if (path[0] != '~') return path;
+  const char *rest = path + 1;
+  std::string home;
+  if (*rest == '/' || *rest == '\0') {
+    const char *h = std::getenv("HOME");
+    if (h == nullptr) return path;
+    home = h;
+  } else {
+    const char *slash = std::strchr(rest, '/');
+    const std::string user(rest, slash == nullptr ? std::strlen(rest) : static_cast<size_t>(slash - rest));
+    const passwd *pw = getpwnam(user.c_str());
+    if (pw == nullptr) return path;
+    home = pw->pw_dir;
+    rest = slash == nullptr ? "" : slash;
+  }
+  const std::string expanded = home + rest;
+  if (expanded.size() >= IO_PATH_BUFFER_SIZE) return path;  // too long to expand: left as given
+  std::memcpy(buffer, expanded.c_str(), expanded.size() + 1);
+  return buffer;
+}
+
+FILE *ioFopenPathName(const char *name, const char *permission, char *fullPath, int *errorCode) {
+  *errorCode = 0;
+  const std::string mode = [&] {
+    std::string m = permission;
+    for (char &c : m) c = static_cast<char>(c == 'W' ? 'w' : c == 'A' ? 'a' : c);
+    return m;
+  }();
+  std::vector<std::string> candidates{name};
+  if (name[0] != '/') {
+    for (const std::string &dir : zqhost::searchPathDirectories()) candidates.push_back(dir + "/" + name);
+  }
+  int firstError = 0;
+  for (const std::string &candidate : candidates) {
+    errno = 0;
+    FILE *f = std::fopen(candidate.c_str(), mode.c_str());
+    if (f == nullptr) {
+      if (firstError == 0) firstError = errno != 0 ? errno : -1;
+      continue;
+    }
+    struct stat st{};
+    if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+      std::fclose(f);
+      if (firstError == 0) firstError = EISDIR;
+      continue;
+    }
+    const std::string full = zqhost::absolutePath(candidate);
+    if (full.size() >= IO_PATH_BUFFER_SIZE) {
+      std::fclose(f);
+      *errorCode = ENAMETOOLONG;
+      return nullptr;
+    }
+    std::memcpy(fullPath, full.c_str(), full.size() + 1);
+    return f;
+  }
+  *errorCode = firstError != 0 ? firstError : -1;
+  return nullptr;
+}
+
+void ioBuzz(void) {
+  if (zqhost::buzzEnabled) {
+    std::fputc('\a', stdout);
+    std::fflush(stdout);
+  }
+}
+int ioGetBuzz(void) { return zqhost::buzzEnabled; }
+void ioSetBuzz(int flag) { zqhost::buzzEnabled = flag; }
+
+const char *svXlate(const char *text) { return text; }
+
+svFeatureEntry *svFindFeatureEntry(const char *name) {
+  auto &table = features();
+  const auto it = table.find(name);
+  return it == table.end() ? nullptr : &it->second;
+}
+
+const char *svZelmarRoot(void) {
+  static std::string root = [] {
+    if (const char *env = std::getenv("ZQROOT")) return std::string(env);
+    return zqhost::installationPrefix();
+  }();
+  return root.c_str();
+}
+
+}  // extern "C"

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what the build needs from Debian packages (when missing).
+set -euo pipefail
+packages=(g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev libedit-dev pkg-config)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,1 @@
+// The shell's evaluator is built here.

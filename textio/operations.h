@@ -1,0 +1,19 @@
+// The file-I/O operations of the formatted-text subsystem, as fiFcn calls them.
+#pragma once
+
+#include "builtins/file_io.h"
+#include "fileio/file_table.h"
+#include "fileio/transfer.h"
+
+namespace zq::textio {
+
+using builtins::FiRequest;
+using fileio::FileTable;
+using fileio::TransferDescriptor;
+
+int fscanfOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+int fprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+int sscanfOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+int sprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
+
+}  // namespace zq::textio

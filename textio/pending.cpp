@@ -1,0 +1,10 @@
+// Operations of this subsystem that are registered but not built yet.
+#include "builtins/file_io.h"
+#include "textio/operations.h"
+
+namespace zq::textio {
+int fscanfOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fscanf"); }
+int fprintfOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fprintf"); }
+int sscanfOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("sscanf"); }
+int sprintfOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("sprintf"); }
+}  // namespace zq::textio
