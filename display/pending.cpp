@@ -4,23 +4,13 @@
 #include "builtins/zqbuiltins.h"
 
 namespace zq::display {
-void formatHandler(int, qxArray *[], int, qxArray *[]) { builtins::notAvailableYet("format"); }
 void numericDisplayHandler(int, qxArray *[], int, qxArray *[]) { builtins::notAvailableYet("display"); }
 void cellDisplayHandler(int, qxArray *[], int, qxArray *[]) { builtins::notAvailableYet("display"); }
 void structDisplayHandler(int, qxArray *[], int, qxArray *[]) { builtins::notAvailableYet("display"); }
 void opaqueDisplayHandler(int, qxArray *[], int, qxArray *[]) { builtins::notAvailableYet("display"); }
 }  // namespace zq::display
 
-namespace {
-char newline[4] = "\n";
-int printFormat = 1;
-}  // namespace
-
 extern "C" {
-void SetPrtfmt(int code) { printFormat = code; }
-int GetPrtfmt(void) { return printFormat; }
-char *GetNewline(void) { return newline; }
-void bnSetPrtCallbacks(const PrtCallbacks *) {}
 int bnPrintToStringNanOrInf(char *, const double *, int, int) { zq::builtins::notAvailableYet("display"); }
 void bnFullPrintFcn(int, qxArray *[], int, qxArray *[]) { zq::builtins::notAvailableYet("display"); }
 void bnFullDispFcn(int, qxArray *[], int, qxArray *[]) { zq::builtins::notAvailableYet("disp"); }
