@@ -1,0 +1,112 @@
+// The special print formats: rational, hex, "+" and debug.
+#include <cmath>
+#include <numbers>
+#include <regex>
+#include <string>
+
+#include "display/display_support.h"
+#include "display/numeric_printer.h"
+
+namespace zqtest {
+namespace {
+
+constexpr double kInf = INFINITY;
+constexpr double kNaN = NAN;
+
+struct FormatBody {
+  const char *format;
+  Array value;
+  const char *expected;
+};
+
+void expectBodies(const FormatBody *begin, const FormatBody *end) {
+  for (const FormatBody *c = begin; c != end; ++c) {
+    setFormat(c->format);
+    EXPECT_EQ(show("disp", c->value.get()).out, c->expected) << c->format << ", case " << (c - begin);
+  }
+}
+
+TEST_F(DisplayTest, ContinuedFractionsRoundTheirQuotients) {
+  const struct {
+    double x, p, q;
+  } cases[] = {
+      {0.5, 1, 2},      {-0.75, -3, 4},       {std::numbers::pi, 355, 113}, {0, 0, 1},
+      {0.6, 3, 5},      {1.0 / 3, 1, 3},      {1e-7, 1, 10000000},          {-2, -2, 1},
+      {kNaN, 0, 0},     {kInf, 1, 0},         {-kInf, -1, 0},               {1.0 / 1234567, 1, 1234567},
+  };
+  for (const auto &c : cases) {
+    double p = -99;
+    double q = -99;
+    zq::display::rationalApprox(c.x, 1e-6, &p, &q);
+    EXPECT_EQ(p, c.p) << c.x;
+    EXPECT_EQ(q, c.q) << c.x;
+  }
+}
+
+TEST_F(DisplayTest, RationalFormatPrintsFractionsInFixedFields) {
+  const FormatBody cases[] = {
+      {"rat", row({0.5, 3, std::numbers::pi, kNaN, kInf}),
+       "     1/2           3         355/113        0/0          1/0     \n\n"},
+      {"rat", row({1.0 / 1234567, 1}), "      *            1      \n\n"},
+      {"rat", num(1.0 / 1234567), "     1/1234567\n\n"},
+      {"rat", row({-0.75, 0}), "    -3/4           0      \n\n"},
+      {"rat", complexMat(1, 1, {0.5}, {0.25}), "     1/2      +    1/4i    \n\n"},
+      {"rat", complexMat(1, 2, {1, 2}, {-2, 0}), "      1       -    2i            2                    \n\n"},
+      {"rat", complexMat(1, 2, {1, 1}, {1.0 / 123457, 1.0 / 12345}),
+       "      1       +      *            1       +    1/12345i\n\n"},
+      {"rat", complexMat(1, 1, {0}, {1.0 / 7}), "      0       +    1/7i    \n\n"},
+  };
+  expectBodies(std::begin(cases), std::end(cases));
+}
+
+TEST_F(DisplayTest, HexFormatPrintsStoredBitsByClass) {
+  const FormatBody cases[] = {
+      {"hex", num(1), "   3ff0000000000000\n\n"},
+      {"hex", num(-0.0), "   8000000000000000\n\n"},
+      {"hex", num(kInf), "   7ff0000000000000\n\n"},
+      {"hex", row({1, 2}), "   3ff0000000000000   4000000000000000\n\n"},
+      {"hex", complexMat(1, 1, {1}, {2}), "   3ff0000000000000   4000000000000000i\n\n"},
+      {"hex", complexMat(1, 2, {1, 3}, {2, 0}),
+       "   3ff0000000000000   4000000000000000i   4008000000000000   0000000000000000i\n\n"},
+      {"hex", typed(QX_CLASS_INT8, 1, 1, {-1}), "   ff\n\n"},
+      {"hex", typed(QX_CLASS_UINT8, 1, 2, {10, 200}), "   0a   c8\n\n"},
+      {"hex", typed(QX_CLASS_UINT16, 1, 1, {258}), "   0102\n\n"},
+      {"hex", typed(QX_CLASS_INT16, 1, 1, {-2}), "   fffe\n\n"},
+      {"hex", typed(QX_CLASS_INT32, 1, 1, {-2}), "   fffffffe\n\n"},
+      {"hex", typed(QX_CLASS_UINT32, 1, 1, {4294967295.0}), "   ffffffff\n\n"},
+      {"hex", typed(QX_CLASS_SINGLE, 1, 1, {1}), "   3f800000\n\n"},
+  };
+  expectBodies(std::begin(cases), std::end(cases));
+}
+
+TEST_F(DisplayTest, PlusFormatPrintsOneSignPerElement) {
+  const FormatBody cases[] = {
+      {"+", row({1, -2, 0, kNaN}), "+-  \n\n"},
+      {"+", mat(2, 2, {1, 0, -1, 2}), "+-\n +\n\n"},
+      {"+", complexMat(1, 2, {0, -1}, {5, 5}), " -\n\n"},
+      {"+", typed(QX_CLASS_INT8, 1, 3, {-3, 3, 0}), "-+ \n\n"},
+  };
+  expectBodies(std::begin(cases), std::end(cases));
+  const std::string wide(200, '+');
+  Array ones(qxOnes(1, 200));
+  EXPECT_EQ(show("disp", ones.get()).out, wide + "\n\n");
+  Array x = named(row({1, -1}), "x");
+  setFormat("compact");
+  EXPECT_EQ(show("display", x.get()).out, "x =\n+-\n");
+}
+
+TEST_F(DisplayTest, DebugFormatDescribesTheArrayThenPrintsShort) {
+  setFormat("debug");
+  Array x = named(row({1, 123.456}), "x");
+  const std::regex expected(
+      "\nx =\n\n\nStructure address = [0-9a-f]+ \nm = 1 \nn = 2\npr = [0-9a-f]+ \npi = 0\n"
+      "    1.0000  123.4560\n\n");
+  const std::string out = show("display", x.get()).out;
+  EXPECT_TRUE(std::regex_match(out, expected)) << out;
+  Array z = complexMat(1, 1, {1}, {1});
+  const std::string complexOut = show("disp", z.get()).out;
+  EXPECT_TRUE(std::regex_search(complexOut, std::regex("pi = [1-9a-f][0-9a-f]*\n"))) << complexOut;
+}
+
+}  // namespace
+}  // namespace zqtest
