@@ -1,7 +1,7 @@
 // The special print formats: rational, hex, "+" and debug.
 #include <cmath>
+#include <cstring>
 #include <numbers>
-#include <regex>
 #include <string>
 
 #include "display/display_support.h"
@@ -95,17 +95,35 @@ TEST_F(DisplayTest, PlusFormatPrintsOneSignPerElement) {
   EXPECT_EQ(show("display", x.get()).out, "x =\n+-\n");
 }
 
+// The output with every nonzero hex address of the debug line replaced by
+// '#', so that the rest of the text can be compared exactly.
+std::string maskAddresses(const std::string &text) {
+  std::string out;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    std::string line = text.substr(start, end - start);
+    for (const char *label : {"Structure address = ", "pr = ", "pi = "}) {
+      const size_t n = std::strlen(label);
+      if (line.compare(0, n, label) != 0) continue;
+      const size_t stop = line.find_first_not_of("0123456789abcdef", n);
+      if (stop > n + 1 || line[n] != '0') line = line.substr(0, n) + "#" + line.substr(stop);
+    }
+    out += line;
+    start = end;
+  }
+  return out;
+}
+
 TEST_F(DisplayTest, DebugFormatDescribesTheArrayThenPrintsShort) {
   setFormat("debug");
   Array x = named(row({1, 123.456}), "x");
-  const std::regex expected(
-      "\nx =\n\n\nStructure address = [0-9a-f]+ \nm = 1 \nn = 2\npr = [0-9a-f]+ \npi = 0\n"
-      "    1.0000  123.4560\n\n");
-  const std::string out = show("display", x.get()).out;
-  EXPECT_TRUE(std::regex_match(out, expected)) << out;
+  EXPECT_EQ(maskAddresses(show("display", x.get()).out),
+            "\nx =\n\n\nStructure address = # \nm = 1 \nn = 2\npr = # \npi = 0\n    1.0000  123.4560\n\n");
   Array z = complexMat(1, 1, {1}, {1});
-  const std::string complexOut = show("disp", z.get()).out;
-  EXPECT_TRUE(std::regex_search(complexOut, std::regex("pi = [1-9a-f][0-9a-f]*\n"))) << complexOut;
+  EXPECT_EQ(maskAddresses(show("disp", z.get()).out),
+            "\nStructure address = # \nm = 1 \nn = 1\npr = # \npi = #\n   1.0000 + 1.0000i\n\n");
 }
 
 }  // namespace
