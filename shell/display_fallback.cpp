@@ -15,6 +15,8 @@ namespace zq::shell {
 namespace {
 
 std::string number(double re) {
+  if (std::isnan(re)) return "NaN";
+  if (std::isinf(re)) return re < 0 ? "-Inf" : "Inf";
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.5g", re);
   return buf;

@@ -259,7 +259,7 @@ void Evaluator::command(const Stmt &s) {
   const Token &t = s.command;
   const int var = symbols_.find(t.text);
   if (var >= 0 && defined(var) != nullptr) {
-    Parser p(t.raw, symbols_);
+    Parser p(t.raw, symbols_, false);
     StmtPtr again = p.next();
     again->print = s.print;
     if (run(*again) != Flow::Normal) zqhost::raise("A break or continue statement must be inside a loop.");
@@ -496,13 +496,10 @@ Value Evaluator::cellLiteral(const Expr &e) {
     evalArgs(row, parts);
     Values cells;
     for (Value &p : parts) {
-      if (classOf(p) == QX_CLASS_CELL) {
-        cells.push_back(std::move(p));
-      } else {
-        Value c = Value::adopt(qxCreateCellMatrix(1, 1));
-        qxSetCell(c.array(), 0, p.release());
-        cells.push_back(std::move(c));
-      }
+      // Every element is wrapped, cells too: {1, {2}} nests.
+      Value c = Value::adopt(qxCreateCellMatrix(1, 1));
+      qxSetCell(c.array(), 0, p.release());
+      cells.push_back(std::move(c));
     }
     if (!cells.empty()) rows.push_back(concatenate(cells, 1));
   }

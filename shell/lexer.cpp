@@ -31,7 +31,7 @@ bool isKeyword(std::string_view word) {
 
 class Lexer {
  public:
-  explicit Lexer(std::string_view s) : src_(s) {}
+  Lexer(std::string_view s, bool commands) : src_(s), commands_(commands) {}
 
   std::vector<Token> run() {
     while (true) {
@@ -78,6 +78,7 @@ class Lexer {
 
  private:
   std::string_view src_;
+  bool commands_;
   size_t pos_ = 0;
   size_t lineStart_ = 0;
   int line_ = 1;
@@ -209,7 +210,7 @@ class Lexer {
       emit(endInIndex ? Tok::EndIndex : Tok::Keyword, std::move(word));
       return;
     }
-    if (atStatementStart() && looksLikeCommand()) {
+    if (commands_ && atStatementStart() && looksLikeCommand()) {
       command(std::move(word), start);
       return;
     }
@@ -367,6 +368,6 @@ std::string position(int line, int column) {
   return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-std::vector<Token> tokenize(std::string_view source) { return Lexer(source).run(); }
+std::vector<Token> tokenize(std::string_view source, bool commands) { return Lexer(source, commands).run(); }
 
 }  // namespace zq::shell

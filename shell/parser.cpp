@@ -78,7 +78,8 @@ bool isAssignable(const Expr &e) {
   }
 }
 
-Parser::Parser(std::string_view source, Symbols &symbols) : tokens_(tokenize(source)), symbols_(symbols) {}
+Parser::Parser(std::string_view source, Symbols &symbols, bool commands)
+    : tokens_(tokenize(source, commands)), symbols_(symbols) {}
 
 const Token &Parser::peek(size_t ahead) const {
   const size_t i = pos_ + ahead;
@@ -124,7 +125,7 @@ bool Parser::atTerminator() const {
 
 void Parser::unexpected(const Token &t) const {
   if (t.kind == Tok::Error) throw ParseError(t.text, false);
-  if (t.kind == Tok::Eof) throw ParseError("Unexpected end of input.", true);
+  if (t.kind == Tok::Eof) throw ParseError("Unexpected end of input at " + position(t.line, t.column) + ".", true);
   throw ParseError("Unexpected " + describe(t) + " at " + position(t.line, t.column) + ".", false);
 }
 
@@ -198,11 +199,13 @@ void Parser::endStatement(Stmt &s) {
   if (t.kind != Tok::Eof) advance();
 }
 
-Block Parser::block(std::initializer_list<const char *> enders) {
+Block Parser::block(std::initializer_list<const char *> enders, const Token &opener) {
   Block body;
   while (true) {
     while (peek().kind == Tok::Newline || peek().kind == Tok::Semi || peek().kind == Tok::Comma) advance();
-    if (peek().kind == Tok::Eof) throw ParseError("Missing 'end' at the end of the input.", true);
+    if (peek().kind == Tok::Eof) {
+      throw ParseError("Missing 'end' for the '" + opener.text + "' at " + position(opener.line, opener.column) + ".", true);
+    }
     if (peek().kind == Tok::Keyword) {
       for (const char *e : enders) {
         if (peek().text == e) return body;
@@ -215,24 +218,24 @@ Block Parser::block(std::initializer_list<const char *> enders) {
 StmtPtr Parser::ifStatement() {
   auto s = std::make_unique<Stmt>();
   s->kind = StmtKind::If;
-  s->line = peek().line;
-  s->column = peek().column;
-  advance();
+  const Token opener = advance();
+  s->line = opener.line;
+  s->column = opener.column;
   Clause first;
   first.condition = expression();
-  first.body = block({"elseif", "else", "end"});
+  first.body = block({"elseif", "else", "end"}, opener);
   s->clauses.push_back(std::move(first));
   while (isKeyword("elseif")) {
     advance();
     Clause c;
     c.condition = expression();
-    c.body = block({"elseif", "else", "end"});
+    c.body = block({"elseif", "else", "end"}, opener);
     s->clauses.push_back(std::move(c));
   }
   if (isKeyword("else")) {
     advance();
     Clause c;
-    c.body = block({"end"});
+    c.body = block({"end"}, opener);
     s->clauses.push_back(std::move(c));
   }
   advance();  // end
@@ -243,7 +246,7 @@ StmtPtr Parser::ifStatement() {
 // for NAME = EXPR ... end, also written for (NAME = EXPR); while COND ... end.
 StmtPtr Parser::loopStatement() {
   auto s = std::make_unique<Stmt>();
-  const Token &kw = advance();
+  const Token kw = advance();
   s->line = kw.line;
   s->column = kw.column;
   if (kw.text == "while") {
@@ -261,7 +264,7 @@ StmtPtr Parser::loopStatement() {
     s->expr = expression();
     if (parenthesized) expectOp(")", opener);
   }
-  s->body = block({"end"});
+  s->body = block({"end"}, kw);
   advance();  // end
   endStatement(*s);
   return s;

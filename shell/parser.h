@@ -24,7 +24,7 @@ class ParseError : public std::runtime_error {
 
 class Parser {
  public:
-  Parser(std::string_view source, Symbols &symbols);
+  Parser(std::string_view source, Symbols &symbols, bool commands = true);
 
   // True when only separators remain.
   bool atEnd();
@@ -51,7 +51,7 @@ class Parser {
   [[noreturn]] void unexpected(const Token &t) const;
 
   StmtPtr statement();
-  Block block(std::initializer_list<const char *> enders);
+  Block block(std::initializer_list<const char *> enders, const Token &opener);
   void endStatement(Stmt &s);
   StmtPtr ifStatement();
   StmtPtr loopStatement();

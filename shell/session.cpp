@@ -4,6 +4,7 @@
 #include "shell/session.h"
 
 #include <cstdio>
+#include <new>
 
 #include "builtins/zqbuiltins.h"
 #include "shell/parser.h"
@@ -60,7 +61,7 @@ void Session::report(const std::string &text) {
 
 int Session::exitStatus() const {
   if (exitRequest_ != 0) return exitRequest_;
-  return anyError_ ? 1 : 0;
+  return anyError_ || interrupted_ ? 1 : 0;
 }
 
 bool Session::incomplete(std::string_view text) {
@@ -101,9 +102,14 @@ Session::Outcome Session::run(std::string_view text, bool keepGoing) {
       abandonedLine = s->lastLine;
     } catch (const zqhost::Interrupt &) {
       zqhost::clearInterrupt();
+      interrupted_ = true;
       std::fflush(stdout);
       std::fprintf(stderr, "interrupted\n");
       return Outcome::Interrupted;
+    } catch (const std::bad_alloc &) {
+      report(zqhost::messageText(18));
+      if (!keepGoing) return Outcome::Finished;
+      abandonedLine = s->lastLine;
     } catch (const ExitRequest &r) {
       exitRequest_ = r.status;
       return Outcome::Exit;

@@ -32,7 +32,8 @@ class Session {
   bool incomplete(std::string_view text);
 
   bool anyError() const { return anyError_; }
-  // The status for the process: exit(n)'s n, else 1 after an error, else 0.
+  // The status for the process: exit(n)'s n, else 1 after an error or an
+  // interrupt, else 0.
   int exitStatus() const;
 
   Evaluator &evaluator() { return ev_; }
@@ -40,6 +41,7 @@ class Session {
  private:
   Evaluator ev_;
   bool anyError_ = false;
+  bool interrupted_ = false;
   int exitRequest_ = 0;
 
   void report(const std::string &text);
