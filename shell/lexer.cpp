@@ -31,7 +31,7 @@ bool isKeyword(std::string_view word) {
 
 class Lexer {
  public:
-  Lexer(std::string_view s, bool commands) : src_(s), commands_(commands) {}
+  Lexer(std::string_view s, bool commands, int firstLine) : src_(s), commands_(commands), line_(firstLine) {}
 
   std::vector<Token> run() {
     while (true) {
@@ -81,7 +81,7 @@ class Lexer {
   bool commands_;
   size_t pos_ = 0;
   size_t lineStart_ = 0;
-  int line_ = 1;
+  int line_;
   std::vector<char> brackets_;
   std::vector<Token> out_;
 
@@ -368,6 +368,8 @@ std::string position(int line, int column) {
   return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-std::vector<Token> tokenize(std::string_view source, bool commands) { return Lexer(source, commands).run(); }
+std::vector<Token> tokenize(std::string_view source, bool commands, int firstLine) {
+  return Lexer(source, commands, firstLine).run();
+}
 
 }  // namespace zq::shell

@@ -41,7 +41,8 @@ struct Token {
 // token naming its column, so that the statements before it still run.
 // commands false reads every statement as an expression (a command whose
 // name turned out to be a variable is read again so).
-std::vector<Token> tokenize(std::string_view source, bool commands = true);
+// firstLine numbers the first line of source.
+std::vector<Token> tokenize(std::string_view source, bool commands = true, int firstLine = 1);
 
 // "at line L, column C" or "at column C" for the first line.
 std::string position(int line, int column);

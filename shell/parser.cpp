@@ -79,7 +79,7 @@ bool isAssignable(const Expr &e) {
 }
 
 Parser::Parser(std::string_view source, Symbols &symbols, bool commands)
-    : tokens_(tokenize(source, commands)), symbols_(symbols) {}
+    : source_(source), commands_(commands), tokens_(tokenize(source_, commands)), symbols_(symbols) {}
 
 const Token &Parser::peek(size_t ahead) const {
   const size_t i = pos_ + ahead;
@@ -125,6 +125,12 @@ bool Parser::atTerminator() const {
 
 void Parser::unexpected(const Token &t) const {
   if (t.kind == Tok::Error) throw ParseError(t.text, false);
+  // A bracket opened on an earlier line and never closed swallowed this one.
+  if (!openMatrices_.empty() && t.line > openMatrices_.back().line) {
+    const Token &o = openMatrices_.back();
+    throw ParseError("Unbalanced brackets: '" + o.text + "' at " + position(o.line, o.column) + " is not closed.",
+                     t.kind == Tok::Eof);
+  }
   if (t.kind == Tok::Eof) throw ParseError("Unexpected end of input at " + position(t.line, t.column) + ".", true);
   throw ParseError("Unexpected " + describe(t) + " at " + position(t.line, t.column) + ".", false);
 }
@@ -139,10 +145,17 @@ StmtPtr Parser::next() {
   return statement();
 }
 
-int Parser::skipLine() {
+int Parser::restartAfterLine() {
   const int line = peek().line;
-  while (peek().kind != Tok::Eof && peek().kind != Tok::Newline) advance();
-  if (peek().kind == Tok::Newline) advance();
+  size_t offset = 0;
+  for (int l = 1; l <= line && offset != std::string::npos; ++l) {
+    offset = source_.find('\n', offset);
+    if (offset != std::string::npos) ++offset;
+  }
+  openMatrices_.clear();
+  pos_ = 0;
+  tokens_ = offset == std::string::npos ? tokenize("", commands_, line + 1)
+                                        : tokenize(std::string_view(source_).substr(offset), commands_, line + 1);
   return line;
 }
 
@@ -515,6 +528,7 @@ ExprPtr Parser::primary() {
 ExprPtr Parser::matrix(const Token &opener, bool cell) {
   const char *closer = cell ? "}" : "]";
   auto e = make(cell ? ExprKind::Cell : ExprKind::Matrix, opener);
+  openMatrices_.push_back(opener);
   std::vector<ExprPtr> row;
   while (true) {
     const Token &t = peek();
@@ -537,6 +551,7 @@ ExprPtr Parser::matrix(const Token &opener, bool cell) {
     if (!(peek().kind == Tok::Comma || peek().kind == Tok::Semi || isOp(closer))) expectOp(closer, opener);
   }
   if (!row.empty()) e->rows.push_back(std::move(row));
+  openMatrices_.pop_back();
   return e;
 }
 

@@ -30,16 +30,20 @@ class Parser {
   bool atEnd();
   // The next top-level statement; raises ParseError.
   StmtPtr next();
-  // After an error: skips to the start of the next line. Returns the line
-  // that was skipped to the end of.
-  int skipLine();
+  // After an error: goes on at the start of the line after the current
+  // token's, reading the text afresh (so that a bracket left open does not
+  // swallow the lines after it). Returns the line abandoned.
+  int restartAfterLine();
   // Line of the next token.
   int line() const { return tokens_[pos_].line; }
 
  private:
+  std::string source_;
+  bool commands_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
   Symbols &symbols_;
+  std::vector<Token> openMatrices_;  // openers of the [ ] and { } being read
 
   const Token &peek(size_t ahead = 0) const;
   const Token &advance();

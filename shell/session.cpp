@@ -86,7 +86,7 @@ Session::Outcome Session::run(std::string_view text, bool keepGoing) {
     } catch (const ParseError &e) {
       report(e.what());
       if (!keepGoing) return Outcome::Finished;
-      abandonedLine = parser.skipLine();
+      abandonedLine = parser.restartAfterLine();
       continue;
     }
     if (s->line <= abandonedLine) continue;
