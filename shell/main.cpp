@@ -92,16 +92,23 @@ std::string historyFile() {
   return home == nullptr || *home == '\0' ? std::string() : std::string(home) + "/.zq_history";
 }
 
+enum class Input { Line, Interrupted, End };
+
 // Reads one line: through libedit with a prompt at a terminal, plainly
-// from a pipe. False at the end of the input.
-bool readLine(bool terminal, const char *prompt, std::string &line) {
-  if (!terminal) return static_cast<bool>(std::getline(std::cin, line));
+// from a pipe. Ctrl-C while reading abandons the text typed so far.
+Input readLine(bool terminal, const char *prompt, std::string &line) {
+  if (!terminal) return std::getline(std::cin, line) ? Input::Line : Input::End;
   char *text = readline(prompt);
-  if (text == nullptr) return false;
+  if (text == nullptr) {
+    if (!zqhost::interruptPending()) return Input::End;
+    zqhost::clearInterrupt();
+    std::fputs("\n", stdout);
+    return Input::Interrupted;
+  }
   line = text;
   std::free(text);
   if (!line.empty()) add_history(line.c_str());
-  return true;
+  return Input::Line;
 }
 
 // The prompt: each complete statement (more lines are read while a
@@ -117,8 +124,13 @@ void interactive(zq::shell::Session &session) {
   std::string buffer, line;
   while (true) {
     std::fflush(stdout);
-    if (!readLine(terminal, buffer.empty() ? "zq> " : "  > ", line)) break;
+    const Input got = readLine(terminal, buffer.empty() ? "zq> " : "  > ", line);
+    if (got == Input::End) break;
     zqhost::clearInterrupt();
+    if (got == Input::Interrupted) {
+      buffer.clear();
+      continue;
+    }
     buffer += line;
     buffer += '\n';
     if (session.incomplete(buffer)) continue;
