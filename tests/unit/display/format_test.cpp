@@ -27,18 +27,9 @@ void applyWords(const char *line) {
 
 TEST_F(DisplayTest, FormatWordsAndModifiersSelectTheirCodes) {
   const FormatCase cases[] = {
-      {{"short"}, 1, "\n"},
-      {{"long"}, 2, "\n"},
-      {{"short e"}, 3, "\n"},
       {{"long e"}, 4, "\n"},
-      {{"short g"}, 5, "\n"},
-      {{"long g"}, 6, "\n"},
-      {{"hex"}, 7, "\n"},
-      {{"bank"}, 8, "\n"},
-      {{"+"}, 9, "\n"},
       {{"rational"}, 10, "\n"},
       {{"rat"}, 10, "\n"},
-      {{"debug"}, 11, "\n"},
       {{"hex e"}, 9, "\n"},
       {{"bank e"}, 10, "\n"},
       {{"short x"}, 1, "\n"},

