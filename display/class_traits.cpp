@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "display/number_formats.h"
+#include "display/text_sink.h"
 #include "host/ut.h"
 
 namespace zq::display {
@@ -20,7 +21,7 @@ double readAs(const void *element) {
 // Prints the bits of an element of sizeof(U) bytes as lowercase hex digits,
 // most significant first, after three blanks.
 template <typename U>
-void printBits(const char *, const void *element) {
+void printBits(TextSink &out, const char *, const void *element) {
   static constexpr char kDigits[] = "0123456789abcdef";
   U bits;
   std::memcpy(&bits, element, sizeof bits);
@@ -29,7 +30,7 @@ void printBits(const char *, const void *element) {
     text[2 * sizeof(U) - 1 - k] = kDigits[(bits >> (4 * k)) & 0xf];
   }
   text[2 * sizeof(U)] = '\0';
-  utPrintf("   %s", text);
+  out.print("   %s", text);
 }
 
 // Where the two 32-bit words of a double's storage go, by the host's
@@ -44,7 +45,7 @@ uint32_t swapHalves(uint32_t w) { return (w << 16) | (w >> 16); }
 
 // Prints a double's 64 bits through format (two 32-bit words). A format type
 // the host should not report is shown as type 0.
-void printDoubleBits(const char *format, const void *element) {
+void printDoubleBits(TextSink &out, const char *format, const void *element) {
   uint32_t words[2];
   std::memcpy(words, element, sizeof words);
   const int type = utGetFormatType();
@@ -55,20 +56,20 @@ void printDoubleBits(const char *format, const void *element) {
     first = swapHalves(first);
     second = swapHalves(second);
   }
-  utPrintf(format, static_cast<unsigned long>(first), static_cast<unsigned long>(second));
+  out.print(format, static_cast<unsigned long>(first), static_cast<unsigned long>(second));
 }
 
 constexpr ClassTraits kClassTraits[] = {
-    {QX_CLASS_DOUBLE, readAs<double>, printDoubleBits, true},
-    {QX_CLASS_SPARSE, readAs<double>, printDoubleBits, true},
-    {QX_CLASS_SINGLE, readAs<float>, printBits<uint32_t>, true},
-    {QX_CLASS_INT8, readAs<int8_t>, printBits<uint8_t>, false},
-    {QX_CLASS_UINT8, readAs<uint8_t>, printBits<uint8_t>, false},
-    {QX_CLASS_INT16, readAs<int16_t>, printBits<uint16_t>, false},
-    {QX_CLASS_UINT16, readAs<uint16_t>, printBits<uint16_t>, false},
-    {QX_CLASS_INT32, readAs<int32_t>, printBits<uint32_t>, false},
-    {QX_CLASS_UINT32, readAs<uint32_t>, printBits<uint32_t>, false},
-    {QX_CLASS_CHAR, readAs<int16_t>, printBits<uint16_t>, false},
+    {QX_CLASS_DOUBLE, readAs<double>, printDoubleBits, true, sizeof(double)},
+    {QX_CLASS_SPARSE, readAs<double>, printDoubleBits, true, sizeof(double)},
+    {QX_CLASS_SINGLE, readAs<float>, printBits<uint32_t>, true, sizeof(float)},
+    {QX_CLASS_INT8, readAs<int8_t>, printBits<uint8_t>, false, sizeof(int8_t)},
+    {QX_CLASS_UINT8, readAs<uint8_t>, printBits<uint8_t>, false, sizeof(uint8_t)},
+    {QX_CLASS_INT16, readAs<int16_t>, printBits<uint16_t>, false, sizeof(int16_t)},
+    {QX_CLASS_UINT16, readAs<uint16_t>, printBits<uint16_t>, false, sizeof(uint16_t)},
+    {QX_CLASS_INT32, readAs<int32_t>, printBits<uint32_t>, false, sizeof(int32_t)},
+    {QX_CLASS_UINT32, readAs<uint32_t>, printBits<uint32_t>, false, sizeof(uint32_t)},
+    {QX_CLASS_CHAR, readAs<int16_t>, printBits<uint16_t>, false, sizeof(int16_t)},
 };
 
 }  // namespace

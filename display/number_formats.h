@@ -6,6 +6,8 @@
 
 namespace zq::display {
 
+class TextSink;
+
 // The argument a number format takes.
 enum class FieldArg : unsigned char { Long, Double, HexWords };
 
@@ -58,14 +60,15 @@ constexpr int fieldWidth(int f) {
 // Reads one element of a class as a double.
 using ElementReader = double (*)(const void *element);
 // Prints one element's stored bits; only doubles use the format text.
-using HexPrinter = void (*)(const char *format, const void *element);
+using HexPrinter = void (*)(TextSink &out, const char *format, const void *element);
 
 // How the printer handles one public class.
 struct ClassTraits {
   int classId;
   ElementReader read;
   HexPrinter hex;
-  bool floating;  // double, sparse, single: values may have fractions
+  bool floating;
+  std::size_t size;  // bytes of one stored element  // double, sparse, single: values may have fractions
 };
 
 // The traits of a public class identifier, or null for a class the numeric

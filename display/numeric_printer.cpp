@@ -11,6 +11,7 @@
 
 #include "builtins/zqbuiltins.h"
 #include "display/state.h"
+#include "display/value_text.h"
 #include "host/ut.h"
 #include "host/zqservices.h"
 
@@ -35,7 +36,8 @@ MatrixView viewOf(const qxArray *a) {
   return v;
 }
 
-// The message that stands for an empty value.
+}  // namespace
+
 void printEmptyMessage(const qxArray *a) {
   const char *nl = newline();
   const int m = qxGetM(a);
@@ -54,17 +56,15 @@ void printEmptyMessage(const qxArray *a) {
       utPrintf("   Empty string: %d-by-%d\n%s", m, n, nl);
     }
   } else if (qxGetNumberOfDimensions(a) > 2) {
-    const int ndims = qxGetNumberOfDimensions(a);
-    const int *dims = qxGetDimensions(a);
-    utPrintf("   Empty array: %d", dims[0]);
-    for (int k = 1; k < ndims; ++k) utPrintf("-by-%d", dims[k]);
-    utPrintf("\n%s", nl);
+    printEmptySizeMessage("array", a);
   } else if (m == 0 && n == 0) {
     utPrintf("     []\n%s", nl);
   } else {
     utPrintf("   Empty matrix: %d-by-%d\n%s", m, n, nl);
   }
 }
+
+namespace {
 
 // What one scan of the matrix finds: the value kind (1 all whole numbers,
 // 2 some fraction, 3 some nonzero imaginary part) and the largest finite
@@ -74,7 +74,10 @@ struct MatrixScan {
   double largest = 0.0;
 };
 
-MatrixScan scanMatrix(const MatrixView &v) {
+// everyValue: non-finite values count too (a NaN real part is a fraction
+// and a complex value with a non-finite part is of kind 3), as the text of
+// a single value wants; the matrix printer skips them.
+MatrixScan scanMatrix(const MatrixView &v, bool everyValue = false) {
   MatrixScan scan;
   const bool floating = v.traits->floating;
   for (std::size_t i = 0; i < v.count; ++i) {
@@ -84,6 +87,9 @@ MatrixScan scanMatrix(const MatrixView &v) {
     } else if (utFinite(x)) {
       if (scan.kind == 1 && utFix(x) != x) scan.kind = 2;
       scan.largest = std::max(scan.largest, std::fabs(x));
+    } else if (everyValue) {
+      if (scan.kind == 1 && utIsNaN(x)) scan.kind = 2;
+      if (v.imag != nullptr) scan.kind = 3;
     }
     if (v.imag == nullptr) continue;
     const double y = v.imagAt(i);
@@ -118,43 +124,45 @@ ElementStyle chooseStyle(const MatrixView &v, MatrixScan scan, int p) {
   if (p == kRational) f = scan.kind == 2 ? 5 : 12;
 
   const bool scaled = f == 3 || f == 4 || f == 10 || f == 11;
-  return ElementStyle{p, f, scaled ? std::pow(10.0, e) : 1.0, scan.kind == 3 && p != kBank, v.cols > 1};
+  return ElementStyle{p, f, scaled ? std::pow(10.0, e) : 1.0, scan.kind == 3 && p != kBank, v.cols > 1, false};
 }
 
 // One element in a plain number format: special texts for zero, NaN and
 // infinities, else the value divided by the scale factor; then, for complex
 // matrices, the sign, the magnitude of the imaginary part and the 'i'.
-void printPlainElement(const MatrixView &v, const ElementStyle &s, std::size_t i) {
+void printPlainElement(TextSink &out, const MatrixView &v, const ElementStyle &s, std::size_t i) {
   const NumberFormat &re = kNumberFormats[s.format];
   char special[32];
   const double x = v.realAt(i);
   if (bnPrintToStringNanOrInf(special, &x, re.width, 0)) {
-    utPrintf("%s", special);
+    out.print("%s", special);
   } else if (re.arg == FieldArg::Long) {
-    utPrintf(re.text, static_cast<long>(x / s.scale));
+    out.print(re.text, static_cast<long>(x / s.scale));
   } else {
-    utPrintf(re.text, x / s.scale);
+    out.print(re.text, x / s.scale);
   }
   if (!s.showImag) return;
   const NumberFormat &im = kNumberFormats[s.format + kImagFormatOffset];
   const double y = v.imagAt(i) / s.scale;
   const double magnitude = std::fabs(y);
-  utPrintf(" %c", y == 0.0 ? ' ' : (y < 0.0 ? '-' : '+'));
+  // A one-value text of complex short keeps the sign next to the real part.
+  const char *signFormat = s.scalarText && s.format == kFirstComplexFormat ? "%c" : " %c";
+  out.print(signFormat, y == 0.0 ? ' ' : (y < 0.0 ? '-' : '+'));
   if (bnPrintToStringNanOrInf(special, &magnitude, im.width, 1)) {
-    utPrintf("%s", special);
+    out.print("%s", special);
   } else {
-    utPrintf(im.text, magnitude);
+    out.print(im.text, magnitude);
   }
-  utPrintf("%c", magnitude == 0.0 ? ' ' : 'i');
+  out.print("%c", magnitude == 0.0 ? ' ' : 'i');
 }
 
-void printElement(const MatrixView &v, const ElementStyle &s, std::size_t i) {
+void printElement(TextSink &out, const MatrixView &v, const ElementStyle &s, std::size_t i) {
   if (s.printFormat == kHex) {
-    printHexElement(v, s, i);
+    printHexElement(out, v, s, i);
   } else if (s.printFormat == kRational) {
-    printRationalElement(v, s, i);
+    printRationalElement(out, v, s, i);
   } else {
-    printPlainElement(v, s, i);
+    printPlainElement(out, v, s, i);
   }
 }
 
@@ -174,11 +182,12 @@ void printChunks(const MatrixView &v, const ElementStyle &s) {
       }
     }
     RowLabels labels(v);
+    TextSink console;
     for (int i = 0; i < v.rows; ++i) {
       labels.startRow(i);
       if (stopRequested()) return;
       for (int j = start; j < end; ++j) {
-        printElement(v, s, static_cast<std::size_t>(j) * static_cast<std::size_t>(v.rows) + static_cast<std::size_t>(i));
+        printElement(console, v, s, static_cast<std::size_t>(j) * static_cast<std::size_t>(v.rows) + static_cast<std::size_t>(i));
       }
       utPrintf("\n");
     }
@@ -240,6 +249,27 @@ void printNumericMatrix(const qxArray *a, const char *name) {
     p = kShort;
   }
   printChunks(view, chooseStyle(view, scanMatrix(view), p));
+}
+
+std::string formatScalar(const void *re, const void *im, int classId) {
+  if (re == nullptr && im == nullptr) return {};
+  const ClassTraits *traits = findClassTraits(classId);
+  if (traits == nullptr) qxErrMsg(15);
+  std::string text;
+  TextSink out(&text);
+  const MatrixView view{nullptr, traits, static_cast<const char *>(re), static_cast<const char *>(im),
+                        traits->size, 1, 1, 1, nullptr, nullptr, 0};
+  int p = printFormat();
+  if (p == kPlus) {
+    const double x = view.realAt(0);
+    out.print("%c", signCharacter(x));
+    return text;
+  }
+  if (p == kDebug) p = kShort;
+  ElementStyle style = chooseStyle(view, scanMatrix(view, true), p);
+  style.scalarText = true;
+  printElement(out, view, style, 0);
+  return text;
 }
 
 }  // namespace zq::display

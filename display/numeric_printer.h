@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "display/number_formats.h"
+#include "display/text_sink.h"
 #include "host/qx.h"
 
 namespace zq::display {
@@ -14,6 +16,17 @@ namespace zq::display {
 // number format and scale factor for the whole matrix, column chunks that
 // fit the window. A null name means the array's own name.
 void printNumericMatrix(const qxArray *a, const char *name);
+
+// The text of one value as the printer would show it in a matrix of one
+// element, without a scale factor: re and im point at one stored element
+// of the public class classId (im null for a real value, both null for no
+// value). Leading blanks are kept. Host message 15 for a class without a
+// reader.
+std::string formatScalar(const void *re, const void *im, int classId);
+
+// The message that stands for an empty value ("     []", "   Empty
+// matrix: 0-by-3", "   Empty string: 1-by-0", ...).
+void printEmptyMessage(const qxArray *a);
 
 // Prints the "name =" line with the blank lines of loose spacing.
 void printNameLine(const char *label);
@@ -55,6 +68,10 @@ class RowLabels {
   int col_ = 0;
 };
 
+// The "+" format's character for a value: '-', '+', or a blank for zero
+// and NaN.
+inline char signCharacter(double x) { return x < 0 ? '-' : (x > 0 ? '+' : ' '); }
+
 // True when the host asks printing to stop; the newline string is then
 // printed to end the output.
 bool stopRequested();
@@ -66,14 +83,15 @@ struct ElementStyle {
   double scale;
   bool showImag;
   bool multiColumn;
+  bool scalarText;  // one value written into a text (formatScalar's spacing)
 };
 
 // The special formats: the "+" rows, the debug line, one element in hex or
 // as a fraction, and the continued-fraction approximation.
 void printSigns(const MatrixView &view);
 void printDebugLine(const MatrixView &view);
-void printHexElement(const MatrixView &view, const ElementStyle &style, std::size_t i);
-void printRationalElement(const MatrixView &view, const ElementStyle &style, std::size_t i);
+void printHexElement(TextSink &out, const MatrixView &view, const ElementStyle &style, std::size_t i);
+void printRationalElement(TextSink &out, const MatrixView &view, const ElementStyle &style, std::size_t i);
 void rationalApprox(double x, double tol, double *p, double *q);
 
 }  // namespace zq::display

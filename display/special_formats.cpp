@@ -29,41 +29,42 @@ constexpr DenominatorField kDenominatorFields[] = {
     {10, "/%1.0fi    "}, {100, "/%2.0fi   "}, {1000, "/%3.0fi  "}, {10000, "/%4.0fi "}, {INFINITY, "/%5.0fi"},
 };
 
-void printRealFraction(double v, bool multiColumn) {
+void printRealFraction(TextSink &out, double v, bool multiColumn) {
   double p = 0;
   double q = 0;
   rationalApprox(v, kRationalTolerance, &p, &q);
   if (multiColumn && (q > kRealPartLimit || std::fabs(p) > kRealPartLimit)) {
-    utPrintf("%s", kTooLong);
+    out.print("%s", kTooLong);
   } else if (q == 1) {
-    utPrintf("%7.0f      ", p);
+    out.print("%7.0f      ", p);
   } else {
-    utPrintf("%6.0f/%-6.0f", p, q);
+    out.print("%6.0f/%-6.0f", p, q);
   }
 }
 
-void printImagFraction(double y, bool multiColumn) {
-  utPrintf(" %c", y == 0 ? ' ' : (y < 0 ? '-' : '+'));
+void printImagFraction(TextSink &out, double y, bool multiColumn, bool scalarText) {
   const double magnitude = std::fabs(y);
+  // A one-value text ends a zero imaginary part after thirteen blanks.
   if (magnitude == 0) {
-    utPrintf("            ");
+    out.print("%s", scalarText ? "             " : "              ");
     return;
   }
+  out.print(" %c", y < 0 ? '-' : '+');
   double p = 0;
   double q = 0;
   rationalApprox(magnitude, kRationalTolerance, &p, &q);
   if (multiColumn && (q > kImagPartLimit || p > kImagPartLimit)) {
-    utPrintf("%s", kTooLong);
+    out.print("%s", kTooLong);
     return;
   }
   if (q == 1) {
-    utPrintf("%5.0fi      ", p);
+    out.print("%5.0fi      ", p);
     return;
   }
-  utPrintf("%5.0f", p);
+  out.print("%5.0f", p);
   for (const DenominatorField &field : kDenominatorFields) {
     if (q < field.below || field.below == INFINITY) {
-      utPrintf(field.format, q);
+      out.print(field.format, q);
       return;
     }
   }
@@ -117,7 +118,7 @@ void printSigns(const MatrixView &v) {
     for (int j = 0; j < v.cols; ++j) {
       if (stopRequested()) return;
       const double x = v.realAt(static_cast<std::size_t>(j) * static_cast<std::size_t>(v.rows) + static_cast<std::size_t>(i));
-      utPrintf("%c", x < 0 ? '-' : (x > 0 ? '+' : ' '));
+      utPrintf("%c", signCharacter(x));
     }
     utPrintf("\n");
   }
@@ -130,16 +131,16 @@ void printDebugLine(const MatrixView &v) {
            address(v.real), address(v.imag));
 }
 
-void printHexElement(const MatrixView &v, const ElementStyle &s, std::size_t i) {
-  v.traits->hex(kNumberFormats[s.format].text, v.real + i * v.elementSize);
+void printHexElement(TextSink &out, const MatrixView &v, const ElementStyle &s, std::size_t i) {
+  v.traits->hex(out, kNumberFormats[s.format].text, v.real + i * v.elementSize);
   if (!s.showImag) return;
-  v.traits->hex(kNumberFormats[s.format + kImagFormatOffset].text, v.imag + i * v.elementSize);
-  utPrintf("%c", 'i');
+  v.traits->hex(out, kNumberFormats[s.format + kImagFormatOffset].text, v.imag + i * v.elementSize);
+  out.print("%c", 'i');
 }
 
-void printRationalElement(const MatrixView &v, const ElementStyle &s, std::size_t i) {
-  printRealFraction(v.realAt(i), s.multiColumn);
-  if (s.showImag) printImagFraction(v.imagAt(i), s.multiColumn);
+void printRationalElement(TextSink &out, const MatrixView &v, const ElementStyle &s, std::size_t i) {
+  printRealFraction(out, v.realAt(i), s.multiColumn);
+  if (s.showImag) printImagFraction(out, v.imagAt(i), s.multiColumn, s.scalarText);
 }
 
 }  // namespace zq::display

@@ -1,5 +1,5 @@
 // display and disp: which values reach the numeric printer, the name
-// conventions of the dispatcher, and the classes still to come.
+// conventions of the dispatcher.
 #include <string>
 
 #include "builtins/zqbuiltins.h"
@@ -30,34 +30,6 @@ TEST_F(DisplayTest, DispShowsTheValueWithoutItsName) {
   }
   setFormat("loose");
   EXPECT_EQ(show("display", x.get()).out, "\nx =\n\n     5\n\n") << "disp left the header flag cleared";
-}
-
-TEST_F(DisplayTest, ClassesOfTheSecondDisplayStageRaiseWithoutPrinting) {
-  Array text = str("hi");
-  Array cell(qxCreateCellMatrix(1, 1));
-  const int dims[] = {2, 2, 2};
-  Array cube(qxCreateNumericArray(3, dims, QX_CLASS_DOUBLE, 0));
-  Array intCube(qxCreateNumericArray(3, dims, QX_CLASS_INT8, 0));
-  Array structure(qxCreateStructMatrix(1, 1, 0, nullptr));
-  const struct {
-    const char *builtin;
-    const qxArray *value;
-    const char *error;
-  } cases[] = {
-      {"display", text.get(), "display is not available yet."},
-      {"disp", text.get(), "disp is not available yet."},
-      {"display", cell.get(), "display is not available yet."},
-      {"disp", cell.get(), "disp is not available yet."},
-      {"display", cube.get(), "display is not available yet."},
-      {"display", intCube.get(), "display is not available yet."},
-      {"disp", cube.get(), "disp is not available yet."},
-      {"display", structure.get(), "display is not available yet."},
-  };
-  for (const auto &c : cases) {
-    const Shown s = show(c.builtin, c.value);
-    EXPECT_EQ(s.error, c.error) << c.builtin << " " << qxGetClassCode(c.value);
-    EXPECT_EQ(s.out, "") << c.builtin << " " << qxGetClassCode(c.value);
-  }
 }
 
 TEST_F(DisplayTest, DispRestoresTheInterruptSettingEvenAfterAnError) {

@@ -1,0 +1,193 @@
+// Cell arrays: one output line per cell row, each cell shown by its value
+// when that is short (strings, scalars, function handles) or by a
+// bracketed size-and-class summary, the columns aligned and split into
+// chunks that fit the window.
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "builtins/zqbuiltins.h"
+#include "display/numeric_printer.h"
+#include "display/printers.h"
+#include "display/state.h"
+#include "display/value_text.h"
+#include "host/ut.h"
+#include "host/zqservices.h"
+
+namespace zq::display {
+namespace {
+
+// Strings longer than this are summarised; the long formats allow lines as
+// wide as the window.
+constexpr int kInlineStringLimit = 20;
+constexpr int kWindowMargin = 7;
+// A lone column shows a string quoted in full when it is shorter than this.
+constexpr int kSingleColumnStringLimit = 74;
+
+std::size_t inlineStringLimit() {
+  const int p = printFormat();
+  const bool longFormat = p == kLong || p == kLongE || p == kLongG;
+  return static_cast<std::size_t>(longFormat ? containerWindowWidth() - kWindowMargin : kInlineStringLimit);
+}
+
+// s padded with blanks: right-aligned in width, or left-aligned.
+std::string padded(std::string_view s, std::size_t width, bool left = false) {
+  if (s.size() >= width) return std::string(s);
+  const std::string fill(width - s.size(), ' ');
+  return left ? std::string(s) + fill : fill + std::string(s);
+}
+
+// The short mark of an empty value.
+const char *emptyMark(const qxArray *c) {
+  switch (qxGetClassCode(c)) {
+    case QX_CODE_CHAR: return "''";
+    case QX_CODE_CELL: return "{}";
+    default: return "[]";
+  }
+}
+
+// One column of a page: its cells' summary parts, widest first, decide
+// where the "x", the class names and the closing brackets line up.
+struct ColumnLayout {
+  std::size_t width = 0;
+  std::size_t before = 0;     // widest size text before the "x"
+  std::size_t from = 0;       // widest size text from the "x" on
+  std::size_t className = 0;  // longest class name
+};
+
+}  // namespace
+
+std::optional<std::string> cellInlineText(const qxArray *c, std::size_t width) {
+  if (c == nullptr) return std::nullopt;
+  utLongjmpIfInterruptPending();
+  if (const std::optional<std::string> text = charRowText(c)) {
+    if (text->size() >= inlineStringLimit() || text->find('\n') != std::string::npos) return std::nullopt;
+    return padded("'" + *text + "'", width, true);
+  }
+  if (qxIsNumeric(c) && qxGetNumberOfElements(c) == 1) {
+    const FullNumeric full(c);
+    const std::string number(trimLeading(scalarText(full.get(), 0)));
+    return "[" + padded(number, width < 2 ? 0 : width - 2) + "]";
+  }
+  if (qxGetClassCode(c) == QX_CODE_FUNCTION_HANDLE && qxGetNumberOfElements(c) == 1) {
+    return std::string("[@") + qxFunctionHandleToString(qxGetData(c)) + "]";
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+ColumnLayout layoutColumn(const qxArray *a, std::size_t first, int m) {
+  ColumnLayout col;
+  bool summaries = false;
+  for (int r = 0; r < m; ++r) {
+    const qxArray *c = qxGetCell(a, static_cast<int>(first) + r);
+    if (c == nullptr || isPlainEmpty(c)) {
+      col.width = std::max<std::size_t>(col.width, 2);
+    } else if (const std::optional<std::string> text = cellInlineText(c, 1)) {
+      col.width = std::max(col.width, text->size());
+    } else if (const std::optional<SizeParts> parts = sizeParts(c)) {
+      summaries = true;
+      col.before = std::max(col.before, parts->split);
+      col.from = std::max(col.from, parts->text.size() - parts->split);
+      col.className = std::max(col.className, std::string_view(qxGetClassName(c)).size());
+    }
+  }
+  if (summaries) col.width = std::max(col.width, col.before + col.from + col.className + 3);
+  return col;
+}
+
+// The summary of c aligned on its column: "[ 2x3 double]" above
+// "[10x1 char  ]".
+std::string alignedSummary(const qxArray *c, const ColumnLayout &col) {
+  const std::optional<SizeParts> parts = sizeParts(c);
+  if (!parts) return "[Error]";
+  const std::string_view cls = qxGetClassName(c);
+  const bool cell = qxGetClassCode(c) == QX_CODE_CELL;
+  std::string text(1, cell ? '{' : '[');
+  text += padded(parts->text, col.before - parts->split + parts->text.size());
+  text += padded(cls, col.from - (parts->text.size() - parts->split) + cls.size() + 1);
+  text += padded(cell ? "}" : "]", col.className - cls.size() + 1);
+  return text;
+}
+
+// One cell of a grid row, with its four leading blanks.
+void printCell(const qxArray *c, const ColumnLayout &col, bool singleColumn) {
+  const std::size_t w = col.width;
+  if (c == nullptr) {
+    utPrintf("    %s", padded("[]", w).c_str());
+    return;
+  }
+  if (singleColumn && qxGetClassCode(c) == QX_CODE_CHAR && qxGetM(c) == 1 && qxGetNumberOfDimensions(c) == 2 &&
+      qxGetN(c) < kSingleColumnStringLimit) {
+    std::string text;
+    appendCharCodes(text, qxGetChars(c), static_cast<std::size_t>(qxGetN(c)));
+    utPrintf("    '%s'", svXlate(text.c_str()));
+    return;
+  }
+  if (const std::optional<std::string> text = cellInlineText(c, w)) {
+    utPrintf("    %s", text->c_str());
+  } else if (isPlainEmpty(c)) {
+    utPrintf("    %s", padded(emptyMark(c), w).c_str());
+  } else {
+    utPrintf("    %s", padded(alignedSummary(c, col), w).c_str());
+  }
+}
+
+// One page of m-by-n cells starting at element first, in chunks of columns
+// that fit the window.
+void printCellGrid(const qxArray *a, std::size_t first, int m, int n) {
+  const std::size_t room = static_cast<std::size_t>(containerWindowWidth() - 1);
+  if (n == 0) return;
+  const auto cellAt = [&](int r, int j) {
+    return qxGetCell(a, static_cast<int>(first + static_cast<std::size_t>(j) * static_cast<std::size_t>(m)) + r);
+  };
+  if (m == 1 && n == 1) {
+    const qxArray *c = cellAt(0, 0);
+    if (c == nullptr || isPlainEmpty(c)) {
+      // The mark in braces is wider than the column's two characters.
+      utPrintf("    {%s}\n%s", c == nullptr ? "[]" : emptyMark(c), newline());
+      return;
+    }
+  }
+  for (int s = 0; s < n;) {
+    // Take columns while they fit; keep at least one.
+    std::vector<ColumnLayout> chunk;
+    std::size_t total = 0;
+    for (int j = s; j < n && total < room; ++j) {
+      chunk.push_back(layoutColumn(a, first + static_cast<std::size_t>(j) * static_cast<std::size_t>(m), m));
+      total += chunk.back().width + 4;
+    }
+    if (total > room && chunk.size() > 1) chunk.pop_back();
+    const int e = s + static_cast<int>(chunk.size());
+    if (n > static_cast<int>(chunk.size()) && chunk.size() > 1) {
+      utPrintf("  Columns %d through %d\n%s", s + 1, e, newline());
+    }
+    for (int r = 0; r < m; ++r) {
+      utLongjmpIfInterruptPending();
+      if (stopRequested()) return;
+      for (int j = s; j < e; ++j) printCell(cellAt(r, j), chunk[static_cast<std::size_t>(j - s)], n == 1);
+      utPrintf("\n");
+    }
+    utPrintf("%s", newline());
+    s = e;
+  }
+}
+
+}  // namespace
+
+void printCellPages(const char *name, const qxArray *a) {
+  const auto printEmpty = [a] {
+    if (qxGetNumberOfDimensions(a) == 2 && qxGetM(a) == 0 && qxGetN(a) == 0) {
+      utPrintf("     {}\n%s", newline());
+    } else {
+      printEmptySizeMessage("cell array", a);
+    }
+  };
+  printContainer(name, a, printEmpty, [a](std::size_t first, int m, int n) { printCellGrid(a, first, m, n); });
+}
+
+}  // namespace zq::display
+
+extern "C" void bnPrintCellArray(const char *name, const qxArray *a) { zq::display::printCellPages(name, a); }
