@@ -71,7 +71,7 @@ std::optional<std::string> cellInlineText(const qxArray *c, std::size_t width) {
     return "[" + padded(number, width < 2 ? 0 : width - 2) + "]";
   }
   if (qxGetClassCode(c) == QX_CODE_FUNCTION_HANDLE && qxGetNumberOfElements(c) == 1) {
-    return std::string("[@") + qxFunctionHandleToString(qxGetData(c)) + "]";
+    return padded(std::string("[@") + qxFunctionHandleToString(qxGetData(c)) + "]", width, true);
   }
   return std::nullopt;
 }
