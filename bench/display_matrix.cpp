@@ -2,18 +2,11 @@
 // into a discarded standard output, against a plain printf loop that prints
 // the same text (name line, column-chunk headings, rows). Prints the ratio
 // library/baseline for each matrix. Run: build/bin/bench_display_matrix
-#include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <map>
 #include <random>
-#include <string>
+
+#include "bench/bench_support.h"
 
 #include "builtins/zqbuiltins.h"
 #include "host/qx.h"
@@ -104,66 +97,20 @@ BENCHMARK(BM_PrintfDouble)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DisplayInt32)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PrintfInt32)->Unit(benchmark::kMillisecond);
 
-// Writes what fn prints into a file and returns it, to check that both
-// sides print the same text.
-template <typename Fn>
-std::string captured(Fn fn) {
-  char path[] = "/tmp/zqbenchXXXXXX";
-  const int fd = mkstemp(path);
-  std::fflush(stdout);
-  const int saved = dup(STDOUT_FILENO);
-  dup2(fd, STDOUT_FILENO);
-  close(fd);
-  fn();
-  std::fflush(stdout);
-  dup2(saved, STDOUT_FILENO);
-  close(saved);
-  std::ifstream in(path, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::remove(path);
-  return text;
-}
-
-// Console output that also keeps the real time of each run.
-class RecordingReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> times;
-  void ReportRuns(const std::vector<Run> &runs) override {
-    for (const Run &run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char **argv) {
   setenv("COLUMNS", "80", 1);
   bnInitialize();
-  const bool sameReal = captured([] { displayThroughLibrary(matrices().real); }) == captured(baselineReal);
-  const bool sameInt32 = captured([] { displayThroughLibrary(matrices().int32); }) == captured(baselineInt32);
+  const bool sameReal = zqbench::captured([] { displayThroughLibrary(matrices().real); }) == zqbench::captured(baselineReal);
+  const bool sameInt32 = zqbench::captured([] { displayThroughLibrary(matrices().int32); }) == zqbench::captured(baselineInt32);
 
-  benchmark::Initialize(&argc, argv);
-  RecordingReporter reporter;
-  reporter.SetOutputStream(&std::cerr);
-  reporter.SetErrorStream(&std::cerr);
-  // The timed output goes to /dev/null; the report goes to standard error.
-  std::fflush(stdout);
-  const int saved = dup(STDOUT_FILENO);
-  const int null = open("/dev/null", O_WRONLY);
-  dup2(null, STDOUT_FILENO);
-  close(null);
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::fflush(stdout);
-  dup2(saved, STDOUT_FILENO);
-  close(saved);
+  zqbench::RecordingReporter reporter;
+  zqbench::runSilenced(argc, argv, reporter);
 
   std::printf("same text double: %s\nsame text int32: %s\n", sameReal ? "yes" : "NO", sameInt32 ? "yes" : "NO");
-  auto ratio = [&](const char *name, const char *library, const char *baseline) {
-    const double base = reporter.times[baseline];
-    if (base > 0) std::printf("ratio %s: %.2f\n", name, reporter.times[library] / base);
-  };
-  ratio("display_double", "BM_DisplayDouble", "BM_PrintfDouble");
-  ratio("display_int32", "BM_DisplayInt32", "BM_PrintfInt32");
+  reporter.printRatio("display_double", "BM_DisplayDouble", "BM_PrintfDouble");
+  reporter.printRatio("display_int32", "BM_DisplayInt32", "BM_PrintfInt32");
   qxDestroyArray(matrices().real);
   qxDestroyArray(matrices().int32);
   return 0;

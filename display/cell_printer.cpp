@@ -56,37 +56,58 @@ struct ColumnLayout {
   std::size_t className = 0;  // longest class name
 };
 
-}  // namespace
 
-std::optional<std::string> cellInlineText(const qxArray *c, std::size_t width) {
+// The short form of a cell's value: its natural text ('abc', [3.1416],
+// [@sin]) and whether it widens to its column inside its brackets (numbers,
+// right-aligned) or by blanks after it (strings and handles).
+struct InlineForm {
+  std::string text;
+  bool numeric;
+};
+
+std::optional<InlineForm> inlineForm(const qxArray *c) {
   if (c == nullptr) return std::nullopt;
   utLongjmpIfInterruptPending();
   if (const std::optional<std::string> text = charRowText(c)) {
     if (text->size() >= inlineStringLimit() || text->find('\n') != std::string::npos) return std::nullopt;
-    return padded("'" + *text + "'", width, true);
+    return InlineForm{"'" + *text + "'", false};
   }
   if (qxIsNumeric(c) && qxGetNumberOfElements(c) == 1) {
     const FullNumeric full(c);
-    const std::string number(trimLeading(scalarText(full.get(), 0)));
-    return "[" + padded(number, width < 2 ? 0 : width - 2) + "]";
+    return InlineForm{std::string(trimLeading(scalarText(full.get(), 0))), true};
   }
   if (qxGetClassCode(c) == QX_CODE_FUNCTION_HANDLE && qxGetNumberOfElements(c) == 1) {
-    return padded(std::string("[@") + qxFunctionHandleToString(qxGetData(c)) + "]", width, true);
+    return InlineForm{std::string("[@") + qxFunctionHandleToString(qxGetData(c)) + "]", false};
   }
   return std::nullopt;
 }
 
-namespace {
+// The form widened to a column of width characters.
+std::string widened(const InlineForm &form, std::size_t width) {
+  if (!form.numeric) return padded(form.text, width, true);
+  return "[" + padded(form.text, width < 2 ? 0 : width - 2) + "]";
+}
 
-ColumnLayout layoutColumn(const qxArray *a, std::size_t first, int m) {
-  ColumnLayout col;
+// One column of a chunk: its layout and the inline form of each of its
+// cells, worked out once and used again when the rows are printed.
+struct GridColumn {
+  ColumnLayout layout;
+  std::vector<std::optional<InlineForm>> forms;
+};
+
+GridColumn layoutColumn(const qxArray *a, std::size_t first, int m) {
+  GridColumn column;
+  ColumnLayout &col = column.layout;
+  column.forms.reserve(static_cast<std::size_t>(m));
   bool summaries = false;
   for (int r = 0; r < m; ++r) {
     const qxArray *c = qxGetCell(a, static_cast<int>(first) + r);
+    column.forms.push_back(c == nullptr || isPlainEmpty(c) ? std::nullopt : inlineForm(c));
+    const std::optional<InlineForm> &form = column.forms.back();
     if (c == nullptr || isPlainEmpty(c)) {
       col.width = std::max<std::size_t>(col.width, 2);
-    } else if (const std::optional<std::string> text = cellInlineText(c, 1)) {
-      col.width = std::max(col.width, text->size());
+    } else if (form) {
+      col.width = std::max(col.width, form->text.size() + (form->numeric ? 2 : 0));
     } else if (const std::optional<SizeParts> parts = sizeParts(c)) {
       summaries = true;
       col.before = std::max(col.before, parts->split);
@@ -95,7 +116,7 @@ ColumnLayout layoutColumn(const qxArray *a, std::size_t first, int m) {
     }
   }
   if (summaries) col.width = std::max(col.width, col.before + col.from + col.className + 3);
-  return col;
+  return column;
 }
 
 // The summary of c aligned on its column: "[ 2x3 double]" above
@@ -113,7 +134,7 @@ std::string alignedSummary(const qxArray *c, const ColumnLayout &col) {
 }
 
 // One cell of a grid row, with its four leading blanks.
-void printCell(const qxArray *c, const ColumnLayout &col, bool singleColumn) {
+void printCell(const qxArray *c, const std::optional<InlineForm> &form, const ColumnLayout &col, bool singleColumn) {
   const std::size_t w = col.width;
   if (c == nullptr) {
     utPrintf("    %s", padded("[]", w).c_str());
@@ -126,8 +147,8 @@ void printCell(const qxArray *c, const ColumnLayout &col, bool singleColumn) {
     utPrintf("    '%s'", svXlate(text.c_str()));
     return;
   }
-  if (const std::optional<std::string> text = cellInlineText(c, w)) {
-    utPrintf("    %s", text->c_str());
+  if (form) {
+    utPrintf("    %s", widened(*form, w).c_str());
   } else if (isPlainEmpty(c)) {
     utPrintf("    %s", padded(emptyMark(c), w).c_str());
   } else {
@@ -153,11 +174,11 @@ void printCellGrid(const qxArray *a, std::size_t first, int m, int n) {
   }
   for (int s = 0; s < n;) {
     // Take columns while they fit; keep at least one.
-    std::vector<ColumnLayout> chunk;
+    std::vector<GridColumn> chunk;
     std::size_t total = 0;
     for (int j = s; j < n && total < room; ++j) {
       chunk.push_back(layoutColumn(a, first + static_cast<std::size_t>(j) * static_cast<std::size_t>(m), m));
-      total += chunk.back().width + 4;
+      total += chunk.back().layout.width + 4;
     }
     if (total > room && chunk.size() > 1) chunk.pop_back();
     const int e = s + static_cast<int>(chunk.size());
@@ -167,7 +188,10 @@ void printCellGrid(const qxArray *a, std::size_t first, int m, int n) {
     for (int r = 0; r < m; ++r) {
       utLongjmpIfInterruptPending();
       if (stopRequested()) return;
-      for (int j = s; j < e; ++j) printCell(cellAt(r, j), chunk[static_cast<std::size_t>(j - s)], n == 1);
+      for (int j = s; j < e; ++j) {
+        const GridColumn &column = chunk[static_cast<std::size_t>(j - s)];
+        printCell(cellAt(r, j), column.forms[static_cast<std::size_t>(r)], column.layout, n == 1);
+      }
       utPrintf("\n");
     }
     utPrintf("%s", newline());

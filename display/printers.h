@@ -41,10 +41,6 @@ void printStructure(const char *name, const qxArray *a);
 // An array of function handles in pages and window-wide chunks.
 void printHandlePages(const char *name, const qxArray *a);
 
-// The short form of a cell's value inside a grid ('abc', [3.1416], [@sin]),
-// padded to width, or nothing when the value is shown by its summary.
-std::optional<std::string> cellInlineText(const qxArray *c, std::size_t width);
-
 // The inline form of a structure field's value in at most width
 // characters, or nothing.
 std::optional<std::string> structFieldInlineText(const qxArray *v, std::size_t width);

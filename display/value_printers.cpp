@@ -105,7 +105,8 @@ void printNonNumericValue(const char *name, const qxArray *a) {
   }
   if (qxGetNumberOfDimensions(a) > 2) {
     printPages(a);
-    if (qxGetClassCode(a) == QX_CODE_CHAR && !qxIsEmpty(a) && *label != '\0') utPrintf("%s", newline());
+    const bool nameless = name != nullptr && *name == '\0';
+    if (qxGetClassCode(a) == QX_CODE_CHAR && !qxIsEmpty(a) && !nameless) utPrintf("%s", newline());
   } else if (qxGetClassCode(a) == QX_CODE_CHAR) {
     printCharValue(name, a);
   } else {
