@@ -2,6 +2,8 @@
 // functions. They go through the qx interface only.
 #include "shell/arrays.h"
 
+#include <unistd.h>
+
 #include <climits>
 #include <cstring>
 #include <string>
@@ -40,7 +42,18 @@ int checkedCount(const std::vector<int> &dims) {
     n *= d < 0 ? 0 : d;
     if (n > INT_MAX) zqhost::raise("Maximum variable size allowed is exceeded.");
   }
+  checkElementBudget(static_cast<double>(n));
   return static_cast<int>(n);
+}
+
+// Refuses arrays of doubles larger than the machine's memory, so that a
+// mistyped size ends in an error instead of the system killing the shell.
+void checkElementBudget(double elements) {
+  static const double limit = [] {
+    const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+    return pages > 0 && size > 0 ? static_cast<double>(pages) * static_cast<double>(size) / sizeof(double) : 1e9;
+  }();
+  if (elements > limit) zqhost::raise("Out of memory: the array would not fit in this machine's memory.");
 }
 
 qxArray *newLike(const qxArray *like, const std::vector<int> &dims, bool complex) {

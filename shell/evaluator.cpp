@@ -470,6 +470,11 @@ Value Evaluator::range(const Expr &e) {
   }
   Values args;
   for (const ExprPtr &a : e.args) args.push_back(eval(*a));
+  if (args.size() == 3 && args[0].isScalar() && args[1].isScalar() && args[2].isScalar()) {
+    checkElementBudget((args[2].number() - args[0].number()) / args[1].number());
+  } else if (args.size() == 2 && args[0].isScalar() && args[1].isScalar()) {
+    checkElementBudget(args[1].number() - args[0].number());
+  }
   qxArray *prhs[3] = {};
   for (size_t k = 0; k < args.size(); ++k) prhs[k] = args[k].array();
   qxArray *plhs[1] = {nullptr};
