@@ -77,6 +77,11 @@ TEST(Evaluator, AssignmentGrowsDeletesAndConvertsInPlace) {
       {"s.v = 1:3; s.v(2) = 0; x = s.v;", {1, 3}, {1, 0, 3}},
       {"c = {1, 2}; c(1) = []; x = numel(c);", {1, 1}, {1}},
       {"x = zeros(2, 2, 'int8') + 300;", {2, 2}, {127, 127, 127, 127}},
+      // The subscripts read the variable before it changes.
+      {"x = 1:6; x(x > 2 & x < 5) = 0;", {1, 6}, {1, 2, 0, 0, 5, 6}},
+      {"s.n = 2; s.a = 1:3; s.a(s.n) = 9; x = s.a;", {1, 3}, {1, 9, 3}},
+      {"c = {1}; c{end + 1} = 2; x = numel(c);", {1, 1}, {2}},
+      {"x = 1:3; x(end + 1) = x(end);", {1, 4}, {1, 2, 3, 3}},
   };
   for (const Expected &c : cases) expectX(c);
 }
