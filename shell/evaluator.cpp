@@ -16,14 +16,33 @@
 namespace zq::shell {
 namespace {
 
-struct PlhsGuard {
-  std::vector<qxArray *> &slots;
-  ~PlhsGuard() {
-    for (qxArray *&a : slots) {
-      qxDestroyArray(a);
-      a = nullptr;
-    }
+// Array pointers for a call: on the stack for the usual few, so that a
+// builtin call in a loop allocates no argument lists.
+class ArrayList {
+ public:
+  explicit ArrayList(size_t n) : n_(n) {
+    if (n > kInline) heap_.resize(n);
+    std::fill(data(), data() + n, nullptr);
   }
+  qxArray **data() { return n_ > kInline ? heap_.data() : inline_; }
+  size_t size() const { return n_; }
+
+ private:
+  static constexpr size_t kInline = 8;
+  size_t n_;
+  qxArray *inline_[kInline];
+  std::vector<qxArray *> heap_;
+};
+
+// Output slots that own what a builtin stored until they are taken: an
+// error leaves nothing behind.
+struct OutputSlots : ArrayList {
+  using ArrayList::ArrayList;
+  ~OutputSlots() {
+    for (size_t k = 0; k < size(); ++k) qxDestroyArray(data()[k]);
+  }
+  OutputSlots(const OutputSlots &) = delete;
+  OutputSlots &operator=(const OutputSlots &) = delete;
 };
 
 const Value &single(const Values &values, const Expr &e) {
@@ -574,17 +593,14 @@ Values Evaluator::callResolved(const Expr &callee, int nargout, Values &args) {
     }
   }
   if (callee.host != nullptr) return callee.host->fn(*this, nargout, args);
-  const int slots = std::max(nargout, 1);
-  std::vector<qxArray *> plhs(static_cast<size_t>(slots), nullptr);
-  std::vector<qxArray *> prhs(args.size());
-  for (size_t k = 0; k < args.size(); ++k) prhs[k] = args[k].array();
-  PlhsGuard guard{plhs};
+  OutputSlots plhs(static_cast<size_t>(std::max(nargout, 1)));
+  ArrayList prhs(args.size());
+  for (size_t k = 0; k < args.size(); ++k) prhs.data()[k] = args[k].array();
   zqhost::callBuiltin(*callee.builtin, nargout, plhs.data(), static_cast<int>(prhs.size()), prhs.data());
   Values out;
-  for (qxArray *&a : plhs) {
-    if (a == nullptr) break;
-    qxArray *taken = a;
-    a = nullptr;
+  for (size_t k = 0; k < plhs.size() && plhs.data()[k] != nullptr; ++k) {
+    qxArray *taken = plhs.data()[k];
+    plhs.data()[k] = nullptr;
     out.push_back(Value::adopt(taken));
   }
   return out;
