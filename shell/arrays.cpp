@@ -152,35 +152,39 @@ int commonClass(const Values &parts) {
   return allLogical && !parts.empty() ? -1 : QX_CLASS_DOUBLE;  // -1: logical
 }
 
-Value concatenate(const Values &input, int dim) {
+namespace {
+
+// The operands of a concatenation without the [] that it skips, each
+// converted to the common class (returned in target; -1 for logical).
+Values unifiedParts(const Values &input, int &target) {
   Values parts;
   for (const Value &v : input) {
     if (!isPlainEmpty(v)) parts.push_back(v);
   }
-  if (parts.empty()) return input.empty() ? Value() : input.front();
-  const int target = commonClass(parts);
+  target = commonClass(parts);
   for (Value &v : parts) {
     const int c = classOf(v);
+    if (parts.size() > 1 && (c == QX_CLASS_FUNCTION || target == QX_CLASS_FUNCTION)) {
+      zqhost::raise("Function handles cannot be concatenated.");
+    }
     if (target == QX_CLASS_CELL && c != QX_CLASS_CELL) {
       v = wrapInCell(v);
     } else if (target == QX_CLASS_STRUCT && !holdsStructs(c)) {
       zqhost::raise("Structures can only be concatenated with structures.");
-    } else if (target > 0 && c != target && !holdsStructs(c) && c != QX_CLASS_CELL) {
-      if (c == QX_CLASS_FUNCTION || target == QX_CLASS_FUNCTION) {
-        zqhost::raise("Function handles cannot be concatenated.");
-      }
-      v = convertTo(v, target);
-    } else if (c == QX_CLASS_SPARSE) {
-      v = convertTo(v, QX_CLASS_DOUBLE);
+    } else if (c == QX_CLASS_SPARSE || (target > 0 && c != target && !holdsStructs(c) && c != QX_CLASS_CELL)) {
+      v = convertTo(v, target > 0 ? target : QX_CLASS_DOUBLE);
     }
   }
-  if (parts.size() == 1) return parts.front();
-  if (classOf(parts.front()) == QX_CLASS_FUNCTION) zqhost::raise("Function handles cannot be concatenated.");
-  // Result dimensions: the operands agree in every dimension but dim.
+  return parts;
+}
+
+// The dimensions of the result: the operands agree in every dimension but
+// dim, along which their extents add up.
+std::vector<int> joinedDims(const Values &parts, int dim, bool &complex) {
   std::vector<int> dims = dimsOf(parts.front());
   if (static_cast<int>(dims.size()) <= dim) dims.resize(static_cast<size_t>(dim) + 1, 1);
   long long total = 0;
-  bool complex = false;
+  complex = false;
   for (const Value &v : parts) {
     std::vector<int> d = dimsOf(v);
     d.resize(std::max(d.size(), dims.size()), 1);
@@ -194,6 +198,20 @@ Value concatenate(const Values &input, int dim) {
     complex = complex || qxIsComplex(v.array());
   }
   dims[static_cast<size_t>(dim)] = static_cast<int>(total);
+  return dims;
+}
+
+}  // namespace
+
+// Copies each operand's block of elements in turn, once per index of the
+// dimensions after dim.
+Value concatenate(const Values &input, int dim) {
+  int target = QX_CLASS_DOUBLE;
+  const Values parts = unifiedParts(input, target);
+  if (parts.empty()) return input.empty() ? Value() : input.front();
+  if (parts.size() == 1) return parts.front();
+  bool complex = false;
+  const std::vector<int> dims = joinedDims(parts, dim, complex);
   // The first operand supplies the class (and the fields of structures).
   Value out = Value::adopt(newLike(parts.front().array(), dims, complex));
   qxArray *d = out.array();

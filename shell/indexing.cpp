@@ -204,55 +204,56 @@ std::vector<int> grownDims(const std::vector<int> &dims, const Subscripts &subs,
   return out;
 }
 
-// base(subs) = [] removes the selected elements.
-void deleteElements(Value &base, const Subscripts &subs) {
+// x(i) = []: the elements left form a row (a column when x was one).
+void deleteLinear(Value &base, const Subscript &sub) {
   const std::vector<int> dims = dimsOf(base);
-  if (subs.size() == 1) {
-    const std::vector<int> pos = positions(subs[0], checkedCount(dims));
-    checkBounds(pos, checkedCount(dims));
-    std::vector<bool> gone(static_cast<size_t>(checkedCount(dims)), false);
-    for (int p : pos) gone[static_cast<size_t>(p)] = true;
-    std::vector<int> keep;
-    for (size_t k = 0; k < gone.size(); ++k) {
-      if (!gone[k]) keep.push_back(static_cast<int>(k));
-    }
-    const bool column = dims.size() == 2 && dims[1] == 1 && dims[0] != 1;
-    const int n = static_cast<int>(keep.size());
-    base = gather(base, column ? std::vector<int>{n, 1} : std::vector<int>{1, n}, keep);
-    return;
+  const int n = checkedCount(dims);
+  const std::vector<int> pos = positions(sub, n);
+  checkBounds(pos, n);
+  std::vector<bool> gone(static_cast<size_t>(n), false);
+  for (int p : pos) gone[static_cast<size_t>(p)] = true;
+  std::vector<int> keep;
+  for (int k = 0; k < n; ++k) {
+    if (!gone[static_cast<size_t>(k)]) keep.push_back(k);
   }
-  // All subscripts but one must select everything.
+  const int left = static_cast<int>(keep.size());
+  const bool column = dims.size() == 2 && dims[1] == 1 && dims[0] != 1;
+  base = gather(base, column ? std::vector<int>{left, 1} : std::vector<int>{1, left}, keep);
+}
+
+// x(i, :, ...) = []: every subscript but one must select everything;
+// that one names the slices removed.
+void deleteSlices(Value &base, const Subscripts &subs) {
+  const std::vector<int> dims = dimsOf(base);
+  std::vector<int> extents(subs.size());
   int along = -1;
   for (size_t k = 0; k < subs.size(); ++k) {
-    const int extent = extentOf(dims, k, subs.size());
-    const std::vector<int> pos = positions(subs[k], extent);
-    checkBounds(pos, extent);
-    std::vector<int> sorted = pos;
-    std::sort(sorted.begin(), sorted.end());
-    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    if (static_cast<int>(sorted.size()) == extent) continue;
+    extents[k] = extentOf(dims, k, subs.size());
+    std::vector<int> pos = positions(subs[k], extents[k]);
+    checkBounds(pos, extents[k]);
+    std::sort(pos.begin(), pos.end());
+    pos.erase(std::unique(pos.begin(), pos.end()), pos.end());
+    if (static_cast<int>(pos.size()) == extents[k]) continue;
     if (along >= 0) zqhost::raise("A null assignment can have only one non-colon index.");
     along = static_cast<int>(k);
   }
-  if (along < 0) {
-    std::vector<int> empty = dims;
-    empty[0] = 0;
-    base = gather(base, empty, {});
-    return;
-  }
   Subscripts keep(subs.size());
-  for (size_t k = 0; k < subs.size(); ++k) keep[k].colon = true;
-  const int extent = extentOf(dims, static_cast<size_t>(along), subs.size());
-  const std::vector<int> pos = positions(subs[static_cast<size_t>(along)], extent);
-  std::vector<double> kept;
-  for (int k = 0; k < extent; ++k) {
-    if (std::find(pos.begin(), pos.end(), k) == pos.end()) kept.push_back(k + 1);
+  for (Subscript &s : keep) s.colon = true;
+  if (along < 0) {
+    // Everything goes: the first dimension becomes 0.
+    keep[0].colon = false;
+    keep[0].value = makeDoubles({1, 0}, {});
+  } else {
+    const size_t a = static_cast<size_t>(along);
+    const std::vector<int> pos = positions(subs[a], extents[a]);
+    std::vector<double> kept;
+    for (int k = 0; k < extents[a]; ++k) {
+      if (std::find(pos.begin(), pos.end(), k) == pos.end()) kept.push_back(k + 1);
+    }
+    keep[a].colon = false;
+    keep[a].value = makeDoubles({1, static_cast<int>(kept.size())}, kept);
   }
-  keep[static_cast<size_t>(along)].colon = false;
-  keep[static_cast<size_t>(along)].value = makeDoubles({1, static_cast<int>(kept.size())}, kept);
-  std::vector<int> collapsed(subs.size());
-  for (size_t k = 0; k < subs.size(); ++k) collapsed[k] = extentOf(dims, k, subs.size());
-  const Selection sel = select(collapsed, keep, true);
+  const Selection sel = select(extents, keep, true);
   base = gather(base, sel.shape, sel.linear);
 }
 
@@ -321,7 +322,8 @@ Values fieldValues(const Value &base, const std::string &name) {
 void assignIndex(Value &base, bool defined, const Subscripts &subs, const Value &rhsIn) {
   if (subs.empty()) zqhost::raise("An indexed assignment needs at least one index.");
   if (defined && isPlainEmpty(rhsIn) && !isPlainEmpty(base)) {
-    deleteElements(base, subs);
+    if (subs.size() == 1) deleteLinear(base, subs[0]);
+    else deleteSlices(base, subs);
     return;
   }
   Value rhs = fullOf(rhsIn);
