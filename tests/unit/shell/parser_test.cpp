@@ -56,6 +56,8 @@ TEST(Tokenizer, QuoteIsTransposeAfterAValueAndAStringElsewhere) {
       {"{1}'", "{ num:1 } '"},
       {"3.'", "num:3 .'"},
       {"x = a '", "id:x = id:a '"},
+      {"x = '50% done' % comment", "id:x = str:50% done"},
+      {"x = \"say 'hi'\"", "id:x = str:say 'hi'"},
   };
   for (const TokenCase &c : cases) EXPECT_EQ(tokens(c.text), c.expected) << c.text;
 }
