@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/session.h"
+#include "shell/script_runner.h"
 #include "support/host_fixture.h"
 #include "zqhost/host.h"
 
@@ -18,27 +18,15 @@ struct Expected {
   std::vector<double> values;  // real parts, column by column
 };
 
-// Runs script in a fresh session and checks x.
+// Runs script and checks the size and the real parts of x.
 void expectX(const Expected &c) {
-  Session session;
-  {
-    zqtest::StdoutCapture quiet;
-    session.run(c.script, false);
-  }
-  ASSERT_FALSE(session.anyError()) << c.script << ": " << qxGetLastErrMsg();
-  const Value *x = session.evaluator().variable("x");
-  ASSERT_NE(x, nullptr) << c.script;
-  EXPECT_EQ(dimsOf(*x), c.dims) << c.script;
-  EXPECT_EQ(realParts(*x), c.values) << c.script;
+  const test::XValue x = test::valueOfX(c.script);
+  ASSERT_EQ(x.error, "") << c.script;
+  EXPECT_EQ(x.dims, c.dims) << c.script;
+  EXPECT_EQ(x.re, c.values) << c.script;
 }
 
-// The error text of the first failing statement of script.
-std::string errorOf(const char *script) {
-  zqtest::StdoutCapture quiet;
-  Session session;
-  session.run(script, false);
-  return session.anyError() ? qxGetLastErrMsg() : "(no error)";
-}
+using test::errorOf;
 
 TEST(Evaluator, IndexingReadsElementsRowsColumnsAndMasks) {
   const Expected cases[] = {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/session.h"
+#include "shell/script_runner.h"
 #include "support/host_fixture.h"
 
 namespace zq::shell {
@@ -21,26 +21,15 @@ struct Typed {
 
 // Runs script and checks class, size, real and imaginary parts of x.
 void expectTyped(const Typed &c) {
-  Session session;
-  {
-    zqtest::StdoutCapture quiet;
-    session.run(c.script, false);
-  }
-  ASSERT_FALSE(session.anyError()) << c.script << ": " << qxGetLastErrMsg();
-  const Value *x = session.evaluator().variable("x");
-  ASSERT_NE(x, nullptr) << c.script;
-  EXPECT_STREQ(className(*x), c.className) << c.script;
-  EXPECT_EQ(dimsOf(*x), c.dims) << c.script;
-  EXPECT_EQ(realParts(*x), c.re) << c.script;
-  EXPECT_EQ(imagParts(*x), c.im) << c.script;
+  const test::XValue x = test::valueOfX(c.script);
+  ASSERT_EQ(x.error, "") << c.script;
+  EXPECT_EQ(x.className, c.className) << c.script;
+  EXPECT_EQ(x.dims, c.dims) << c.script;
+  EXPECT_EQ(x.re, c.re) << c.script;
+  EXPECT_EQ(x.im, c.im) << c.script;
 }
 
-std::string errorOf(const char *script) {
-  zqtest::StdoutCapture quiet;
-  Session session;
-  session.run(script, false);
-  return session.anyError() ? qxGetLastErrMsg() : "(no error)";
-}
+using test::errorOf;
 
 TEST(Operators, ResultClassesFollowTheOperands) {
   const Typed cases[] = {
