@@ -149,6 +149,8 @@ class Lexer {
       const char c = src_[pos_];
       if (isBlank(c)) {
         ++pos_;
+      } else if (c == '%' && lineIs("%{")) {
+        blockComment();
       } else if (c == '%') {
         while (pos_ < src_.size() && src_[pos_] != '\n') ++pos_;
       } else if (src_.substr(pos_, 3) == "...") {
@@ -168,6 +170,38 @@ class Lexer {
   void startLine() {
     ++line_;
     lineStart_ = pos_;
+  }
+
+  // True when the current line holds nothing but blanks and text, which
+  // starts at pos_.
+  bool lineIs(std::string_view text) const {
+    for (size_t q = lineStart_; q < pos_; ++q) {
+      if (!isBlank(src_[q])) return false;
+    }
+    if (src_.substr(pos_, text.size()) != text) return false;
+    size_t p = pos_ + text.size();
+    while (p < src_.size() && isBlank(src_[p])) ++p;
+    return p >= src_.size() || src_[p] == '\n';
+  }
+
+  // %{ ... %} on lines of their own: everything between is a comment. The
+  // position stops at the end of the closing line (or of the text).
+  void blockComment() {
+    while (pos_ < src_.size()) {
+      while (pos_ < src_.size() && src_[pos_] != '\n') ++pos_;
+      if (pos_ >= src_.size()) return;
+      ++pos_;
+      startLine();
+      size_t p = pos_;
+      while (p < src_.size() && isBlank(src_[p])) ++p;
+      if (src_.substr(p, 2) == "%}") {
+        pos_ = p;
+        if (lineIs("%}")) {
+          while (pos_ < src_.size() && src_[pos_] != '\n') ++pos_;
+          return;
+        }
+      }
+    }
   }
 
   // A newline ends a statement, separates rows inside [ ] and { }, and is

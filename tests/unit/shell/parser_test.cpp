@@ -58,6 +58,8 @@ TEST(Tokenizer, QuoteIsTransposeAfterAValueAndAStringElsewhere) {
       {"x = a '", "id:x = id:a '"},
       {"x = '50% done' % comment", "id:x = str:50% done"},
       {"x = \"say 'hi'\"", "id:x = str:say 'hi'"},
+      {"a\n%{\nb c\n %}\nd", "id:a NL NL id:d"},
+      {"a %{\nb", "id:a NL id:b"},
   };
   for (const TokenCase &c : cases) EXPECT_EQ(tokens(c.text), c.expected) << c.text;
 }
