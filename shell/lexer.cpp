@@ -283,40 +283,40 @@ class Lexer {
     t.column = static_cast<int>(start - lineStart_) + 1;
     while (true) {
       while (pos_ < src_.size() && isBlank(src_[pos_])) ++pos_;
-      if (pos_ >= src_.size()) break;
-      const char c = src_[pos_];
-      if (c == '\n' || c == ';' || c == ',' || c == '%') break;
+      if (pos_ >= src_.size() || endsCommand(src_[pos_]) || src_[pos_] == '%') break;
       std::string word;
-      while (pos_ < src_.size() && !isBlank(src_[pos_]) && src_[pos_] != '\n' && src_[pos_] != ';' &&
-             src_[pos_] != ',') {
-        if (src_[pos_] == '\'') {
-          const size_t open = pos_++;
-          bool closed = false;
-          while (pos_ < src_.size() && src_[pos_] != '\n') {
-            if (src_[pos_] == '\'') {
-              if (pos_ + 1 < src_.size() && src_[pos_ + 1] == '\'') {
-                word += '\'';
-                pos_ += 2;
-                continue;
-              }
-              ++pos_;
-              closed = true;
-              break;
-            }
-            word += src_[pos_++];
-          }
-          if (!closed) {
-            error("Unterminated string", open);
-            return;
-          }
-        } else {
+      while (pos_ < src_.size() && !isBlank(src_[pos_]) && !endsCommand(src_[pos_])) {
+        if (src_[pos_] != '\'') {
           word += src_[pos_++];
+        } else if (!quotedPart(word)) {
+          return;
         }
       }
       t.words.push_back(std::move(word));
     }
     t.raw = std::string(src_.substr(start, pos_ - start));
     out_.push_back(std::move(t));
+  }
+
+  static bool endsCommand(char c) { return c == '\n' || c == ';' || c == ','; }
+
+  // Appends the text of the quoted part at pos_ to word; false (with an
+  // Error token) when the line ends first.
+  bool quotedPart(std::string &word) {
+    const size_t open = pos_++;
+    while (pos_ < src_.size() && src_[pos_] != '\n') {
+      if (src_[pos_] != '\'') {
+        word += src_[pos_++];
+      } else if (pos_ + 1 < src_.size() && src_[pos_ + 1] == '\'') {
+        word += '\'';
+        pos_ += 2;
+      } else {
+        ++pos_;
+        return true;
+      }
+    }
+    error("Unterminated string", open);
+    return false;
   }
 
   // A number: digits, a fraction, an exponent, and an i or j suffix. A dot
