@@ -433,6 +433,12 @@ Values Evaluator::evalMulti(const Expr &e, int nargout) {
   }
   if (e.kind == ExprKind::Index) {
     const Value base = eval(*e.base);
+    if (!e.brace && classOf(base) == QX_CLASS_FUNCTION && numel(base) == 1) {
+      // h(args) calls the function that the handle names.
+      Values args;
+      evalArgs(e.args, args);
+      return call(qxFunctionHandleToString(qxGetData(base.array())), nargout, args);
+    }
     const Subscripts subs = subscripts(e, base);
     if (e.brace) return cellContents(base, subs);
     return {indexValue(base, subs)};

@@ -120,6 +120,7 @@ TEST(HostFunctions, QueriesAndArithmetic) {
       {"x = isfield(struct('a', 1), {'a', 'b'});", "logical", {1, 2}, {1, 0}, {}},
       {"x = real(1 + 2i) + imag(3 + 4i);", "double", {1, 1}, {5}, {}},
       {"x = feval(@numel, 1:4) + feval('numel', 1:2);", "double", {1, 1}, {6}, {}},
+      {"h = @size; [a, b] = h(ones(2, 3)); x = [a b];", "double", {1, 2}, {2, 3}, {}},
   };
   for (const Typed &c : cases) expectTyped(c);
 }
