@@ -45,11 +45,13 @@ struct OutputSlots : ArrayList {
   OutputSlots &operator=(const OutputSlots &) = delete;
 };
 
-const Value &single(const Values &values, const Expr &e) {
+// The first of the values an expression gave where one value is needed.
+// None means a call without a result, or c{...} or s.f selecting nothing.
+const Value &firstOf(const Values &values, const Expr &e) {
   if (values.empty()) {
-    zqhost::raise(e.kind == ExprKind::Ident || e.kind == ExprKind::Index
-                      ? "Too many output arguments."
-                      : "Indexing produced no results.");
+    const bool selection = (e.kind == ExprKind::Index && e.brace) || e.kind == ExprKind::Field ||
+                           e.kind == ExprKind::DynField;
+    zqhost::raise(selection ? "Indexing produced no results." : zqhost::messageText(3));
   }
   return values.front();
 }
@@ -397,7 +399,7 @@ Value Evaluator::eval(const Expr &e) {
       return literal(e);
     case ExprKind::Ident:
       if (const Variable *v = defined(e.slot)) return v->value;
-      return single(callExpr(e, nullptr, 1), e);
+      return firstOf(callExpr(e, nullptr, 1), e);
     case ExprKind::Unary:
       return unaryOp(e.op, eval(*e.args[0]));
     case ExprKind::Binary: {
@@ -421,7 +423,7 @@ Value Evaluator::eval(const Expr &e) {
     case ExprKind::Colon:
       return makeString(":");
     default:
-      return single(evalMulti(e, 1), e);
+      return firstOf(evalMulti(e, 1), e);
   }
 }
 

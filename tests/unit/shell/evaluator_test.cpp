@@ -124,6 +124,8 @@ TEST(Evaluator, ErrorsSayWhatWentWrong) {
       {"error('Stopped here.')", "Stopped here."},
       {"zeros(2)\nbreak", "A break or continue statement must be inside a loop."},
       {"[a, b] = numel(1)", "Too many output arguments."},
+      {"c = {}; x = c{:}", "Indexing produced no results."},
+      {"x = clear", "Too many output arguments."},
       {"if NaN, end", "NaN cannot be converted to a logical value."},
   };
   for (const auto &[script, message] : cases) EXPECT_EQ(errorOf(script), message) << script;
