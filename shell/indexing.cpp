@@ -143,16 +143,34 @@ void unifyClasses(Value &base, Value &rhs) {
   zqhost::raise(std::string("Conversion to ") + className(base) + " from " + className(rhs) + " is not possible.");
 }
 
+// True when an array of dims old, enlarged to dims, keeps its elements at
+// the same linear positions: the dimensions before the first one that grows
+// are equal and those after it are 1.
+bool keepsLayout(const std::vector<int> &old, const std::vector<int> &dims) {
+  size_t k = 0;
+  while (k < old.size() && old[k] == dims[k]) ++k;
+  for (size_t d = k + 1; d < old.size(); ++d) {
+    if (old[d] != 1) return false;
+  }
+  return true;
+}
+
 // A copy of base enlarged to dims (new elements zero or empty).
 void grow(Value &base, const std::vector<int> &dims, bool complex) {
   const std::vector<int> old = dimsOf(base);
   if (old == dims && (!complex || qxIsComplex(base.array()))) return;
   const qxArray *src = base.array();
   Value out = Value::adopt(newLike(src, dims, complex || qxIsComplex(src)));
-  // Copy the old elements column by column into their new places.
   std::vector<int> o = old;
   o.resize(dims.size(), 1);
   const int n = qxGetNumberOfElements(src);
+  if (keepsLayout(o, dims)) {
+    // The old elements are the first ones of the new array (x(end+1) = v).
+    copyElements(out.array(), 0, src, 0, n);
+    base = out;
+    return;
+  }
+  // Copy the old elements column by column into their new places.
   std::vector<int> sub(o.size(), 0);
   for (int i = 0; i < n; i += o[0]) {
     long long at = 0, stride = 1;
