@@ -45,11 +45,37 @@ std::vector<int> positions(const Subscript &s, int extent) {
 
 // Extent of dimension k when count subscripts index dims: the last
 // subscript spans all remaining dimensions.
-int extentOf(const std::vector<int> &dims, size_t k, size_t count) {
-  if (k < count - 1) return k < dims.size() ? dims[k] : 1;
+int extentOf(const int *dims, size_t nd, size_t k, size_t count) {
+  if (k < count - 1) return k < nd ? dims[k] : 1;
   long long n = 1;
-  for (size_t d = k; d < dims.size(); ++d) n *= dims[d];
+  for (size_t d = k; d < nd; ++d) n *= dims[d];
   return static_cast<int>(std::min<long long>(n, INT_MAX));
+}
+
+int extentOf(const std::vector<int> &dims, size_t k, size_t count) {
+  return extentOf(dims.data(), dims.size(), k, count);
+}
+
+// The linear position that plain scalar subscripts select in a real double
+// array, or -1 when the subscripts are anything else or out of range (the
+// general path then deals with them, errors included). Loops index so.
+int scalarPosition(const Value &base, const Subscripts &subs) {
+  if (base.isScalar() || subs.empty() || subs.size() > 3) return -1;
+  const qxArray *a = base.array();
+  if (qxGetClassID(a) != QX_CLASS_DOUBLE || qxIsComplex(a)) return -1;
+  const int *dims = qxGetDimensions(a);
+  const size_t nd = static_cast<size_t>(qxGetNumberOfDimensions(a));
+  long long linear = 0, stride = 1;
+  for (size_t k = 0; k < subs.size(); ++k) {
+    const Subscript &s = subs[k];
+    if (s.colon || !s.value.isScalar() || s.value.isLogicalScalar()) return -1;
+    const double d = s.value.number();
+    const int extent = extentOf(dims, nd, k, subs.size());
+    if (!(d >= 1) || d > extent || d != std::floor(d)) return -1;
+    linear += (static_cast<long long>(d) - 1) * stride;
+    stride *= extent;
+  }
+  return static_cast<int>(linear);
 }
 
 void checkBounds(const std::vector<int> &pos, int extent) {
@@ -106,14 +132,16 @@ std::vector<int> linearShape(const std::vector<int> &source, const Subscript &s,
 
 Value fullOf(const Value &v) { return classOf(v) == QX_CLASS_SPARSE ? convertTo(v, QX_CLASS_DOUBLE) : v; }
 
-// The class that base takes when rhs is stored into it.
+// The class that base takes when rhs is stored into it: an integer class
+// wins, then single; text stays text when numbers are stored into it, a
+// number array becomes text only if it was empty.
 int assignedClass(int base, int rhs) {
   if (base == rhs) return base;
   if (isIntegerClass(base)) return base;
   if (isIntegerClass(rhs)) return rhs;
   if (base == QX_CLASS_SINGLE || rhs == QX_CLASS_SINGLE) return QX_CLASS_SINGLE;
-  if (base == QX_CLASS_DOUBLE || rhs == QX_CLASS_DOUBLE) return QX_CLASS_DOUBLE;
-  return base;
+  if (base == QX_CLASS_CHAR) return QX_CLASS_CHAR;
+  return QX_CLASS_DOUBLE;
 }
 
 bool isNumericClass(int c) {
@@ -300,6 +328,10 @@ Value indexValue(const Value &base, const Subscripts &subs) {
     return base;
   }
   if (subs.empty()) return base;
+  if (const int at = scalarPosition(base, subs); at >= 0) {
+    const double d = qxGetPr(base.array())[at];
+    return qxIsLogical(base.array()) ? Value::boolean(d != 0) : Value::number(d);
+  }
   const Value full = fullOf(base);
   const std::vector<int> dims = dimsOf(full);
   const Selection sel = select(dims, subs, true);
@@ -343,6 +375,14 @@ void assignIndex(Value &base, bool defined, const Subscripts &subs, const Value 
     if (subs.size() == 1) deleteLinear(base, subs[0]);
     else deleteSlices(base, subs);
     return;
+  }
+  if (defined && rhsIn.isScalar() && rhsIn.isLogicalScalar() == (!base.isScalar() && qxIsLogical(base.array()))) {
+    // x(i) = number within x: the element changes in place.
+    if (const int at = scalarPosition(base, subs); at >= 0) {
+      qxGetPr(base.mutableArray())[at] = rhsIn.number();
+      base.refresh();
+      return;
+    }
   }
   Value rhs = fullOf(rhsIn);
   if (!defined || isPlainEmpty(base)) {

@@ -81,6 +81,21 @@ TEST(Operators, MisuseIsReportedNotGuessed) {
   for (const auto &[script, message] : cases) EXPECT_EQ(errorOf(script), message) << script;
 }
 
+TEST(Indexing, ScalarSubscriptsKeepClassesAndCopies) {
+  const Typed cases[] = {
+      {"m = [1 2; 3 4]; x = m(2, 1) + m(4);", "double", {1, 1}, {7}, {}},
+      {"t = true(1, 2); x = t(2);", "logical", {1, 1}, {1}, {}},
+      {"x = true(1, 2); x(2) = false;", "logical", {1, 2}, {1, 0}, {}},
+      {"x = true(1, 2); x(1) = 5;", "double", {1, 2}, {5, 1}, {}},
+      {"x = [1 2 3]; y = x; x(2) = 7; x = [x y];", "double", {1, 6}, {1, 7, 3, 1, 2, 3}, {}},
+      {"x = zeros(1, 2, 'int8'); x(1) = 300;", "int8", {1, 2}, {127, 0}, {}},
+      {"x = [1 2]; x(2) = 1i;", "double", {1, 2}, {1, 0}, {0, 1}},
+      {"x = 'ab'; x(1) = 66;", "char", {1, 2}, {66, 98}, {}},
+      {"x = [1 2]; x(1) = 'A';", "double", {1, 2}, {65, 2}, {}},
+  };
+  for (const Typed &c : cases) expectTyped(c);
+}
+
 TEST(HostFunctions, ConstructorsMakeTheSizeAndClassAskedFor) {
   const Typed cases[] = {
       {"x = zeros(2, 0);", "double", {2, 0}, {}, {}},
