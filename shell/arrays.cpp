@@ -15,11 +15,6 @@ namespace {
 
 bool holdsStructs(int c) { return c == QX_CLASS_STRUCT || c == QX_CLASS_OBJECT; }
 
-qxArray *checked(qxArray *a) {
-  if (a == nullptr) zqhost::raise(zqhost::messageText(18));
-  return a;
-}
-
 // A value as a 1x1 cell holding it, for [c, x] with c a cell.
 Value wrapInCell(const Value &v) {
   Value c = Value::adopt(qxCreateCellMatrix(1, 1));
@@ -65,16 +60,16 @@ qxArray *newLike(const qxArray *like, const std::vector<int> &dims, bool complex
     const int nf = qxGetNumberOfFields(like);
     std::vector<const char *> names;
     for (int f = 0; f < nf; ++f) names.push_back(qxGetFieldNameByNumber(like, f));
-    a = checked(qxCreateStructArray(nd, dims.data(), nf, names.data()));
-    if (c == QX_CLASS_OBJECT) a = checked(qxCreateObject(qxGetClassName(like), a));
+    a = created(qxCreateStructArray(nd, dims.data(), nf, names.data()));
+    if (c == QX_CLASS_OBJECT) a = created(qxCreateObject(qxGetClassName(like), a));
   } else if (c == QX_CLASS_CELL) {
-    a = checked(qxCreateCellArray(nd, dims.data()));
+    a = created(qxCreateCellArray(nd, dims.data()));
   } else if (c == QX_CLASS_CHAR) {
-    a = checked(qxCreateCharArray(nd, dims.data()));
+    a = created(qxCreateCharArray(nd, dims.data()));
   } else if (c == QX_CLASS_SPARSE || c == QX_CLASS_OPAQUE) {
     zqhost::raise(std::string("This operation is not supported for values of class ") + qxGetClassName(like) + ".");
   } else {
-    a = checked(qxCreateNumericArray(nd, dims.data(), c, complex ? 1 : 0));
+    a = created(qxCreateNumericArray(nd, dims.data(), c, complex ? 1 : 0));
     qxSetLogical(a, qxIsLogical(like));
   }
   return a;
@@ -85,7 +80,7 @@ void copyElements(qxArray *dst, int dstIndex, const qxArray *src, int srcIndex, 
   if (c == QX_CLASS_CELL) {
     for (int k = 0; k < count; ++k) {
       const qxArray *e = qxGetCell(src, srcIndex + k);
-      qxSetCell(dst, dstIndex + k, e == nullptr ? nullptr : checked(qxDuplicateArray(e)));
+      qxSetCell(dst, dstIndex + k, e == nullptr ? nullptr : created(qxDuplicateArray(e)));
     }
   } else if (holdsStructs(c)) {
     const int nf = qxGetNumberOfFields(dst);
@@ -93,7 +88,7 @@ void copyElements(qxArray *dst, int dstIndex, const qxArray *src, int srcIndex, 
       const int sf = qxGetFieldNumber(src, qxGetFieldNameByNumber(dst, f));
       for (int k = 0; k < count; ++k) {
         const qxArray *e = sf < 0 ? nullptr : qxGetFieldByNumber(src, srcIndex + k, sf);
-        qxSetFieldByNumber(dst, dstIndex + k, f, e == nullptr ? nullptr : checked(qxDuplicateArray(e)));
+        qxSetFieldByNumber(dst, dstIndex + k, f, e == nullptr ? nullptr : created(qxDuplicateArray(e)));
       }
     }
   } else if (c == QX_CLASS_FUNCTION) {
