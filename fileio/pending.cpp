@@ -15,11 +15,6 @@ int ferrorOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::
 int fflushOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fflush"); }
 int feofOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("feof"); }
 
-FileTable &fileTable() {
-  static FileTable table;
-  return table;
-}
-
 TransferDescriptor &transferDescriptor() {
   static TransferDescriptor transfer;
   return transfer;
@@ -27,7 +22,3 @@ TransferDescriptor &transferDescriptor() {
 
 }  // namespace zq::fileio
 
-extern "C" {
-void fiInitStdIO(void) { zq::builtins::markStandardStreamsInitialised(); }
-void fiFlushWriteCarryByteFIO(void) {}
-}
