@@ -4,7 +4,5 @@
 
 namespace zq::textio {
 int fscanfOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fscanf"); }
-int fprintfOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fprintf"); }
 int sscanfOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("sscanf"); }
-int sprintfOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("sprintf"); }
 }  // namespace zq::textio
