@@ -161,35 +161,55 @@ int printCharacter(OutputSink &sink, const OutputDirective &d, ElementSource &so
   return printPadded(sink, std::string_view(&byte, 1), styleOf(d, 'c'), kErrFormatTooBig);
 }
 
+// Copies n character codes below 256 as bytes.
+// Whole blocks of a fixed size let the compiler vectorize the copy.
+void narrowCodes(const qxChar *__restrict codes, char *__restrict bytes, size_t n) {
+  constexpr size_t kBlock = 64;
+  size_t i = 0;
+  for (; i + kBlock <= n; i += kBlock) {
+    for (size_t k = 0; k < kBlock; ++k) bytes[i + k] = static_cast<char>(codes[i + k]);
+  }
+  for (; i < n; ++i) bytes[i] = static_cast<char>(codes[i]);
+}
+
+// The character code of element i, or -1 when it is none: an integral
+// value from 0 to 255, or in a multi-byte character set a value whose high
+// byte is a lead byte.
+long codeOf(const ElementSource &source, int i, bool multiByte) {
+  const double v = source.at(i);
+  if (!(v >= 0 && v <= 65535) || v != std::trunc(v)) return -1;
+  const unsigned code = static_cast<unsigned>(v);
+  if (code > 255 && !(multiByte && utIsMultiByteLead(static_cast<int>(code >> 8)))) return -1;
+  return code;
+}
+
 // Length of the run of character codes from source.index on, at most
-// limit elements: it ends before a value that is not a code and before a
-// 0 (a leading 0 is a run of its own). bytes receives its length in bytes.
+// limit (>= 1) elements: it ends before a value that is not a code and
+// before a 0 (a leading 0 is a run of its own). bytes receives its length
+// in bytes.
 int characterRun(const ElementSource &source, int limit, size_t &bytes) {
-  const int end = source.index + limit;
-  int i = source.index;
-  bytes = 0;
-  if (source.isChar()) {
-    const bool multiByte = utIsMultiByteCharSet() != 0;
-    for (; i < end; ++i) {
-      const qxChar code = source.chars[i];
-      if (code == 0 && i > source.index) break;
-      if (code > 255 && !(multiByte && utIsMultiByteLead(code >> 8))) break;
-      bytes += code > 255 ? 2 : 1;
-      if (code == 0) return 1;
-    }
-    return i - source.index;
-  }
   const bool multiByte = utIsMultiByteCharSet() != 0;
-  for (; i < end; ++i) {
-    const double v = source.values[i];
-    if (!(v >= 0 && v <= 65535) || v != std::trunc(v)) break;
-    const unsigned code = static_cast<unsigned>(v);
-    if (code == 0 && i > source.index) break;
-    if (code > 255 && !(multiByte && utIsMultiByteLead(static_cast<int>(code >> 8)))) break;
-    bytes += code > 255 ? 2 : 1;
-    if (code == 0) return 1;
+  const int start = source.index, end = start + limit;
+  if (codeOf(source, start, multiByte) == 0) {
+    bytes = 1;
+    return 1;
   }
-  return i - source.index;
+  int i = start;
+  if (source.isChar()) {
+    // Codes 1..255 in whole blocks first, in a loop the compiler vectorizes.
+    constexpr int kBlock = 64;
+    while (end - i >= kBlock) {
+      unsigned outside = 0;
+      const qxChar *block = source.chars + i;
+      for (int k = 0; k < kBlock; ++k) outside |= static_cast<uint16_t>(block[k] - 1) > 254;
+      if (outside) break;
+      i += kBlock;
+    }
+  }
+  size_t wide = 0;
+  for (long code; i < end && (code = codeOf(source, i, multiByte)) > 0; ++i) wide += code > 255;
+  bytes = static_cast<size_t>(i - start) + wide;
+  return i - start;
 }
 
 // 's': a run of character codes as one string; a value that is no code
@@ -215,8 +235,13 @@ int printString(OutputSink &sink, const OutputDirective &d, ElementSource &sourc
   if (out == nullptr) return kErrMemoryForString;
   const size_t pad = length - shown;
   char *text = out + ((style.flags & kLeft) ? 0 : pad);
-  std::memset(out, ' ', length);
+  std::memset(text == out ? out + shown : out, ' ', pad);
   size_t k = 0;
+  if (source.isChar() && bytes == static_cast<size_t>(run)) {
+    // One byte per code: a plain narrowing copy.
+    narrowCodes(source.chars + source.index, text, shown);
+    k = shown;
+  }
   for (int i = source.index; k < shown; ++i) {
     const unsigned code = static_cast<unsigned>(source.at(i));
     if (code > 255) {

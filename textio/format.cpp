@@ -18,6 +18,10 @@ struct Escape {
 constexpr Escape kEscapes[] = {{'n', '\n'}, {'t', '\t'}, {'f', '\f'}, {'r', '\r'}, {'\\', '\\'}, {'\'', '\''},
                                {'"', '"'},  {'?', '?'},  {'a', '\a'}, {'b', '\b'}, {'v', '\v'}};
 
+// Pieces kept by a cursor at most (a format longer than that is parsed
+// again on each pass beyond them).
+constexpr size_t kMaxCachedPieces = 256;
+
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 int hexValue(char c) {
@@ -215,6 +219,10 @@ int parseInput(std::string_view text, size_t &pos, InputDirective &d) {
   return kErrInvalidFormat;
 }
 
+// A literal output piece is ready to print as soon as it is taken.
+void markLiteral(OutputDirective &piece) { piece.state = OutState::kReady; }
+void markLiteral(InputDirective &) {}
+
 }  // namespace
 
 bool translateEscapes(std::string &text) {
@@ -262,28 +270,44 @@ bool FormatCursor::takeLiteral(std::string_view &literal) {
 }
 
 // Takes a literal run as the piece, or else parses the directive at the
-// cursor with the grammar of its engine.
+// cursor with the grammar of its engine. Pieces already met come from the
+// cache.
 template <class Directive>
-int FormatCursor::nextPiece(Directive &piece, int (*parse)(std::string_view, size_t &, Directive &)) {
+int FormatCursor::nextPiece(const Directive *&piece, Directive &scratch,
+                            std::vector<std::pair<size_t, Directive>> &cache,
+                            int (*parse)(std::string_view, size_t &, Directive &)) {
   if (atEnd()) rewind();
   if (format_.empty()) return kErrInvalidFormat;
-  std::string_view literal;
-  if (takeLiteral(literal)) {
-    piece = Directive{};
-    piece.literal = literal;
+  if (cacheIndex_ < cache.size()) {
+    piece = &cache[cacheIndex_].second;
+    position_ = cache[cacheIndex_++].first;
     return kErrNone;
   }
-  if (++position_ >= format_.size()) return kErrInvalidFormat;
-  return parse(format_, position_, piece);
+  std::string_view literal;
+  if (takeLiteral(literal)) {
+    scratch = Directive{};
+    scratch.literal = literal;
+    markLiteral(scratch);
+  } else {
+    if (++position_ >= format_.size()) return kErrInvalidFormat;
+    const int code = parse(format_, position_, scratch);
+    if (code != kErrNone) return code;
+  }
+  piece = &scratch;
+  if (cacheIndex_ == cache.size() && cache.size() < kMaxCachedPieces) {
+    cache.emplace_back(position_, scratch);
+    piece = &cache[cacheIndex_++].second;
+  }
+  return kErrNone;
 }
 
-int FormatCursor::next(OutputDirective &piece) {
-  const int code = nextPiece(piece, parseOutput);
-  if (code == kErrNone && piece.conversion == OutConversion::kLiteral) piece.state = OutState::kReady;
-  return code;
+int FormatCursor::next(const OutputDirective *&piece) {
+  return nextPiece(piece, outputScratch_, outputPieces_, parseOutput);
 }
 
-int FormatCursor::next(InputDirective &piece) { return nextPiece(piece, parseInput); }
+int FormatCursor::next(const InputDirective *&piece) {
+  return nextPiece(piece, inputScratch_, inputPieces_, parseInput);
+}
 
 size_t copyLiteral(std::string_view run, char *out) {
   size_t n = 0;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "fileio/error_codes.h"
 
@@ -78,19 +80,31 @@ class FormatCursor {
   explicit FormatCursor(std::string_view format) : format_(format) {}
   bool atEnd() const { return position_ == format_.size(); }
   bool empty() const { return format_.empty(); }
-  void rewind() { position_ = 0; }
+  void rewind() {
+    position_ = 0;
+    cacheIndex_ = 0;
+  }
   // Takes the next piece (the format starts again after its end). Returns
-  // kErrNone or kErrInvalidFormat.
-  int next(OutputDirective &piece);
-  int next(InputDirective &piece);
+  // kErrNone or kErrInvalidFormat; piece then points at a record that lives
+  // as long as the cursor and stays unchanged until the next call.
+  int next(const OutputDirective *&piece);
+  int next(const InputDirective *&piece);
 
  private:
   // Moves past a literal run; true when one was found.
   bool takeLiteral(std::string_view &literal);
   template <class Directive>
-  int nextPiece(Directive &piece, int (*parse)(std::string_view, size_t &, Directive &));
+  int nextPiece(const Directive *&piece, Directive &scratch, std::vector<std::pair<size_t, Directive>> &cache,
+                int (*parse)(std::string_view, size_t &, Directive &));
   std::string_view format_;
   size_t position_ = 0;
+  // The pieces met so far, in order, each with the position after it: a
+  // format used again for every element is parsed only once.
+  std::vector<std::pair<size_t, OutputDirective>> outputPieces_;
+  std::vector<std::pair<size_t, InputDirective>> inputPieces_;
+  size_t cacheIndex_ = 0;
+  OutputDirective outputScratch_;  // a piece beyond the cached ones
+  InputDirective inputScratch_;
 };
 
 // Copies a literal run, each "%%" as one '%', to out (room for run.size()

@@ -5,6 +5,7 @@
 #include "textio/number_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -76,6 +77,18 @@ size_t digitsOf(uint32_t value, int base, bool upper, char *end) {
   return static_cast<size_t>(end - p);
 }
 
+// Number of digits of value in base 8, 10 or 16.
+size_t digitCountOf(uint32_t value, int base) {
+  if (base == 10) {
+    size_t n = 1;
+    for (uint32_t limit = 10; n < 10 && value >= limit; limit *= 10) ++n;
+    return n;
+  }
+  const int bits = 32 - std::countl_zero(value | 1u);
+  const int shift = base == 16 ? 4 : 3;
+  return static_cast<size_t>((bits + shift - 1) / shift);
+}
+
 }  // namespace
 
 size_t integerTextBound(const NumberStyle &style) {
@@ -89,11 +102,8 @@ size_t floatTextBound(const NumberStyle &style) {
 size_t formatInteger(char *out, uint32_t magnitude, bool negative, const NumberStyle &style) {
   const char letter = style.letter;
   const int base = letter == 'o' ? 8 : (letter == 'x' || letter == 'X') ? 16 : 10;
-  char buffer[24];
-  char *end = buffer + sizeof buffer;
-  size_t digitCount = 0;
   // Precision 0 prints no digits for the value 0.
-  if (magnitude != 0 || style.precision != 0) digitCount = digitsOf(magnitude, base, letter == 'X', end);
+  const size_t digitCount = magnitude != 0 || style.precision != 0 ? digitCountOf(magnitude, base) : 0;
   const size_t precision = style.precision < 0 ? 1 : static_cast<size_t>(style.precision);
   size_t zeros = precision > digitCount ? precision - digitCount : 0;
   char prefix[2];
@@ -103,12 +113,24 @@ size_t formatInteger(char *out, uint32_t magnitude, bool negative, const NumberS
     else if (style.flags & kPlus) prefix[prefixLength++] = '+';
     else if (style.flags & kBlank) prefix[prefixLength++] = ' ';
   } else if (style.flags & kAlternate) {
-    if (base == 8 && zeros == 0 && (digitCount == 0 || end[-static_cast<long>(digitCount)] != '0')) zeros = 1;
+    if (base == 8 && zeros == 0 && magnitude != 0) zeros = 1;
+    if (base == 8 && digitCount == 0) zeros = 1;
     if (base == 16 && magnitude != 0) {
       prefix[prefixLength++] = '0';
       prefix[prefixLength++] = letter;
     }
   }
+  const size_t length = prefixLength + zeros + digitCount;
+  if (length >= style.width) {
+    // No padding: the digits go straight to their place.
+    for (size_t i = 0; i < prefixLength; ++i) out[i] = prefix[i];
+    for (size_t i = 0; i < zeros; ++i) out[prefixLength + i] = '0';
+    if (digitCount > 0) digitsOf(magnitude, base, letter == 'X', out + length);
+    return length;
+  }
+  char buffer[24];
+  char *end = buffer + sizeof buffer;
+  if (digitCount > 0) digitsOf(magnitude, base, letter == 'X', end);
   return assemble(out, prefix, prefixLength, zeros, end - digitCount, digitCount, style, style.precision < 0);
 }
 

@@ -91,13 +91,16 @@ class OutputEngine {
 
  private:
   int print(ElementSource &source);
+  int take();
   int drawStarValue(ElementSource &source);
   int emptyArgument(ElementSource &source);
   int fail(int code);
 
   FormatCursor cursor_;
   OutputSink &sink_;
-  OutputDirective piece_;
+  const OutputDirective *piece_ = nullptr;  // the piece held
+  OutputDirective drawn_;  // the piece with the '*' values drawn so far
+  OutState state_ = OutState::kEmpty;
   bool pending_ = false;
   int count_ = 0;
 };

@@ -26,15 +26,23 @@ const StarCodes &starCodes(OutState state) {
 
 int OutputEngine::fail(int code) {
   pending_ = false;
-  piece_.state = OutState::kEmpty;
+  state_ = OutState::kEmpty;
   return code;
+}
+
+// Takes the next piece of the format.
+int OutputEngine::take() {
+  const int code = cursor_.next(piece_);
+  if (code != kErrNone) return fail(code);
+  state_ = piece_->state;
+  return kErrNone;
 }
 
 // Prints the piece held with its value; the piece is done afterwards.
 int OutputEngine::print(ElementSource &source) {
-  const int n = printPiece(sink_, piece_, source);
+  const int n = printPiece(sink_, *piece_, source);
   pending_ = false;
-  piece_.state = OutState::kEmpty;
+  state_ = OutState::kEmpty;
   if (n < 0) return n;
   count_ += n;
   return kErrNone;
@@ -42,27 +50,31 @@ int OutputEngine::print(ElementSource &source) {
 
 // Takes one '*' value from the data for the width or precision due.
 int OutputEngine::drawStarValue(ElementSource &source) {
-  const StarCodes &codes = starCodes(piece_.state);
+  const StarCodes &codes = starCodes(state_);
   const double value = source.at(source.index);
   if (std::isnan(value)) return fail(codes.nan);
   if (std::isinf(value)) return fail(value > 0 ? codes.plusInf : codes.minusInf);
   if (value > 2147483647.0 || value < -2147483648.0) return fail(codes.range);
   const int drawn = static_cast<int>(std::trunc(value));
   ++source.index;
-  switch (piece_.state) {
+  if (piece_ != &drawn_) {
+    drawn_ = *piece_;
+    piece_ = &drawn_;
+  }
+  switch (state_) {
     case OutState::kNeedWidth:
-      piece_.width = drawn;
-      piece_.state = OutState::kReady;
+      drawn_.width = drawn;
+      state_ = OutState::kReady;
       break;
     case OutState::kNeedBoth:
-      piece_.width = drawn;
-      piece_.state = OutState::kNeedPrecision;
+      drawn_.width = drawn;
+      state_ = OutState::kNeedPrecision;
       break;
     default:
       // A negative precision is dropped.
-      piece_.precision = drawn;
-      if (drawn < 0) piece_.precisionSource = Source::kNone;
-      piece_.state = OutState::kReady;
+      drawn_.precision = drawn;
+      if (drawn < 0) drawn_.precisionSource = Source::kNone;
+      state_ = OutState::kReady;
       break;
   }
   pending_ = true;
@@ -72,33 +84,33 @@ int OutputEngine::drawStarValue(ElementSource &source) {
 // An argument without elements: only an 's' directive can take an empty
 // char argument (it prints the empty string); anything else is refused.
 int OutputEngine::emptyArgument(ElementSource &source) {
-  if (piece_.state == OutState::kEmpty) {
-    int code = cursor_.next(piece_);
-    if (code != kErrNone) return fail(code);
-    if (piece_.conversion == OutConversion::kLiteral) {
+  if (state_ == OutState::kEmpty) {
+    int code = take();
+    if (code != kErrNone) return code;
+    if (piece_->conversion == OutConversion::kLiteral) {
       if ((code = print(source)) != kErrNone) return fail(code);
-      if ((code = cursor_.next(piece_)) != kErrNone) return fail(code);
+      if ((code = take()) != kErrNone) return code;
     }
   }
-  if (needsStar(piece_.state)) return fail(starCodes(piece_.state).empty);
-  if (piece_.conversion == OutConversion::kS && source.isChar()) return print(source);
+  if (needsStar(state_)) return fail(starCodes(state_).empty);
+  if (piece_->conversion == OutConversion::kS && source.isChar()) return print(source);
   return fail(kErrEmptyArgument);
 }
 
 int OutputEngine::run(ElementSource &source, int n) {
-  if (!pending_) piece_.state = OutState::kEmpty;
+  if (!pending_) state_ = OutState::kEmpty;
   if (source.count == 0) return emptyArgument(source);
   while (source.index < source.count) {
-    if (piece_.state == OutState::kEmpty) {
-      const int code = cursor_.next(piece_);
-      if (code != kErrNone) return fail(code);
+    if (state_ == OutState::kEmpty) {
+      const int code = take();
+      if (code != kErrNone) return code;
     }
-    if (needsStar(piece_.state)) {
+    if (needsStar(state_)) {
       const int code = drawStarValue(source);
       if (code != kErrNone) return code;
       continue;
     }
-    const bool wasString = piece_.conversion == OutConversion::kS;
+    const bool wasString = piece_->conversion == OutConversion::kS;
     const int code = print(source);
     if (code != kErrNone) return fail(code);
     // A format whose pieces use none of the first argument's data prints
@@ -112,12 +124,12 @@ int OutputEngine::run(ElementSource &source, int n) {
 
 int OutputEngine::finish() {
   if (pending_) return fail(kErrNotEnoughArguments);
-  piece_.state = OutState::kEmpty;
+  state_ = OutState::kEmpty;
   ElementSource none;
   while (!cursor_.atEnd()) {
-    const int code = cursor_.next(piece_);
-    if (code != kErrNone) return fail(code);
-    if (piece_.conversion != OutConversion::kLiteral) return fail(kErrNone);
+    const int code = take();
+    if (code != kErrNone) return code;
+    if (piece_->conversion != OutConversion::kLiteral) return fail(kErrNone);
     if (const int printed = print(none); printed != kErrNone) return fail(printed);
   }
   return kErrNone;

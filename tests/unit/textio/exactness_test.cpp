@@ -37,13 +37,13 @@ std::string randomDirective(std::mt19937_64 &rng, const char *letters) {
 // What the engine prints for one directive and one value.
 std::string printed(const std::string &directive, double value) {
   FormatCursor cursor(directive);
-  OutputDirective piece;
+  const OutputDirective *piece = nullptr;
   EXPECT_EQ(cursor.next(piece), kErrNone) << directive;
   StringSink sink;
   ElementSource source;
   source.values = &value;
   source.count = 1;
-  EXPECT_GE(printPiece(sink, piece, source), 0) << directive;
+  EXPECT_GE(printPiece(sink, *piece, source), 0) << directive;
   return std::string(sink.text());
 }
 
