@@ -78,9 +78,19 @@ class StreamSource final : public InputSource {
  private:
   template <class T>
   Step readValue(const InputDirective &d, Number &number);
+  Step scanDecimal(const InputDirective &d, Number &number);
+  int next();
   FILE *stream_;
   size_t consumed_ = 0;
 };
+
+// Parses a plain decimal number at the start of text (optional sign,
+// digits with one point, optional exponent) exactly as strtod (strtof for
+// T = float) would, without calling it. Returns the characters used, or 0
+// when the text is something else (hexadecimal, a word, no digits, out of
+// range), which the caller then leaves to strtod.
+template <class T>
+size_t parseDecimal(std::string_view text, T &value);
 
 // Values read by one call.
 struct ScanResult {

@@ -2,9 +2,12 @@
 // strtoul and the host's strtod, and a stream whose numbers the C
 // library's fscanf reads.
 #include <cctype>
+#include <charconv>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
+#include <type_traits>
 
 #include "host/ut.h"
 #include "textio/input.h"
@@ -64,6 +67,21 @@ const char *parseInteger(const char *s, const char *end, int base, bool isSigned
   return p;
 }
 
+// Converts the token that fscanf would convert: the value of its longest
+// number prefix, as strtod or strtof gives it. False when there is none.
+template <class T>
+bool parseWhole(const std::string &token, double &value) {
+  T parsed;
+  if (parseDecimal(token, parsed) == 0) {
+    char *end = nullptr;
+    if constexpr (std::is_same_v<T, float>) parsed = std::strtof(token.c_str(), &end);
+    else parsed = std::strtod(token.c_str(), &end);
+    if (end == token.c_str()) return false;
+  }
+  value = parsed;
+  return true;
+}
+
 bool isSignedConversion(InConversion c) { return c == InConversion::kD || c == InConversion::kI; }
 
 // The low 16 bits of an integer read with 'h'.
@@ -73,6 +91,27 @@ double shortValue(double value, bool isSigned) {
 }
 
 }  // namespace
+
+template <class T>
+size_t parseDecimal(std::string_view text, T &value) {
+  size_t start = 0;
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) start = 1;
+  // from_chars takes no '+' and knows no hexadecimal form: those, and
+  // anything not starting with a digit, are left to strtod.
+  const std::string_view body = text.substr(start);
+  const bool digitFirst = !body.empty() && std::isdigit(static_cast<unsigned char>(body[0]));
+  const bool pointFirst = body.size() > 1 && body[0] == '.' && std::isdigit(static_cast<unsigned char>(body[1]));
+  if (!digitFirst && !pointFirst) return 0;
+  if (body.size() > 1 && body[0] == '0' && (body[1] | 0x20) == 'x') return 0;
+  T parsed;
+  const auto [end, error] = std::from_chars(body.data(), body.data() + body.size(), parsed);
+  if (error != std::errc()) return 0;
+  value = start == 1 && text[0] == '-' ? -parsed : parsed;
+  return static_cast<size_t>(end - text.data());
+}
+
+template size_t parseDecimal<double>(std::string_view, double &);
+template size_t parseDecimal<float>(std::string_view, float &);
 
 int TextSource::unget(int c) {
   if (c != EOF && position_ > 0) --position_;
@@ -116,10 +155,13 @@ Step TextSource::scanFloat(const InputDirective &d, Number &number) {
     cut.assign(piece);
     start = cut.c_str();
   }
-  char *end = nullptr;
-  const int code = ut_strtod(utGetFpcContext(), start, &end, &number.value);
-  if (code != 0) return {true, code};
-  const size_t used = static_cast<size_t>(end - start);
+  size_t used = parseDecimal(std::string_view(start, piece.size()), number.value);
+  if (used == 0) {
+    char *end = nullptr;
+    const int code = ut_strtod(utGetFpcContext(), start, &end, &number.value);
+    if (code != 0) return {true, code};
+    used = static_cast<size_t>(end - start);
+  }
   if (used == 0 || (d.width > 0 && used != piece.size())) return {true, kErrMatchingFailure};
   if (d.modifier == Modifier::kShort) number.value = static_cast<float>(number.value);
   position_ += used;
@@ -127,11 +169,7 @@ Step TextSource::scanFloat(const InputDirective &d, Number &number) {
   return {};
 }
 
-int StreamSource::get() {
-  const int c = getc(stream_);
-  if (c != EOF) ++consumed_;
-  return c;
-}
+int StreamSource::get() { return next(); }
 
 int StreamSource::unget(int c) {
   if (c == EOF) return kErrNone;
@@ -165,7 +203,72 @@ Step StreamSource::scanInteger(const InputDirective &d, Number &number) {
 }
 
 Step StreamSource::scanFloat(const InputDirective &d, Number &number) {
+  if (d.width < 0) return scanDecimal(d, number);
   return d.modifier == Modifier::kShort ? readValue<float>(d, number) : readValue<double>(d, number);
+}
+
+// A floating value without width, read without the C library's scanf but
+// consuming exactly what it consumes: blanks, then the longest run that
+// its grammar takes (sign, digits, one point, an exponent letter after a
+// digit and a sign right after that; "0x" starts hexadecimal digits with
+// the exponent letter p, whose digits are decimal), converted by strtod
+// (strtof for 'h'). The words inf and nan go to fscanf itself, after one
+// character pushed back.
+Step StreamSource::scanDecimal(const InputDirective &d, Number &number) {
+  const bool single = d.modifier == Modifier::kShort;
+  int c;
+  do c = next(); while (c != EOF && std::isspace(c));
+  std::string token;
+  if (c == '+' || c == '-') {
+    token += static_cast<char>(c);
+    c = next();
+  }
+  if (c == EOF) return endOfInput();
+  if ((c | 0x20) == 'i' || (c | 0x20) == 'n') {
+    if (unget(c) != kErrNone) return {true, kErrUngetc};
+    const Step step = single ? readValue<float>(d, number) : readValue<double>(d, number);
+    if (token == "-") number.value = -number.value;
+    return step;
+  }
+  bool hexadecimal = false, gotDigit = false, gotDot = false, gotExponent = false;
+  if (c == '0') {
+    gotDigit = true;
+    c = next();
+    hexadecimal = c != EOF && (c | 0x20) == 'x';
+    token += hexadecimal ? "0x" : "0";
+    if (hexadecimal) {
+      gotDigit = false;
+      c = next();
+    }
+  }
+  const int exponent = hexadecimal ? 'p' : 'e';
+  for (; c != EOF; c = next()) {
+    if (hexadecimal && !gotExponent ? std::isxdigit(c) : std::isdigit(c)) {
+      gotDigit = true;
+    } else if (gotExponent && (token.back() | 0x20) == exponent && (c == '+' || c == '-')) {
+    } else if (gotDigit && !gotExponent && (c | 0x20) == exponent) {
+      gotExponent = gotDot = true;
+    } else if (!gotDot && c == '.') {
+      gotDot = true;
+    } else {
+      if (unget(c) != kErrNone) return {true, kErrUngetc};
+      break;
+    }
+    token += static_cast<char>(c);
+  }
+  // As in the C library, "0x" without anything after it converts nothing,
+  // while "0x." is the number 0.
+  const bool bareHexPrefix = hexadecimal && token.size() == 2u + (token[0] == '-' || token[0] == '+');
+  if (bareHexPrefix) return endOfInput();
+  if (single ? !parseWhole<float>(token, number.value) : !parseWhole<double>(token, number.value)) return endOfInput();
+  number.converted = true;
+  return {};
+}
+
+int StreamSource::next() {
+  const int c = getc_unlocked(stream_);
+  if (c != EOF) ++consumed_;
+  return c;
 }
 
 }  // namespace zq::textio

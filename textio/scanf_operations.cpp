@@ -124,8 +124,7 @@ int sscanfOperation(FiRequest &request, FileTable &, TransferDescriptor &) {
   const PreparedFormat format = prepareFormat(request.prhs[1], false);
   std::unique_ptr<char, void (*)(void *)> raw(qxArrayToString(request.prhs[0]), qxFree);
   if (!raw) qxErrMsg(18);
-  const std::string text(raw.get());
-  raw.reset();
+  const std::string_view text(raw.get());
 
   ScanResult result;
   size_t consumed = 0;

@@ -9,7 +9,9 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <type_traits>
 
+#include "textio/input.h"
 #include "textio/output.h"
 
 namespace {
@@ -102,6 +104,41 @@ TEST(OutputExactness, LargePrecisionsPrintEveryDigit) {
       EXPECT_EQ(printed(directive, value), expected) << directive << " with " << value;
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A random text that starts like a number: signs, digit runs, points,
+// exponents, hexadecimal prefixes and words, cut anywhere.
+std::string randomNumberText(std::mt19937_64 &rng) {
+  static const char *const kParts[] = {"-", "+", "0", "1", "9", "12345678901234567", "00", ".", "e", "E", "e-",
+                                       "e+", "x", "0x", "inf", "nan", "308", "400", "324", "5", "p3", " ", "a"};
+  std::string text;
+  for (int n = 1 + static_cast<int>(rng() % 7); n > 0; --n) text += kParts[rng() % std::size(kParts)];
+  return text;
+}
+
+template <class T>
+void expectParsesAsStrtod(std::mt19937_64 &rng, int rounds) {
+  for (int i = 0; i < rounds; ++i) {
+    const std::string text = rng() % 2 ? randomNumberText(rng) : std::to_string(randomDouble(rng));
+    T fast{};
+    const size_t used = parseDecimal(text, fast);
+    if (used == 0) continue;  // left to strtod
+    char *end = nullptr;
+    const T slow = std::is_same_v<T, float> ? std::strtof(text.c_str(), &end) : std::strtod(text.c_str(), &end);
+    ASSERT_EQ(used, static_cast<size_t>(end - text.c_str())) << text;
+    using Bits = std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>;
+    ASSERT_EQ(std::bit_cast<Bits>(fast), std::bit_cast<Bits>(slow)) << text;
+  }
+}
+
+TEST(InputExactness, DecimalFastPathParsesAsStrtodAndStrtof) {
+  std::mt19937_64 rng(11);
+  expectParsesAsStrtod<double>(rng, 1500000);
+  expectParsesAsStrtod<float>(rng, 500000);
 }
 
 }  // namespace

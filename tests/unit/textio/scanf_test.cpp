@@ -3,6 +3,7 @@
 // the same inputs, where they agree and where they differ.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -193,6 +194,70 @@ TEST(Fscanf, RejectsBadArgumentsWithHostMessages) {
   EXPECT_EQ(call("fscanf", 1, {negative.get(), format.get()}).error, "Invalid file identifier.");
   EXPECT_EQ(call("fscanf", 1, {unknown.get(), format.get()}).error, "Invalid file identifier.");
   EXPECT_EQ(call("fscanf", 3, {unknown.get(), format.get()}).error, "Too many output arguments.");
+}
+
+}  // namespace
+
+namespace {
+
+// Values and stopping position of a plain fscanf loop over path.
+struct CRead {
+  std::vector<double> values;
+  long position;
+};
+CRead readWithC(const std::string &path, const char *format, bool single) {
+  CRead read;
+  FILE *f = std::fopen(path.c_str(), "r");
+  for (;;) {
+    double d;
+    float s;
+    if (std::fscanf(f, format, single ? static_cast<void *>(&s) : static_cast<void *>(&d)) != 1) break;
+    read.values.push_back(single ? s : d);
+  }
+  read.position = std::ftell(f);
+  std::fclose(f);
+  return read;
+}
+
+bool sameValues(const std::vector<double> &a, const std::vector<double> &b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::bit_cast<uint64_t>(a[i]) != std::bit_cast<uint64_t>(b[i]) && !(std::isnan(a[i]) && std::isnan(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+TEST(Fscanf, ReadsFloatsExactlyAsTheCLibraryOverGeneratedTexts) {
+  const char *tokens[] = {"1",   "-2.5", "+.5",   "1e",    "1e+",   "1e-3", "0x1p3", "0x",    "0xg", "00x",
+                          "inf", "-inf", "+nan",  "nanq",  "infin", "in",   ".",     "-",     "+.e", "1.5e3.2",
+                          "7.",  "  ",   "\n",    ",",     "abc",   "0",    "-0",    "3.4e40", "1e-400", "0X.8P1",
+                          "12345678901234567890.123", "e5", "E", "0x.", "0x.8", "-0x", "0x1.8.5", "0xp3",
+                          "1e5e5", "--1", "+-1", ".e1", "0xAbC", "NaN(12)", "INFINITY", "1e+-2", "0.0e0"};
+  std::mt19937 rng(3);
+  zqtest::ScratchDir dir;
+  const std::string path = dir.file("numbers.txt");
+  for (int i = 0; i < 4000; ++i) {
+    std::string text;
+    for (int n = rng() % 6; n >= 0; --n) {
+      text += tokens[rng() % std::size(tokens)];
+      if (rng() % 3) text += ' ';
+    }
+    zqtest::writeBytes(path, zqtest::Bytes(text.begin(), text.end()));
+    for (const bool single : {false, true}) {
+      const CRead expected = readWithC(path, single ? "%f" : "%lf", single);
+      zqtest::OpenFile file(path, "r");
+      Array format = str(single ? "%hf" : "%f");
+      const auto r = call("fscanf", 2, {file.fid(), format.get()});
+      ASSERT_EQ(r.error, "") << text;
+      std::vector<double> got;
+      const qxArray *values = r.outputs[0].get();
+      for (int k = 0; k < qxGetNumberOfElements(values); ++k) got.push_back(qxGetPr(values)[k]);
+      EXPECT_TRUE(sameValues(got, expected.values)) << "[" << text << "] single " << single;
+      EXPECT_EQ(std::ftell(file.entry().stream), expected.position) << "[" << text << "] single " << single;
+    }
+  }
 }
 
 }  // namespace
