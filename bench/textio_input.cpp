@@ -6,24 +6,17 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "builtins/zqbuiltins.h"
-#include "fileio/file_table.h"
 #include "host/qx.h"
-#include "host/ut.h"
-#include "zqhost/host.h"
+#include "textio_bench_support.h"
 
 namespace {
 
-struct Destroy {
-  void operator()(qxArray *a) const { qxDestroyArray(a); }
-};
-using Array = std::unique_ptr<qxArray, Destroy>;
+using zqbench::Array;
+using zqbench::callBuiltin;
 
 constexpr int kValues = 1000000;
 
@@ -43,18 +36,6 @@ const std::string &numbersText(bool integers) {
     }
   }
   return text;
-}
-
-Array callBuiltin(const char *name, std::initializer_list<qxArray *> inputs) {
-  static const bool registered = [] {
-    bnInitialize();
-    return true;
-  }();
-  (void)registered;
-  std::vector<qxArray *> in(inputs);
-  qxArray *out[1] = {nullptr};
-  zqhost::callBuiltin(*zqhost::findBuiltin(name), 1, out, static_cast<int>(in.size()), in.data());
-  return Array(out[0]);
 }
 
 void zqSscanf(benchmark::State &state, bool integers) {
@@ -97,24 +78,13 @@ void writeNumbersFile() {
 // The file is entered in the open-file table directly, as fopen would.
 void zqFscanf(benchmark::State &state) {
   writeNumbersFile();
-  Array empty(qxCreateString(""));
-  callBuiltin("sprintf", {empty.get()});  // registers, sets up the standard streams
-  zq::fileio::FileEntry &entry = zq::fileio::addEntry(zq::fileio::fileTable());
-  entry.name = static_cast<char *>(utCalloc(1, 1));
-  entry.permission = static_cast<char *>(utCalloc(2, 1));
-  entry.permission[0] = 'r';
-  entry.stream = std::fopen(kFile, "r");
-  Array fid(qxCreateScalarDouble(entry.fid)), format(qxCreateString("%f"));
+  zqbench::TableFile file(kFile, "r");
+  Array format(qxCreateString("%f"));
   for (auto _ : state) {
-    std::rewind(entry.stream);
-    Array values = callBuiltin("fscanf", {fid.get(), format.get()});
+    std::rewind(file.stream());
+    Array values = callBuiltin("fscanf", {file.fid(), format.get()});
     benchmark::DoNotOptimize(qxGetPr(values.get()));
   }
-  std::fclose(entry.stream);
-  zq::fileio::FileTable &table = zq::fileio::fileTable();
-  zq::fileio::FileEntry *previous = table.head;
-  while (previous->next != &entry) previous = previous->next;
-  zq::fileio::removeEntry(table, previous, &entry);
 }
 
 void cFscanf(benchmark::State &state) {
@@ -132,41 +102,8 @@ void cFscanf(benchmark::State &state) {
   std::remove(kFile);
 }
 
-// Remembers the time per iteration of each run to print the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run> &runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run &run : runs) seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
-  }
-  void printRatios() const {
-    for (const auto &[name, time] : seconds_) {
-      if (name.rfind("zq/", 0) != 0) continue;
-      const auto c = seconds_.find("c/" + name.substr(3));
-      if (c != seconds_.end()) std::printf("ratio %s: %.2f\n", name.substr(3).c_str(), time / c->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char **argv) {
-  const struct {
-    const char *name;
-    void (*zq)(benchmark::State &);
-    void (*c)(benchmark::State &);
-  } pairs[] = {{"sscanf_f", zqSscanfF, cStrtod}, {"sscanf_d", zqSscanfD, cStrtol}, {"fscanf_f", zqFscanf, cFscanf}};
-  for (const auto &p : pairs) {
-    benchmark::RegisterBenchmark((std::string("zq/") + p.name).c_str(), p.zq)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark((std::string("c/") + p.name).c_str(), p.c)->Unit(benchmark::kMillisecond);
-  }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatios();
-  benchmark::Shutdown();
-  return 0;
+  return zqbench::runPairs(argc, argv, {{"sscanf_f", zqSscanfF, cStrtod}, {"sscanf_d", zqSscanfD, cStrtol}, {"fscanf_f", zqFscanf, cFscanf}});
 }

@@ -6,24 +6,17 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "builtins/zqbuiltins.h"
-#include "fileio/file_table.h"
-#include "host/ut.h"
 #include "host/qx.h"
-#include "zqhost/host.h"
+#include "textio_bench_support.h"
 
 namespace {
 
-struct Destroy {
-  void operator()(qxArray *a) const { qxDestroyArray(a); }
-};
-using Array = std::unique_ptr<qxArray, Destroy>;
+using zqbench::Array;
+using zqbench::callBuiltin;
 
 constexpr int kValues = 1000000;
 constexpr int kStringLength = 10000000;
@@ -52,19 +45,6 @@ const std::string &longText() {
     return s;
   }();
   return text;
-}
-
-// Calls a builtin with one output and returns it.
-Array callBuiltin(const char *name, std::initializer_list<qxArray *> inputs, int nlhs = 1) {
-  static const bool registered = [] {
-    bnInitialize();
-    return true;
-  }();
-  (void)registered;
-  std::vector<qxArray *> in(inputs);
-  qxArray *out[1] = {nullptr};
-  zqhost::callBuiltin(*zqhost::findBuiltin(name), nlhs, out, static_cast<int>(in.size()), in.data());
-  return Array(out[0]);
 }
 
 // sprintf(format, data) through the library.
@@ -124,22 +104,14 @@ void cString(benchmark::State &state) {
 // The file is entered in the open-file table directly, as fopen would.
 void zqFile(benchmark::State &state) {
   Array data = doubleRow(randomDoubles());
-  Array empty(qxCreateString(""));
-  callBuiltin("sprintf", {empty.get()});  // registers, sets up the standard streams
-  zq::fileio::FileEntry &entry = zq::fileio::addEntry(zq::fileio::fileTable());
-  entry.name = static_cast<char *>(utCalloc(1, 1));
-  entry.permission = static_cast<char *>(utCalloc(2, 1));
-  entry.permission[0] = 'w';
-  entry.stream = std::fopen("/tmp/zq_bench_fprintf.txt", "w");
-  Array fid(qxCreateScalarDouble(entry.fid)), format(qxCreateString("%g\\n"));
-  for (auto _ : state) callBuiltin("fprintf", {fid.get(), format.get(), data.get()}, 0);
-  std::fclose(entry.stream);
-  zq::fileio::FileTable &table = zq::fileio::fileTable();
-  zq::fileio::FileEntry *previous = table.head;
-  while (previous->next != &entry) previous = previous->next;
-  zq::fileio::removeEntry(table, previous, &entry);
+  {
+    zqbench::TableFile file("/tmp/zq_bench_fprintf.txt", "w");
+    Array format(qxCreateString("%g\\n"));
+    for (auto _ : state) callBuiltin("fprintf", {file.fid(), format.get(), data.get()}, 0);
+  }
   std::remove("/tmp/zq_bench_fprintf.txt");
 }
+
 void cFile(benchmark::State &state) {
   FILE *f = std::fopen("/tmp/zq_bench_fprintf_c.txt", "w");
   for (auto _ : state) {
@@ -150,43 +122,10 @@ void cFile(benchmark::State &state) {
   std::remove("/tmp/zq_bench_fprintf_c.txt");
 }
 
-// Remembers the time per iteration of each run to print the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run> &runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run &run : runs) seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
-  }
-  void printRatios() const {
-    for (const auto &[name, time] : seconds_) {
-      if (name.rfind("zq/", 0) != 0) continue;
-      const auto c = seconds_.find("c/" + name.substr(3));
-      if (c != seconds_.end()) std::printf("ratio %s: %.2f\n", name.substr(3).c_str(), time / c->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char **argv) {
-  const struct {
-    const char *name;
-    void (*zq)(benchmark::State &);
-    void (*c)(benchmark::State &);
-  } pairs[] = {{"sprintf_d", zqIntegers, cIntegers},   {"sprintf_f", zqFixed, cFixed},
+  return zqbench::runPairs(argc, argv, {{"sprintf_d", zqIntegers, cIntegers},   {"sprintf_f", zqFixed, cFixed},
                {"sprintf_g", zqGeneral, cGeneral},     {"sprintf_s", zqString, cString},
-               {"fprintf_g_file", zqFile, cFile}};
-  for (const auto &p : pairs) {
-    benchmark::RegisterBenchmark((std::string("zq/") + p.name).c_str(), p.zq)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark((std::string("c/") + p.name).c_str(), p.c)->Unit(benchmark::kMillisecond);
-  }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatios();
-  benchmark::Shutdown();
-  return 0;
+               {"fprintf_g_file", zqFile, cFile}});
 }
