@@ -5,14 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fileio/arguments.h"
 #include "fileio/error_codes.h"
 
 namespace zq::fileio {
 namespace {
-
-bool permissionHas(const FileEntry &entry, const char *letters) {
-  return entry.permission != nullptr && std::strpbrk(entry.permission, letters) != nullptr;
-}
 
 // Records code and reports the failure to the caller.
 int fail(FileEntry &entry, int code) {
@@ -27,8 +24,8 @@ int fail(FileEntry &entry, int code) {
 // the end of the file finds no byte: the merge then starts from 0.
 int readByteForMerge(FileEntry &entry, uint8_t &existing) {
   existing = 0;
-  if (permissionHas(entry, "wWaA")) return 0;
-  if (!permissionHas(entry, "+")) return fail(entry, kErrNotOpenForWriting);
+  if (permissionHasAny(entry, "wWaA")) return 0;
+  if (!permissionHasAny(entry, "+")) return fail(entry, kErrNotOpenForWriting);
   FILE *stream = entry.stream;
   errno = 0;
   if (std::fseek(stream, 0, SEEK_CUR) != 0) return fail(entry, streamFailureCode(stream, kErrSeekZeroFailed));

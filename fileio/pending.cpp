@@ -4,8 +4,6 @@
 #include "fileio/operations.h"
 
 namespace zq::fileio {
-int fopenOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fopen"); }
-int fcloseOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fclose"); }
 int freadOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fread"); }
 int fwriteOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fwrite"); }
 int fgetsOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fgets"); }
