@@ -104,7 +104,7 @@ int printBits(OutputSink &sink, const OutputDirective &d, double value) {
   size_t field = digitCount;
   if (hasPrecision) field = std::max(digitCount, static_cast<size_t>(d.precision));
   else if ((d.flags & kZero) && !(d.flags & kLeft) && style.width > digitCount) field = style.width;
-  std::string_view prefix;
+  std::string_view prefix = "";
   if (d.flags & kAlternate) {
     if (base == 8 && field == digitCount) prefix = "0";
     if (base == 16) prefix = d.letter == 'X' ? "0X" : "0x";

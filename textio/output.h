@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 
@@ -87,7 +88,7 @@ class OutputEngine {
   // The final run after the last argument: prints the literal text up to
   // the next directive. Returns kErrNone or a code.
   int finish();
-  int count() const { return count_; }
+  double count() const { return static_cast<double>(count_); }
 
  private:
   int print(ElementSource &source);
@@ -102,7 +103,7 @@ class OutputEngine {
   OutputDirective drawn_;  // the piece with the '*' values drawn so far
   OutState state_ = OutState::kEmpty;
   bool pending_ = false;
-  int count_ = 0;
+  int64_t count_ = 0;  // a stream may take more than INT_MAX characters
 };
 
 }  // namespace zq::textio

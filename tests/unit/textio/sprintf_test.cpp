@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -162,6 +163,22 @@ TEST(Sprintf, RefusesHugeFieldsWithoutPrintingThem) {
     EXPECT_TRUE(message == "Format size too big - couldn't allocate memory." ||
                 message == "Not enough memory to print number." || message == "Not enough memory to print string.")
         << format << ": " << message;
+  }
+}
+
+TEST(Sprintf, PrintsOrRefusesAnyGeneratedFormat) {
+  std::mt19937 rng(17);
+  const std::string alphabet = "%%%-+ #0123456789.*dioxXufeEgGscbthlq\\n";
+  const double values[] = {0, 1, -1, 2.5, 65, 1e300, -1e-300, kInf, -kInf, kNaN, 4294967296.0, -2147483649.0, 1e9};
+  for (int i = 0; i < 20000; ++i) {
+    std::string format;
+    for (int n = 1 + rng() % 14; n > 0; --n) format += alphabet[rng() % alphabet.size()];
+    Array f = str(format.c_str());
+    Array data = zqtest::mat(1, 3, {values[rng() % std::size(values)], values[rng() % std::size(values)],
+                                    values[rng() % std::size(values)]});
+    auto r = call("sprintf", 2, {f.get(), data.get()});
+    ASSERT_EQ(r.error, "") << format;
+    ASSERT_LE(qxGetN(r.outputs[0].get()), 1 << 28) << format;
   }
 }
 
