@@ -1,14 +1,13 @@
 // The format text and the data arguments of the formatted-text operations.
 #include "textio/arguments.h"
 
+#include "fileio/arguments.h"
 #include "host/zqservices.h"
 
 namespace zq::textio {
 
 PreparedFormat prepareFormat(const qxArray *format, bool translate) {
-  if (!qxIsChar(format)) qxErrMsg(49);
-  std::unique_ptr<char, void (*)(void *)> raw(qxArrayToString(format), qxFree);
-  if (!raw) qxErrMsg(18);
+  const fileio::HostText raw = fileio::textArgument(format, 49);
   PreparedFormat prepared;
   prepared.text = translate ? svXlate(raw.get()) : raw.get();
   prepared.escapesValid = translateEscapes(prepared.text);

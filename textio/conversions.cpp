@@ -46,25 +46,25 @@ int printPadded(OutputSink &sink, std::string_view text, const NumberStyle &styl
 
 // NaN and the infinities: a word, signed by the '+' and blank flags that
 // stand before any '0', padded only when the width exceeds it.
-int printSpecial(OutputSink &sink, const OutputDirective &d, double value) {
+int printNonFinite(OutputSink &sink, const OutputDirective &d, double value) {
   std::string_view word = "NaN";
   if (!std::isnan(value)) {
     word = value < 0                      ? "-Inf"
-           : (d.specialFlags & kPlus)     ? "+Inf"
-           : (d.specialFlags & kBlank)    ? " Inf"
+           : (d.wordFlags & kPlus)     ? "+Inf"
+           : (d.wordFlags & kBlank)    ? " Inf"
                                           : "Inf";
   }
   // Only the '-' before any '0' and a negative width left-justify here.
   NumberStyle style = styleOf(d, 's');
   const bool negativeWidth = d.widthSource != Source::kNone && d.width < 0;
-  style.flags = (d.specialFlags & kLeft) || negativeWidth ? kLeft : 0;
+  style.flags = (d.wordFlags & kLeft) || negativeWidth ? kLeft : 0;
   if (style.width <= word.size()) style.width = 0;
   return printPadded(sink, word, style, kErrFormatTooBig);
 }
 
 // A finite value with a floating conversion (letter e, E, f, g or G).
 int printFloat(OutputSink &sink, const OutputDirective &d, double value, char letter) {
-  if (!std::isfinite(value)) return printSpecial(sink, d, value);
+  if (!std::isfinite(value)) return printNonFinite(sink, d, value);
   const NumberStyle style = styleOf(d, letter);
   char *out = sink.reserve(floatTextBound(style));
   if (out == nullptr) return kErrFormatTooBig;
@@ -136,7 +136,7 @@ int printLiteral(OutputSink &sink, const OutputDirective &d, ElementSource &) {
 int printInteger(OutputSink &sink, const OutputDirective &d, ElementSource &source) {
   const double value = source.at(source.index++);
   if (d.modifier == Modifier::kSingleBits || d.modifier == Modifier::kDoubleBits) return printBits(sink, d, value);
-  if (!std::isfinite(value)) return printSpecial(sink, d, value);
+  if (!std::isfinite(value)) return printNonFinite(sink, d, value);
   const bool isSigned = d.conversion == OutConversion::kD || d.conversion == OutConversion::kI;
   const IntegerRange range = (isSigned ? kSignedRange : kUnsignedRange)[static_cast<int>(d.modifier)];
   if (value != std::trunc(value) || value < range.low || value > range.high) return printFallback(sink, d, value);
@@ -155,7 +155,7 @@ int printFloating(OutputSink &sink, const OutputDirective &d, ElementSource &sou
 
 int printCharacter(OutputSink &sink, const OutputDirective &d, ElementSource &source) {
   const double value = source.at(source.index++);
-  if (!std::isfinite(value)) return printSpecial(sink, d, value);
+  if (!std::isfinite(value)) return printNonFinite(sink, d, value);
   if (value != std::trunc(value) || value < 0 || value > 255) return printFallback(sink, d, value);
   const char byte = static_cast<char>(static_cast<unsigned char>(value));
   return printPadded(sink, std::string_view(&byte, 1), styleOf(d, 'c'), kErrFormatTooBig);
@@ -223,7 +223,7 @@ int printString(OutputSink &sink, const OutputDirective &d, ElementSource &sourc
   const int run = characterRun(source, limit, bytes);
   if (run == 0) {
     const double value = source.at(source.index++);
-    return std::isfinite(value) ? printFallback(sink, d, value) : printSpecial(sink, d, value);
+    return std::isfinite(value) ? printFallback(sink, d, value) : printNonFinite(sink, d, value);
   }
   // A leading 0 prints as the empty string, as the C library's %s would.
   const int first = static_cast<int>(source.at(source.index));

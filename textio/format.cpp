@@ -123,7 +123,7 @@ int parseOutput(std::string_view text, size_t &pos, OutputDirective &d) {
     if (d.flags & bit) return kErrInvalidFormat;
     d.flags |= bit;
     if (bit == kZero) zeroSeen = true;
-    if (!zeroSeen) d.specialFlags |= bit & (kLeft | kPlus | kBlank);
+    if (!zeroSeen) d.wordFlags |= bit & (kLeft | kPlus | kBlank);
   }
   if (pos >= text.size()) return kErrInvalidFormat;
   bool widthFromData = false;

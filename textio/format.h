@@ -50,7 +50,7 @@ struct OutputDirective {
   Modifier modifier = Modifier::kNone;
   char letter = 0;            // conversion letter as written
   uint8_t flags = 0;          // Flag bits
-  uint8_t specialFlags = 0;   // flags seen before the first '0' (special values)
+  uint8_t wordFlags = 0;   // flags seen before the first '0' (NaN and infinities)
   Source widthSource = Source::kNone;
   int width = 0;
   Source precisionSource = Source::kNone;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fileio/arguments.h"
 #include "host/ut.h"
 #include "textio/arguments.h"
 #include "textio/operations.h"
@@ -81,7 +82,7 @@ qxArray *charRow(std::string_view text) {
 int refineWriteCode(const fileio::FileEntry &entry, const RunResult &result) {
   if (result.code != kErrUnknown) return result.code;
   if (result.usedElements) return kErrNoMoreSpace;
-  if (std::strchr(entry.permission, 'w') == nullptr) return kErrNotOpenForWriting;
+  if (!fileio::permissionHasAny(entry, "w")) return kErrNotOpenForWriting;
   return kErrUnknown;
 }
 
@@ -117,8 +118,7 @@ int fprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &t
   int fid = 1;
   if (!console) {
     if (request.nlhs > 1) qxErrMsg(3);
-    fid = fileio::argumentToInt(first);
-    if (fid < 0) qxErrMsg(47);
+    fid = fileio::nonNegativeFid(first);
   }
   fileio::FileEntry &entry = fileio::requireEntry(table, fid);
   if (!console && request.nrhs < 2) qxErrMsg(62);

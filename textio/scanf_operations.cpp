@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "fileio/arguments.h"
 #include "textio/arguments.h"
 #include "textio/input.h"
 #include "textio/operations.h"
@@ -110,7 +111,7 @@ void checkCounts(const FiRequest &request, int maxOut) {
 // -4 at its end, -3 when nothing was read from a file not open for reading.
 int refineReadCode(const fileio::FileEntry &entry, int code, bool anyValue) {
   if (code != kErrUnknown) return code;
-  if (!anyValue && std::strchr(entry.permission, 'r') == nullptr) return kErrNotOpenForReading;
+  if (!anyValue && !fileio::permissionHasAny(entry, "r")) return kErrNotOpenForReading;
   return std::feof(entry.stream) ? kErrAtEndOfFile : kErrUnknown;
 }
 
@@ -118,12 +119,10 @@ int refineReadCode(const fileio::FileEntry &entry, int code, bool anyValue) {
 
 int sscanfOperation(FiRequest &request, FileTable &, TransferDescriptor &) {
   checkCounts(request, 4);
-  if (!qxIsChar(request.prhs[0])) qxErrMsg(56);
-  if (!qxIsChar(request.prhs[1])) qxErrMsg(49);
+  const fileio::HostText raw = fileio::textArgument(request.prhs[0], 56);
+  fileio::requireChar(request.prhs[1], 49);
   const SizeArgument size = sizeArgument(request);
   const PreparedFormat format = prepareFormat(request.prhs[1], false);
-  std::unique_ptr<char, void (*)(void *)> raw(qxArrayToString(request.prhs[0]), qxFree);
-  if (!raw) qxErrMsg(18);
   const std::string_view text(raw.get());
 
   ScanResult result;
@@ -143,10 +142,9 @@ int sscanfOperation(FiRequest &request, FileTable &, TransferDescriptor &) {
 
 int fscanfOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
   checkCounts(request, 2);
-  const int fid = fileio::argumentToInt(request.prhs[0]);
-  if (fid < 0) qxErrMsg(47);
+  const int fid = fileio::nonNegativeFid(request.prhs[0]);
   if (fid == 0) qxErrMsg(61);
-  if (!qxIsChar(request.prhs[1])) qxErrMsg(49);
+  fileio::requireChar(request.prhs[1], 49);
   fileio::FileEntry &entry = fileio::requireEntry(table, fid);
   const SizeArgument size = sizeArgument(request);
   const PreparedFormat format = prepareFormat(request.prhs[1], false);
