@@ -61,7 +61,7 @@ TEST(Sprintf, PrintsIntegersOrFallsBackToExponentForm) {
   for (const Case &c : cases) expectPrints(c);
 }
 
-TEST(Sprintf, PrintsSpecialValuesAsWordsWithTheirFlagsAndWidths) {
+TEST(Sprintf, PrintsNaNAndInfinitiesAsWordsWithTheirFlagsAndWidths) {
   const Case cases[] = {
       {"%f", {kInf}, "Inf", ""},       {"%+f", {kInf}, "+Inf", ""},       {"% f", {kInf}, " Inf", ""},
       {"%8f", {kInf}, "     Inf", ""}, {"%-8f", {kInf}, "Inf     ", ""},  {"%2f", {kInf}, "Inf", ""},
