@@ -105,5 +105,7 @@ void cFscanf(benchmark::State &state) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  return zqbench::runPairs(argc, argv, {{"sscanf_f", zqSscanfF, cStrtod}, {"sscanf_d", zqSscanfD, cStrtol}, {"fscanf_f", zqFscanf, cFscanf}});
+  return zqbench::runPairs(
+      argc, argv,
+      {{"sscanf_f", zqSscanfF, cStrtod}, {"sscanf_d", zqSscanfD, cStrtol}, {"fscanf_f", zqFscanf, cFscanf}});
 }

@@ -125,7 +125,10 @@ void cFile(benchmark::State &state) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  return zqbench::runPairs(argc, argv, {{"sprintf_d", zqIntegers, cIntegers},   {"sprintf_f", zqFixed, cFixed},
-               {"sprintf_g", zqGeneral, cGeneral},     {"sprintf_s", zqString, cString},
-               {"fprintf_g_file", zqFile, cFile}});
+  return zqbench::runPairs(argc, argv,
+                           {{"sprintf_d", zqIntegers, cIntegers},
+                            {"sprintf_f", zqFixed, cFixed},
+                            {"sprintf_g", zqGeneral, cGeneral},
+                            {"sprintf_s", zqString, cString},
+                            {"fprintf_g_file", zqFile, cFile}});
 }

@@ -36,10 +36,9 @@ int printPadded(OutputSink &sink, std::string_view text, const NumberStyle &styl
   char *out = sink.reserve(length);
   if (out == nullptr) return code;
   const size_t pad = length - text.size();
-  const size_t at = (style.flags & kLeft) ? 0 : pad;
-  std::memset(out, ' ', pad);
-  if (!text.empty()) std::memcpy(out + at, text.data(), text.size());
-  if (at == 0) std::memset(out + text.size(), ' ', pad);
+  const bool left = (style.flags & kLeft) != 0;
+  std::memset(left ? out + text.size() : out, ' ', pad);
+  if (!text.empty()) std::memcpy(left ? out : out + pad, text.data(), text.size());
   const int finished = sink.finishPiece(length);
   return finished != kErrNone ? finished : static_cast<int>(length);
 }
@@ -49,10 +48,7 @@ int printPadded(OutputSink &sink, std::string_view text, const NumberStyle &styl
 int printNonFinite(OutputSink &sink, const OutputDirective &d, double value) {
   std::string_view word = "NaN";
   if (!std::isnan(value)) {
-    word = value < 0                      ? "-Inf"
-           : (d.wordFlags & kPlus)     ? "+Inf"
-           : (d.wordFlags & kBlank)    ? " Inf"
-                                          : "Inf";
+    word = value < 0 ? "-Inf" : (d.wordFlags & kPlus) ? "+Inf" : (d.wordFlags & kBlank) ? " Inf" : "Inf";
   }
   // Only the '-' before any '0' and a negative width left-justify here.
   NumberStyle style = styleOf(d, 's');
@@ -75,15 +71,14 @@ int printFloat(OutputSink &sink, const OutputDirective &d, double value, char le
 
 // A value that its conversion cannot print: as 'e' with the same flags,
 // width and precision.
-int printFallback(OutputSink &sink, const OutputDirective &d, double value) {
-  return printFloat(sink, d, value, 'e');
-}
+int printFallback(OutputSink &sink, const OutputDirective &d, double value) { return printFloat(sink, d, value, 'e'); }
 
 // Integer ranges by modifier, for the signed and the unsigned letters.
 struct IntegerRange {
   double low, high;
 };
-constexpr IntegerRange kSignedRange[] = {{-2147483648.0, 2147483647.0}, {-32768.0, 32767.0}, {-2147483648.0, 2147483647.0}};
+constexpr IntegerRange kSignedRange[] = {
+    {-2147483648.0, 2147483647.0}, {-32768.0, 32767.0}, {-2147483648.0, 2147483647.0}};
 constexpr IntegerRange kUnsignedRange[] = {{0.0, 4294967295.0}, {0.0, 65535.0}, {0.0, 4294967295.0}};
 
 // The bit pattern of a value in octal, decimal or hexadecimal, at full
@@ -97,13 +92,16 @@ int printBits(OutputSink &sink, const OutputDirective &d, double value) {
   const char *digitSet = d.letter == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
   char digits[24];
   uint64_t rest = bits;
-  for (size_t i = digitCount; i-- > 0; rest /= static_cast<uint64_t>(base)) digits[i] = digitSet[rest % static_cast<uint64_t>(base)];
+  for (size_t i = digitCount; i-- > 0; rest /= static_cast<uint64_t>(base))
+    digits[i] = digitSet[rest % static_cast<uint64_t>(base)];
 
   const NumberStyle style = styleOf(d, d.letter);
   const bool hasPrecision = d.precisionSource != Source::kNone && d.precision >= 0;
   size_t field = digitCount;
-  if (hasPrecision) field = std::max(digitCount, static_cast<size_t>(d.precision));
-  else if ((d.flags & kZero) && !(d.flags & kLeft) && style.width > digitCount) field = style.width;
+  if (hasPrecision)
+    field = std::max(digitCount, static_cast<size_t>(d.precision));
+  else if ((d.flags & kZero) && !(d.flags & kLeft) && style.width > digitCount)
+    field = style.width;
   std::string_view prefix = "";
   if (d.flags & kAlternate) {
     if (base == 8 && field == digitCount) prefix = "0";

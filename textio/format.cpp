@@ -81,9 +81,9 @@ struct OutLetter {
   bool plain, shortLong, bits;  // allowed without modifier, with h/l, with t/b
 };
 constexpr OutLetter kOutLetters[] = {
-    {'d', OutConversion::kD, true, true, false},     {'i', OutConversion::kI, true, true, false},
-    {'o', OutConversion::kO, true, true, true},      {'u', OutConversion::kU, true, true, true},
-    {'x', OutConversion::kX, true, true, true},      {'X', OutConversion::kX, true, true, true},
+    {'d', OutConversion::kD, true, true, false},      {'i', OutConversion::kI, true, true, false},
+    {'o', OutConversion::kO, true, true, true},       {'u', OutConversion::kU, true, true, true},
+    {'x', OutConversion::kX, true, true, true},       {'X', OutConversion::kX, true, true, true},
     {'e', OutConversion::kFloat, true, false, false}, {'E', OutConversion::kFloat, true, false, false},
     {'f', OutConversion::kFloat, true, false, false}, {'g', OutConversion::kFloat, true, false, false},
     {'G', OutConversion::kFloat, true, false, false}, {'s', OutConversion::kS, true, false, false},
@@ -160,7 +160,7 @@ int parseOutput(std::string_view text, size_t &pos, OutputDirective &d) {
   const char letter = text[pos];
   for (const OutLetter &l : kOutLetters) {
     if (l.letter != letter) continue;
-    const bool allowed = d.modifier == Modifier::kNone                                            ? l.plain
+    const bool allowed = d.modifier == Modifier::kNone                                       ? l.plain
                          : (d.modifier == Modifier::kShort || d.modifier == Modifier::kLong) ? l.shortLong
                                                                                              : l.bits;
     if (!allowed) return kErrInvalidFormat;
@@ -210,10 +210,14 @@ int parseInput(std::string_view text, size_t &pos, InputDirective &d) {
     // Integers read 32-bit values with or without 'l' (int and long are
     // the same size here); floats read a double unless 'h' asks for a float.
     const char *size = "";
-    if (d.conversion == InConversion::kFloat) size = d.modifier == Modifier::kShort ? "" : "l";
-    else if (d.modifier == Modifier::kShort) size = "h";
-    if (d.width > 0) std::snprintf(d.text, sizeof d.text, "%%%d%s%c", d.width, size, d.letter);
-    else std::snprintf(d.text, sizeof d.text, "%%%s%c", size, d.letter);
+    if (d.conversion == InConversion::kFloat)
+      size = d.modifier == Modifier::kShort ? "" : "l";
+    else if (d.modifier == Modifier::kShort)
+      size = "h";
+    if (d.width > 0)
+      std::snprintf(d.text, sizeof d.text, "%%%d%s%c", d.width, size, d.letter);
+    else
+      std::snprintf(d.text, sizeof d.text, "%%%s%c", size, d.letter);
     return kErrNone;
   }
   return kErrInvalidFormat;

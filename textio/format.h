@@ -48,15 +48,15 @@ enum class OutState : uint8_t {
 struct OutputDirective {
   OutConversion conversion = OutConversion::kLiteral;
   Modifier modifier = Modifier::kNone;
-  char letter = 0;            // conversion letter as written
-  uint8_t flags = 0;          // Flag bits
-  uint8_t wordFlags = 0;   // flags seen before the first '0' (NaN and infinities)
+  char letter = 0;        // conversion letter as written
+  uint8_t flags = 0;      // Flag bits
+  uint8_t wordFlags = 0;  // flags seen before the first '0' (NaN and infinities)
   Source widthSource = Source::kNone;
   int width = 0;
   Source precisionSource = Source::kNone;
   int precision = 0;
   OutState state = OutState::kEmpty;
-  std::string_view literal;   // the literal run, "%%" pairs included
+  std::string_view literal;  // the literal run, "%%" pairs included
 };
 
 // Conversions of the input grammar, in the order of the scanner table.
@@ -71,7 +71,7 @@ struct InputDirective {
   int width = -1;        // -1: none
   std::string_view set;  // members of a scan set, between '[' and ']'
   std::string_view literal;
-  char text[32] = {};    // rewritten directive for the system scanner
+  char text[32] = {};  // rewritten directive for the system scanner
 };
 
 // A format and the position where its next piece begins.

@@ -2,8 +2,8 @@
 // strtoul and the host's strtod, and a stream whose numbers the C
 // library's fscanf reads.
 #include <cctype>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -74,8 +74,10 @@ bool parseWhole(const std::string &token, double &value) {
   T parsed;
   if (parseDecimal(token, parsed) == 0) {
     char *end = nullptr;
-    if constexpr (std::is_same_v<T, float>) parsed = std::strtof(token.c_str(), &end);
-    else parsed = std::strtod(token.c_str(), &end);
+    if constexpr (std::is_same_v<T, float>)
+      parsed = std::strtof(token.c_str(), &end);
+    else
+      parsed = std::strtod(token.c_str(), &end);
     if (end == token.c_str()) return false;
   }
   value = parsed;
@@ -133,8 +135,8 @@ Step TextSource::scanInteger(const InputDirective &d, Number &number) {
   if (!skipBlanks()) return {true, kErrNone};
   const std::string_view piece = field(d);
   const bool isSigned = isSignedConversion(d.conversion);
-  const char *end = parseInteger(piece.data(), piece.data() + piece.size(), baseOf(d.conversion), isSigned,
-                                 number.value);
+  const char *end =
+      parseInteger(piece.data(), piece.data() + piece.size(), baseOf(d.conversion), isSigned, number.value);
   const size_t used = static_cast<size_t>(end - piece.data());
   // With a width, the number must fill the whole piece cut for it.
   if (used == 0 || (d.width > 0 && used != piece.size())) return {true, kErrMatchingFailure};
@@ -217,7 +219,8 @@ Step StreamSource::scanFloat(const InputDirective &d, Number &number) {
 Step StreamSource::scanDecimal(const InputDirective &d, Number &number) {
   const bool single = d.modifier == Modifier::kShort;
   int c;
-  do c = next(); while (c != EOF && std::isspace(c));
+  do c = next();
+  while (c != EOF && std::isspace(c));
   std::string token;
   if (c == '+' || c == '-') {
     token += static_cast<char>(c);
@@ -241,11 +244,12 @@ Step StreamSource::scanDecimal(const InputDirective &d, Number &number) {
       c = next();
     }
   }
-  const int exponent = hexadecimal ? 'p' : 'e';
+  const char exponent = hexadecimal ? 'p' : 'e';
   for (; c != EOF; c = next()) {
     if (hexadecimal && !gotExponent ? std::isxdigit(c) : std::isdigit(c)) {
       gotDigit = true;
     } else if (gotExponent && (token.back() | 0x20) == exponent && (c == '+' || c == '-')) {
+      // the sign of the exponent
     } else if (gotDigit && !gotExponent && (c | 0x20) == exponent) {
       gotExponent = gotDot = true;
     } else if (!gotDot && c == '.') {

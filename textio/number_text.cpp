@@ -21,8 +21,8 @@ constexpr size_t kFloatDigitsRoom = 330;  // 309 integer digits, sign, point, ex
 // Puts the parts of a field together: prefix (sign or 0x), zeros, body,
 // and the padding the width asks for. body may overlap out only when it
 // lies at or after out + prefix length.
-size_t assemble(char *out, const char *prefix, size_t prefixLength, size_t zeros, const char *body,
-                size_t bodyLength, const NumberStyle &style, bool zeroPadAllowed) {
+size_t assemble(char *out, const char *prefix, size_t prefixLength, size_t zeros, const char *body, size_t bodyLength,
+                const NumberStyle &style, bool zeroPadAllowed) {
   const size_t length = prefixLength + zeros + bodyLength;
   size_t pad = style.width > length ? style.width - length : 0;
   size_t lead = 0;
@@ -62,8 +62,9 @@ size_t digitsOf(uint32_t value, int base, bool upper, char *end) {
       *--p = kPairs[pair];
     }
     if (value >= 10) {
-      *--p = kPairs[value * 2 + 1];
-      *--p = kPairs[value * 2];
+      const size_t pair = size_t{value} * 2;
+      *--p = kPairs[pair + 1];
+      *--p = kPairs[pair];
     } else {
       *--p = static_cast<char>('0' + value);
     }
@@ -109,9 +110,12 @@ size_t formatInteger(char *out, uint32_t magnitude, bool negative, const NumberS
   char prefix[2];
   size_t prefixLength = 0;
   if (letter == 'd' || letter == 'i') {
-    if (negative) prefix[prefixLength++] = '-';
-    else if (style.flags & kPlus) prefix[prefixLength++] = '+';
-    else if (style.flags & kBlank) prefix[prefixLength++] = ' ';
+    if (negative)
+      prefix[prefixLength++] = '-';
+    else if (style.flags & kPlus)
+      prefix[prefixLength++] = '+';
+    else if (style.flags & kBlank)
+      prefix[prefixLength++] = ' ';
   } else if (style.flags & kAlternate) {
     if (base == 8 && zeros == 0 && magnitude != 0) zeros = 1;
     if (base == 8 && digitCount == 0) zeros = 1;
@@ -166,9 +170,12 @@ size_t formatFloat(char *out, double value, const NumberStyle &style) {
   }
   char sign[1];
   size_t signLength = 0;
-  if (std::signbit(value)) sign[signLength++] = '-';
-  else if (style.flags & kPlus) sign[signLength++] = '+';
-  else if (style.flags & kBlank) sign[signLength++] = ' ';
+  if (std::signbit(value))
+    sign[signLength++] = '-';
+  else if (style.flags & kPlus)
+    sign[signLength++] = '+';
+  else if (style.flags & kBlank)
+    sign[signLength++] = ' ';
   return assemble(out, sign, signLength, 0, digits, length, style, true);
 }
 

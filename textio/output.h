@@ -100,7 +100,7 @@ class OutputEngine {
   FormatCursor cursor_;
   OutputSink &sink_;
   const OutputDirective *piece_ = nullptr;  // the piece held
-  OutputDirective drawn_;  // the piece with the '*' values drawn so far
+  OutputDirective drawn_;                   // the piece with the '*' values drawn so far
   OutState state_ = OutState::kEmpty;
   bool pending_ = false;
   int64_t count_ = 0;  // a stream may take more than INT_MAX characters

@@ -13,14 +13,12 @@ struct StarCodes {
   int nan, plusInf, minusInf, range, empty;
 };
 constexpr StarCodes kWidthCodes = {kErrWidthNaN, kErrWidthInf, kErrWidthMinusInf, kErrWidthRange, kErrWidthEmpty};
-constexpr StarCodes kPrecisionCodes = {kErrPrecisionNaN, kErrPrecisionInf, kErrPrecisionMinusInf,
-                                       kErrPrecisionRange, kErrPrecisionEmpty};
+constexpr StarCodes kPrecisionCodes = {kErrPrecisionNaN, kErrPrecisionInf, kErrPrecisionMinusInf, kErrPrecisionRange,
+                                       kErrPrecisionEmpty};
 
 bool needsStar(OutState state) { return state >= OutState::kNeedPrecision; }
 
-const StarCodes &starCodes(OutState state) {
-  return state == OutState::kNeedPrecision ? kPrecisionCodes : kWidthCodes;
-}
+const StarCodes &starCodes(OutState state) { return state == OutState::kNeedPrecision ? kPrecisionCodes : kWidthCodes; }
 
 }  // namespace
 

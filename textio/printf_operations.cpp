@@ -124,8 +124,8 @@ int fprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &t
   if (!console && request.nrhs < 2) qxErrMsg(62);
   const int formatIndex = console ? 0 : 1;
   const qxArray *formatArgument = request.prhs[formatIndex];
-  const PreparedFormat format = qxIsChar(formatArgument) || !console ? prepareFormat(formatArgument, true)
-                                                                      : PreparedFormat{};
+  const PreparedFormat format =
+      qxIsChar(formatArgument) || !console ? prepareFormat(formatArgument, true) : PreparedFormat{};
   transfer.byteMode = 0;
 
   const bool countWanted = request.nlhs >= 1 || (!console && fid >= 3);
@@ -137,13 +137,15 @@ int fprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &t
   StreamSink streamSink(entry.stream);
   OutputSink &sink = fid == 1 || fid == 2 ? static_cast<OutputSink &>(consoleSink) : streamSink;
   OutputEngine engine(format.text, sink);
-  const RunResult result =
-      runArguments(engine, sink, request.prhs + formatIndex + 1, request.nrhs - formatIndex - 1);
-  if (result.code != kErrNone) fileio::recordCode(entry, refineWriteCode(entry, result));
-  else flushUnlessBuffered(entry);
+  const RunResult result = runArguments(engine, sink, request.prhs + formatIndex + 1, request.nrhs - formatIndex - 1);
+  if (result.code != kErrNone)
+    fileio::recordCode(entry, refineWriteCode(entry, result));
+  else
+    flushUnlessBuffered(entry);
   if (!format.escapesValid) fileio::recordCode(entry, kErrInvalidFormat);
   if (countWanted) request.plhs[0] = qxCreateScalarDouble(engine.count());
-  if (console && request.nlhs >= 2) request.plhs[1] = qxCreateString(fileio::messageForCode(result.code != kErrNone ? entry.status : kErrNone));
+  const int code = result.code != kErrNone ? entry.status : kErrNone;
+  if (console && request.nlhs >= 2) request.plhs[1] = qxCreateString(fileio::messageForCode(code));
   return result.code != kErrNone || !format.escapesValid ? 1 : 0;
 }
 

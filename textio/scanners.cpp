@@ -125,8 +125,7 @@ Step scanSet(InputSource &source, const InputDirective &d, ScanResult &result) {
 // Integers and floats, read by the source's family.
 Step scanNumber(InputSource &source, const InputDirective &d, ScanResult &result) {
   Number number;
-  const Step step =
-      d.conversion == InConversion::kFloat ? source.scanFloat(d, number) : source.scanInteger(d, number);
+  const Step step = d.conversion == InConversion::kFloat ? source.scanFloat(d, number) : source.scanInteger(d, number);
   if (step.stop) return step;
   if (!d.skip) {
     result.values.push_back(number.value);

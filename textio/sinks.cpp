@@ -16,7 +16,7 @@ namespace {
 constexpr size_t kMaxTextBytes = size_t{1} << 28;
 
 // Stream output is handed to the C library in blocks of about this size.
-constexpr size_t kStreamBlock = 64 * 1024;
+constexpr size_t kStreamBlock = size_t{64} * 1024;
 
 }  // namespace
 

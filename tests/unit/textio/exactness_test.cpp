@@ -55,7 +55,8 @@ double randomDouble(std::mt19937_64 &rng) {
   switch (rng() % 5) {
     case 0: {
       double v;
-      do v = std::bit_cast<double>(rng()); while (!std::isfinite(v));
+      do v = std::bit_cast<double>(rng());
+      while (!std::isfinite(v));
       return v;
     }
     case 1: return static_cast<double>(static_cast<int64_t>(rng() % 2000001) - 1000000) / 8.0;  // exact ties
@@ -113,8 +114,10 @@ namespace {
 // A random text that starts like a number: signs, digit runs, points,
 // exponents, hexadecimal prefixes and words, cut anywhere.
 std::string randomNumberText(std::mt19937_64 &rng) {
-  static const char *const kParts[] = {"-", "+", "0", "1", "9", "12345678901234567", "00", ".", "e", "E", "e-",
-                                       "e+", "x", "0x", "inf", "nan", "308", "400", "324", "5", "p3", " ", "a"};
+  static const char *const kParts[] = {"-",   "+",  "0",   "1",   "9",   "12345678901234567",
+                                       "00",  ".",  "e",   "E",   "e-",  "e+",
+                                       "x",   "0x", "inf", "nan", "308", "400",
+                                       "324", "5",  "p3",  " ",   "a"};
   std::string text;
   for (int n = 1 + static_cast<int>(rng() % 7); n > 0; --n) text += kParts[rng() % std::size(kParts)];
   return text;

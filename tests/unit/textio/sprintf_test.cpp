@@ -63,29 +63,23 @@ TEST(Sprintf, PrintsIntegersOrFallsBackToExponentForm) {
 
 TEST(Sprintf, PrintsNaNAndInfinitiesAsWordsWithTheirFlagsAndWidths) {
   const Case cases[] = {
-      {"%f", {kInf}, "Inf", ""},       {"%+f", {kInf}, "+Inf", ""},       {"% f", {kInf}, " Inf", ""},
-      {"%8f", {kInf}, "     Inf", ""}, {"%-8f", {kInf}, "Inf     ", ""},  {"%2f", {kInf}, "Inf", ""},
-      {"%d", {kNaN}, "NaN", ""},       {"%+d", {-kNaN}, "NaN", ""},       {"%5x", {-kInf}, " -Inf", ""},
-      {"%08.3e", {kInf}, "     Inf", ""}, {"%0-6g", {kInf}, "   Inf", ""}, {"%-06g", {kInf}, "Inf   ", ""},
-      {"%s", {kNaN}, "NaN", ""},       {"%c", {-kInf}, "-Inf", ""},
+      {"%f", {kInf}, "Inf", ""},          {"%+f", {kInf}, "+Inf", ""},      {"% f", {kInf}, " Inf", ""},
+      {"%8f", {kInf}, "     Inf", ""},    {"%-8f", {kInf}, "Inf     ", ""}, {"%2f", {kInf}, "Inf", ""},
+      {"%d", {kNaN}, "NaN", ""},          {"%+d", {-kNaN}, "NaN", ""},      {"%5x", {-kInf}, " -Inf", ""},
+      {"%08.3e", {kInf}, "     Inf", ""}, {"%0-6g", {kInf}, "   Inf", ""},  {"%-06g", {kInf}, "Inf   ", ""},
+      {"%s", {kNaN}, "NaN", ""},          {"%c", {-kInf}, "-Inf", ""},
   };
   for (const Case &c : cases) expectPrints(c);
 }
 
 TEST(Sprintf, PrintsBitPatternsOfDoublesAndSingles) {
   const Case cases[] = {
-      {"%bx", {1}, "3ff0000000000000", ""},
-      {"%tx", {1}, "3f800000", ""},
-      {"%#tx", {1}, "0x3f800000", ""},
-      {"%12tx", {1}, "    3f800000", ""},
-      {"%012tx", {1}, "00003f800000", ""},
-      {"%-12tX|", {-2}, "C0000000    |", ""},
-      {"%bu", {1}, "04607182418800017408", ""},
-      {"%to", {1}, "07740000000", ""},
-      {"%#to", {1}, "007740000000", ""},
-      {"%#.13to", {1}, "0007740000000", ""},
-      {"%bx", {kInf}, "7ff0000000000000", ""},
-      {"%bo", {-1}, "1377600000000000000000", ""},
+      {"%bx", {1}, "3ff0000000000000", ""},     {"%tx", {1}, "3f800000", ""},
+      {"%#tx", {1}, "0x3f800000", ""},          {"%12tx", {1}, "    3f800000", ""},
+      {"%012tx", {1}, "00003f800000", ""},      {"%-12tX|", {-2}, "C0000000    |", ""},
+      {"%bu", {1}, "04607182418800017408", ""}, {"%to", {1}, "07740000000", ""},
+      {"%#to", {1}, "007740000000", ""},        {"%#.13to", {1}, "0007740000000", ""},
+      {"%bx", {kInf}, "7ff0000000000000", ""},  {"%bo", {-1}, "1377600000000000000000", ""},
   };
   for (const Case &c : cases) expectPrints(c);
 }
@@ -118,9 +112,9 @@ TEST(Sprintf, RecyclesTheFormatAndStopsAtTheFirstDirectiveWithoutData) {
 
 TEST(Sprintf, TranslatesEscapesAndStopsAtAnInvalidOne) {
   const Case cases[] = {
-      {"abc\\n", {}, "abc\n", ""},     {"\\101\\x41", {}, "AA", ""}, {"a\\tb", {}, "a\tb", ""},
-      {"x\\0yz", {}, "x", ""},         {"ab\\qcd", {}, "ab", ""},    {"ab\\x100", {}, "ab", ""},
-      {"\\400", {}, "", ""},           {"\\18", {}, "\x01", ""},      {"\\\\%%", {}, "\\%", ""},
+      {"abc\\n", {}, "abc\n", ""}, {"\\101\\x41", {}, "AA", ""}, {"a\\tb", {}, "a\tb", ""},
+      {"x\\0yz", {}, "x", ""},     {"ab\\qcd", {}, "ab", ""},    {"ab\\x100", {}, "ab", ""},
+      {"\\400", {}, "", ""},       {"\\18", {}, "\x01", ""},     {"\\\\%%", {}, "\\%", ""},
   };
   for (const Case &c : cases) expectPrints(c);
 }
@@ -153,8 +147,8 @@ TEST(Sprintf, TakesCharArgumentsWholeAndRunsOfCharacterCodes) {
 }
 
 TEST(Sprintf, RefusesHugeFieldsWithoutPrintingThem) {
-  for (const char *format : {"%2000000000d", "%.2000000000f", "%2000000000s", "%2000000000bx", "%2147483647c",
-                             "%99999999999999999999d"}) {
+  for (const char *format :
+       {"%2000000000d", "%.2000000000f", "%2000000000s", "%2000000000bx", "%2147483647c", "%99999999999999999999d"}) {
     Array f = str(format), one = num(1);
     auto r = call("sprintf", 2, {f.get(), one.get()});
     ASSERT_EQ(r.error, "") << format;
@@ -174,8 +168,9 @@ TEST(Sprintf, PrintsOrRefusesAnyGeneratedFormat) {
     std::string format;
     for (int n = 1 + rng() % 14; n > 0; --n) format += alphabet[rng() % alphabet.size()];
     Array f = str(format.c_str());
-    Array data = zqtest::mat(1, 3, {values[rng() % std::size(values)], values[rng() % std::size(values)],
-                                    values[rng() % std::size(values)]});
+    Array data = zqtest::mat(
+        1, 3,
+        {values[rng() % std::size(values)], values[rng() % std::size(values)], values[rng() % std::size(values)]});
     auto r = call("sprintf", 2, {f.get(), data.get()});
     ASSERT_EQ(r.error, "") << format;
     ASSERT_LE(qxGetN(r.outputs[0].get()), 1 << 28) << format;
