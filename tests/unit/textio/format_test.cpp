@@ -1,5 +1,5 @@
-// The two directive grammars: which directives each accepts, and what it
-// makes of flags, widths, precisions and scan sets.
+// The two directive grammars: which directives each accepts, and how an
+// input directive is rewritten for the C library.
 #include "textio/format.h"
 
 #include <gtest/gtest.h>
@@ -38,38 +38,6 @@ TEST(FormatGrammar, AcceptsAndRejectsDirectivesOfEachEngine) {
   for (const auto &c : cases) {
     EXPECT_EQ(OutputPiece(c.directive).code == kErrNone, c.output) << "output " << c.directive;
     EXPECT_EQ(InputPiece(c.directive).code == kErrNone, c.input) << "input " << c.directive;
-  }
-}
-
-TEST(FormatGrammar, ReadsFlagsWidthsAndPrecisionsOfOutputDirectives) {
-  const struct {
-    const char *directive;
-    uint8_t flags;
-    Source widthSource;
-    int width;
-    Source precisionSource;
-    int precision;
-    OutState state;
-  } cases[] = {
-      {"%05.2f", kZero, Source::kFormat, 5, Source::kFormat, 2, OutState::kReady},
-      {"%5.-3d", 0, Source::kFormat, 5, Source::kNone, 0, OutState::kReady},
-      {"%.f", 0, Source::kNone, 0, Source::kFormat, 0, OutState::kReady},
-      {"%.-0d", 0, Source::kNone, 0, Source::kFormat, 0, OutState::kReady},
-      {"%*.*e", 0, Source::kData, 0, Source::kData, 0, OutState::kNeedBoth},
-      {"%-*d", kLeft, Source::kData, 0, Source::kNone, 0, OutState::kNeedWidth},
-      {"%.*g", 0, Source::kNone, 0, Source::kData, 0, OutState::kNeedPrecision},
-      {"%99999999999d", 0, Source::kFormat, 2147483647, Source::kNone, 0, OutState::kReady},
-  };
-  for (const auto &c : cases) {
-    const OutputPiece parsed(c.directive);
-    ASSERT_EQ(parsed.code, kErrNone) << c.directive;
-    const OutputDirective *d = parsed.piece;
-    EXPECT_EQ(d->flags, c.flags) << c.directive;
-    EXPECT_EQ(d->widthSource, c.widthSource) << c.directive;
-    EXPECT_EQ(d->width, c.width) << c.directive;
-    EXPECT_EQ(d->precisionSource, c.precisionSource) << c.directive;
-    EXPECT_EQ(d->precision, c.precision) << c.directive;
-    EXPECT_EQ(d->state, c.state) << c.directive;
   }
 }
 
