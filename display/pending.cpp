@@ -1,30 +1,23 @@
-// Builtins of this subsystem that are registered but not built yet.
+// Printers of this subsystem that are not built yet. They raise so that the
+// shell's own fallback shows the value; disp (the "" name) says so in its
+// own name.
 #include "builtins/file_io.h"
-#include "display/handlers.h"
 #include "builtins/zqbuiltins.h"
+#include "display/handlers.h"
+#include "display/printers.h"
 
 namespace zq::display {
-void formatHandler(int, qxArray *[], int, qxArray *[]) { builtins::notAvailableYet("format"); }
-void numericDisplayHandler(int, qxArray *[], int, qxArray *[]) { builtins::notAvailableYet("display"); }
 void cellDisplayHandler(int, qxArray *[], int, qxArray *[]) { builtins::notAvailableYet("display"); }
 void structDisplayHandler(int, qxArray *[], int, qxArray *[]) { builtins::notAvailableYet("display"); }
 void opaqueDisplayHandler(int, qxArray *[], int, qxArray *[]) { builtins::notAvailableYet("display"); }
+
+void printNonNumericValue(const char *name, const qxArray *) {
+  builtins::notAvailableYet(name != nullptr && *name == '\0' ? "disp" : "display");
+}
+void printPages(const qxArray *) { builtins::notAvailableYet("display"); }
 }  // namespace zq::display
 
-namespace {
-char newline[4] = "\n";
-int printFormat = 1;
-}  // namespace
-
 extern "C" {
-void SetPrtfmt(int code) { printFormat = code; }
-int GetPrtfmt(void) { return printFormat; }
-char *GetNewline(void) { return newline; }
-void bnSetPrtCallbacks(const PrtCallbacks *) {}
-int bnPrintToStringNanOrInf(char *, const double *, int, int) { zq::builtins::notAvailableYet("display"); }
-void bnFullPrintFcn(int, qxArray *[], int, qxArray *[]) { zq::builtins::notAvailableYet("display"); }
-void bnFullDispFcn(int, qxArray *[], int, qxArray *[]) { zq::builtins::notAvailableYet("disp"); }
-void bnPrintMatrixCompact(const qxArray *) { zq::builtins::notAvailableYet("disp"); }
 void bnPrintCellArray(const char *, const qxArray *) { zq::builtins::notAvailableYet("display"); }
 void bnPrintStructure(const char *, const qxArray *) { zq::builtins::notAvailableYet("display"); }
 void bnPrintFunObjArray(const char *, const qxArray *) { zq::builtins::notAvailableYet("display"); }
