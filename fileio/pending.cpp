@@ -4,14 +4,7 @@
 #include "fileio/operations.h"
 
 namespace zq::fileio {
-int freadOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fread"); }
-int fwriteOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fwrite"); }
 int fgetsOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fgets"); }
-int fseekOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fseek"); }
-int ftellOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("ftell"); }
-int ferrorOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("ferror"); }
-int fflushOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("fflush"); }
-int feofOperation(FiRequest &, FileTable &, TransferDescriptor &) { builtins::notAvailableYet("feof"); }
 
 TransferDescriptor &transferDescriptor() {
   static TransferDescriptor transfer;
