@@ -57,6 +57,11 @@ long long chunkUnits(const TransferDescriptor &t, const Chunk *c) {
 
 }  // namespace
 
+TransferDescriptor &transferDescriptor() {
+  static TransferDescriptor transfer;
+  return transfer;
+}
+
 size_t resultElementSize(const TransferDescriptor &t) {
   return static_cast<size_t>(elementSizeOfClass(t.resultClass));
 }

@@ -136,11 +136,12 @@ void settleWriteStatus(FileEntry &entry, bool complete, long long written) {
     }
     return;
   }
-  if (entry.status != kErrUnknown) return;
-  if (written > 0) {
-    recordCode(entry, kErrNoMoreSpace);
-  } else if (first == 'r' && !permissionHasAny(entry, "+")) {
+  // Writing to a read-only stream fails with a system reason on this
+  // platform; the user is told what is wrong all the same.
+  if (written == 0 && first == 'r' && !permissionHasAny(entry, "+")) {
     recordCode(entry, kErrNotOpenForWriting);
+  } else if (entry.status == kErrUnknown && written > 0) {
+    recordCode(entry, kErrNoMoreSpace);
   }
 }
 
