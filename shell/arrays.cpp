@@ -1,0 +1,206 @@
+// Element-level array operations shared by indexing, [ ], { } and the host
+// functions. They go through the qx interface only.
+#include "shell/arrays.h"
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "zqhost/host.h"
+
+namespace zq::shell {
+namespace {
+
+bool holdsStructs(int c) { return c == QX_CLASS_STRUCT || c == QX_CLASS_OBJECT; }
+
+qxArray *checked(qxArray *a) {
+  if (a == nullptr) zqhost::raise(zqhost::messageText(18));
+  return a;
+}
+
+// A value as a 1x1 cell holding it, for [c, x] with c a cell.
+Value wrapInCell(const Value &v) {
+  Value c = Value::adopt(qxCreateCellMatrix(1, 1));
+  Value copy = v;
+  qxSetCell(c.array(), 0, copy.release());
+  return c;
+}
+
+bool isPlainEmpty(const Value &v) {
+  if (v.isScalar()) return false;
+  const qxArray *a = v.array();
+  return qxGetNumberOfDimensions(a) == 2 && qxGetM(a) == 0 && qxGetN(a) == 0 && qxGetClassID(a) == QX_CLASS_DOUBLE;
+}
+
+}  // namespace
+
+int checkedCount(const std::vector<int> &dims) {
+  long long n = 1;
+  for (int d : dims) {
+    n *= d < 0 ? 0 : d;
+    if (n > INT_MAX) zqhost::raise("Maximum variable size allowed is exceeded.");
+  }
+  return static_cast<int>(n);
+}
+
+qxArray *newLike(const qxArray *like, const std::vector<int> &dims, bool complex) {
+  const int c = qxGetClassID(like);
+  const int nd = static_cast<int>(dims.size());
+  checkedCount(dims);
+  qxArray *a = nullptr;
+  if (holdsStructs(c)) {
+    const int nf = qxGetNumberOfFields(like);
+    std::vector<const char *> names;
+    for (int f = 0; f < nf; ++f) names.push_back(qxGetFieldNameByNumber(like, f));
+    a = checked(qxCreateStructArray(nd, dims.data(), nf, names.data()));
+    if (c == QX_CLASS_OBJECT) a = checked(qxCreateObject(qxGetClassName(like), a));
+  } else if (c == QX_CLASS_CELL) {
+    a = checked(qxCreateCellArray(nd, dims.data()));
+  } else if (c == QX_CLASS_CHAR) {
+    a = checked(qxCreateCharArray(nd, dims.data()));
+  } else if (c == QX_CLASS_SPARSE || c == QX_CLASS_OPAQUE) {
+    zqhost::raise(std::string("This operation is not supported for values of class ") + qxGetClassName(like) + ".");
+  } else {
+    a = checked(qxCreateNumericArray(nd, dims.data(), c, complex ? 1 : 0));
+    qxSetLogical(a, qxIsLogical(like));
+  }
+  return a;
+}
+
+void copyElements(qxArray *dst, int dstIndex, const qxArray *src, int srcIndex, int count) {
+  const int c = qxGetClassID(dst);
+  if (c == QX_CLASS_CELL) {
+    for (int k = 0; k < count; ++k) {
+      const qxArray *e = qxGetCell(src, srcIndex + k);
+      qxSetCell(dst, dstIndex + k, e == nullptr ? nullptr : checked(qxDuplicateArray(e)));
+    }
+  } else if (holdsStructs(c)) {
+    const int nf = qxGetNumberOfFields(dst);
+    for (int f = 0; f < nf; ++f) {
+      const int sf = qxGetFieldNumber(src, qxGetFieldNameByNumber(dst, f));
+      for (int k = 0; k < count; ++k) {
+        const qxArray *e = sf < 0 ? nullptr : qxGetFieldByNumber(src, srcIndex + k, sf);
+        qxSetFieldByNumber(dst, dstIndex + k, f, e == nullptr ? nullptr : checked(qxDuplicateArray(e)));
+      }
+    }
+  } else if (c == QX_CLASS_FUNCTION) {
+    auto *d = static_cast<qxFunctionHandleRecord *>(qxGetData(dst));
+    const auto *s = static_cast<const qxFunctionHandleRecord *>(qxGetData(src));
+    for (int k = 0; k < count; ++k) {
+      const char *name = qxFunctionHandleToString(&s[srcIndex + k]);
+      if (*name != '\0') qxFunctionHandleFromString(&d[dstIndex + k], name);
+    }
+  } else {
+    const size_t size = qxGetElementSize(dst);
+    auto *d = static_cast<char *>(qxGetData(dst));
+    const auto *s = static_cast<const char *>(qxGetData(src));
+    std::memcpy(d + size * static_cast<size_t>(dstIndex), s + size * static_cast<size_t>(srcIndex),
+                size * static_cast<size_t>(count));
+    if (qxIsComplex(dst) && qxIsComplex(src)) {
+      auto *di = static_cast<char *>(qxGetImagData(dst));
+      const auto *si = static_cast<const char *>(qxGetImagData(src));
+      std::memcpy(di + size * static_cast<size_t>(dstIndex), si + size * static_cast<size_t>(srcIndex),
+                  size * static_cast<size_t>(count));
+    }
+  }
+}
+
+Value gather(const Value &src, const std::vector<int> &dims, const std::vector<int> &indices) {
+  const Value full = classOf(src) == QX_CLASS_SPARSE ? convertTo(src, QX_CLASS_DOUBLE) : src;
+  const qxArray *s = full.array();
+  Value out = Value::adopt(newLike(s, dims, qxIsComplex(s)));
+  qxArray *d = out.array();
+  for (size_t k = 0; k < indices.size(); ++k) copyElements(d, static_cast<int>(k), s, indices[k], 1);
+  if (qxIsComplex(d)) qxFreeImagIfZero(d);
+  out.refresh();
+  return out;
+}
+
+int commonClass(const Values &parts) {
+  bool anyCell = false, anyStruct = false, anyChar = false, anySingle = false, allLogical = true;
+  int integer = 0, other = 0;
+  for (const Value &v : parts) {
+    const int c = classOf(v);
+    const bool logical = v.isScalar() ? v.isLogicalScalar() : qxIsLogical(v.array()) != 0;
+    if (!logical) allLogical = false;
+    if (c == QX_CLASS_CELL) anyCell = true;
+    else if (holdsStructs(c)) anyStruct = true;
+    else if (c == QX_CLASS_CHAR) anyChar = true;
+    else if (c == QX_CLASS_SINGLE) anySingle = true;
+    else if (isIntegerClass(c)) integer = integer == 0 ? c : integer;
+    else if (c != QX_CLASS_DOUBLE && c != QX_CLASS_SPARSE) other = c;
+  }
+  if (anyCell) return QX_CLASS_CELL;
+  if (anyStruct) return QX_CLASS_STRUCT;
+  if (other != 0) return other;
+  if (integer != 0) return integer;
+  if (anyChar) return QX_CLASS_CHAR;
+  if (anySingle) return QX_CLASS_SINGLE;
+  return allLogical && !parts.empty() ? -1 : QX_CLASS_DOUBLE;  // -1: logical
+}
+
+Value concatenate(const Values &input, int dim) {
+  Values parts;
+  for (const Value &v : input) {
+    if (!isPlainEmpty(v)) parts.push_back(v);
+  }
+  if (parts.empty()) return input.empty() ? Value() : input.front();
+  const int target = commonClass(parts);
+  for (Value &v : parts) {
+    const int c = classOf(v);
+    if (target == QX_CLASS_CELL && c != QX_CLASS_CELL) {
+      v = wrapInCell(v);
+    } else if (target == QX_CLASS_STRUCT && !holdsStructs(c)) {
+      zqhost::raise("Structures can only be concatenated with structures.");
+    } else if (target > 0 && c != target && !holdsStructs(c) && c != QX_CLASS_CELL) {
+      if (c == QX_CLASS_FUNCTION || target == QX_CLASS_FUNCTION) {
+        zqhost::raise("Function handles cannot be concatenated.");
+      }
+      v = convertTo(v, target);
+    } else if (c == QX_CLASS_SPARSE) {
+      v = convertTo(v, QX_CLASS_DOUBLE);
+    }
+  }
+  if (parts.size() == 1) return parts.front();
+  if (classOf(parts.front()) == QX_CLASS_FUNCTION) zqhost::raise("Function handles cannot be concatenated.");
+  // Result dimensions: the operands agree in every dimension but dim.
+  std::vector<int> dims = dimsOf(parts.front());
+  if (static_cast<int>(dims.size()) <= dim) dims.resize(static_cast<size_t>(dim) + 1, 1);
+  long long total = 0;
+  bool complex = false;
+  for (const Value &v : parts) {
+    std::vector<int> d = dimsOf(v);
+    d.resize(std::max(d.size(), dims.size()), 1);
+    for (size_t k = 0; k < dims.size(); ++k) {
+      if (static_cast<int>(k) != dim && d[k] != dims[k]) {
+        zqhost::raise("Dimensions of arrays being concatenated are not consistent.");
+      }
+    }
+    total += d[static_cast<size_t>(dim)];
+    if (total > INT_MAX) zqhost::raise("Maximum variable size allowed is exceeded.");
+    complex = complex || qxIsComplex(v.array());
+  }
+  dims[static_cast<size_t>(dim)] = static_cast<int>(total);
+  // The first operand supplies the class (and the fields of structures).
+  Value out = Value::adopt(newLike(parts.front().array(), dims, complex));
+  qxArray *d = out.array();
+  if (qxGetClassID(d) == QX_CLASS_DOUBLE) qxSetLogical(d, target == -1 ? 1 : 0);
+  int inner = 1;
+  for (int k = 0; k < dim; ++k) inner *= dims[static_cast<size_t>(k)];
+  int outer = 1;
+  for (size_t k = static_cast<size_t>(dim) + 1; k < dims.size(); ++k) outer *= dims[k];
+  int at = 0;
+  for (int o = 0; o < outer; ++o) {
+    for (const Value &v : parts) {
+      std::vector<int> vd = dimsOf(v);
+      vd.resize(dims.size(), 1);
+      const int block = inner * vd[static_cast<size_t>(dim)];
+      copyElements(d, at, v.array(), o * block, block);
+      at += block;
+    }
+  }
+  out.refresh();
+  return out;
+}
+
+}  // namespace zq::shell

@@ -1,0 +1,576 @@
+// Statements and expressions. The loop body of "for k = 1:n, x = k * 2;
+// end" touches no string and allocates nothing: names are slots, the
+// counter and the product are unboxed scalars, and the range is built once
+// by the library's _colonobj.
+#include "shell/evaluator.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "shell/arrays.h"
+#include "shell/display_fallback.h"
+#include "shell/operators.h"
+#include "shell/parser.h"
+#include "zqhost/host.h"
+
+namespace zq::shell {
+namespace {
+
+struct PlhsGuard {
+  std::vector<qxArray *> &slots;
+  ~PlhsGuard() {
+    for (qxArray *&a : slots) {
+      qxDestroyArray(a);
+      a = nullptr;
+    }
+  }
+};
+
+const Value &single(const Values &values, const Expr &e) {
+  if (values.empty()) {
+    zqhost::raise(e.kind == ExprKind::Ident || e.kind == ExprKind::Index
+                      ? "Too many output arguments."
+                      : "Indexing produced no results.");
+  }
+  return values.front();
+}
+
+bool endsWith(const std::string &text, const char *tail) {
+  const size_t n = std::strlen(tail);
+  return text.size() >= n && text.compare(text.size() - n, n, tail) == 0;
+}
+
+}  // namespace
+
+Evaluator::Evaluator() : ansSlot_(symbols_.intern("ans")) {}
+Evaluator::~Evaluator() = default;
+
+// ---- Variables ---------------------------------------------------------------
+
+Evaluator::Variable &Evaluator::slot(int s) {
+  if (s >= static_cast<int>(vars_.size())) vars_.resize(static_cast<size_t>(symbols_.size()) + 16);
+  return vars_[static_cast<size_t>(s)];
+}
+
+Evaluator::Variable *Evaluator::defined(int s) {
+  if (s < static_cast<int>(vars_.size()) && vars_[static_cast<size_t>(s)].defined) return &vars_[static_cast<size_t>(s)];
+  return nullptr;
+}
+
+void Evaluator::assignSlot(int s, Value v) {
+  Variable &var = slot(s);
+  var.value = std::move(v);
+  var.defined = true;
+}
+
+const Value *Evaluator::variable(std::string_view name) const {
+  const int s = symbols_.find(name);
+  if (s < 0 || s >= static_cast<int>(vars_.size()) || !vars_[static_cast<size_t>(s)].defined) return nullptr;
+  return &vars_[static_cast<size_t>(s)].value;
+}
+
+void Evaluator::setVariable(std::string_view name, Value v) { assignSlot(symbols_.intern(name), std::move(v)); }
+
+void Evaluator::clearVariable(std::string_view name) {
+  const int s = symbols_.find(name);
+  if (s >= 0 && s < static_cast<int>(vars_.size())) vars_[static_cast<size_t>(s)] = Variable();
+}
+
+void Evaluator::clearAll() {
+  for (Variable &v : vars_) v = Variable();
+}
+
+void Evaluator::makeGlobal(std::string_view name) {
+  Variable &v = slot(symbols_.intern(name));
+  if (!v.defined) v.value = Value();
+  v.defined = true;
+  v.global = true;
+}
+
+std::vector<std::string> Evaluator::variableNames() const {
+  std::vector<std::string> names;
+  for (size_t s = 0; s < vars_.size(); ++s) {
+    if (vars_[s].defined) names.push_back(symbols_.name(static_cast<int>(s)));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void Evaluator::pollInterrupt() const {
+  if (zqhost::interruptPending()) {
+    zqhost::clearInterrupt();
+    throw zqhost::Interrupt();
+  }
+}
+
+// ---- Display -------------------------------------------------------------------
+
+// Calls the library's display with the array named; a class whose display
+// the library does not have yet is shown in the shell's plain form.
+void Evaluator::display(const std::string &name, const Value &v) {
+  const BuiltinEntry *entry = zqhost::findBuiltin("display");
+  qxArray *a = v.array();
+  qxSetName(a, name.c_str());
+  if (entry != nullptr) {
+    try {
+      qxArray *plhs[1] = {nullptr};
+      qxArray *prhs[1] = {a};
+      zqhost::callBuiltin(*entry, 0, plhs, 1, prhs);
+      qxDestroyArray(plhs[0]);
+      return;
+    } catch (const zqhost::Error &e) {
+      if (!endsWith(e.text(), "is not available yet.")) throw;
+    }
+  }
+  printFallback(name, v);
+}
+
+// ---- Statements ------------------------------------------------------------------
+
+void Evaluator::execute(const Stmt &s) {
+  if (run(s) != Flow::Normal) zqhost::raise("A break or continue statement must be inside a loop.");
+}
+
+Evaluator::Flow Evaluator::run(const Block &body) {
+  for (const StmtPtr &s : body) {
+    const Flow f = run(*s);
+    if (f != Flow::Normal) return f;
+  }
+  return Flow::Normal;
+}
+
+Evaluator::Flow Evaluator::run(const Stmt &s) {
+  pollInterrupt();
+  switch (s.kind) {
+    case StmtKind::Expression: expressionStatement(s); break;
+    case StmtKind::Assign: assignment(s); break;
+    case StmtKind::MultiAssign: multiAssignment(s); break;
+    case StmtKind::Command: command(s); break;
+    case StmtKind::For: return forLoop(s);
+    case StmtKind::While: return whileLoop(s);
+    case StmtKind::Break: return Flow::Break;
+    case StmtKind::Continue: return Flow::Continue;
+    case StmtKind::If:
+      for (const Clause &c : s.clauses) {
+        if (c.condition == nullptr || isTrue(eval(*c.condition))) return run(c.body);
+      }
+      break;
+  }
+  return Flow::Normal;
+}
+
+// A bare expression: a variable shows itself; anything else becomes ans.
+// A call that returns nothing shows nothing.
+void Evaluator::expressionStatement(const Stmt &s) {
+  const Expr &e = *s.expr;
+  if (e.kind == ExprKind::Ident && defined(e.slot) != nullptr) {
+    if (s.print) display(e.text, defined(e.slot)->value);
+    return;
+  }
+  Values results = evalMulti(e, 0);
+  const int ans = ansSlot_;
+  for (Value &v : results) {
+    assignSlot(ans, std::move(v));
+    if (s.print) display("ans", slot(ans).value);
+  }
+}
+
+void Evaluator::assignment(const Stmt &s) {
+  const Expr &target = *s.targets.front();
+  if (target.kind == ExprKind::Ident) {
+    // The hot path: x = expr.
+    Value v = eval(*s.expr);
+    assignSlot(target.slot, std::move(v));
+  } else {
+    assignTo(target, eval(*s.expr));
+  }
+  if (s.print) showVariable(target);
+}
+
+void Evaluator::showVariable(const Expr &target) {
+  const Expr *root = &target;
+  while (root->kind != ExprKind::Ident) root = root->base.get();
+  display(root->text, slot(root->slot).value);
+}
+
+void Evaluator::multiAssignment(const Stmt &s) {
+  const int nargout = static_cast<int>(s.targets.size());
+  Values results = evalMulti(*s.expr, nargout);
+  if (static_cast<int>(results.size()) < nargout) {
+    // Outputs after the last one produced stay unassigned unless asked for.
+    size_t needed = 0;
+    for (size_t k = 0; k < s.targets.size(); ++k) {
+      if (s.targets[k] != nullptr) needed = k + 1;
+    }
+    if (results.size() < needed) zqhost::raise(zqhost::messageText(3));
+  }
+  for (size_t k = 0; k < s.targets.size() && k < results.size(); ++k) {
+    if (s.targets[k] == nullptr) continue;
+    assignTo(*s.targets[k], results[k]);
+  }
+  if (!s.print) return;
+  for (size_t k = 0; k < s.targets.size() && k < results.size(); ++k) {
+    if (s.targets[k] != nullptr) showVariable(*s.targets[k]);
+  }
+}
+
+// for k = v: k takes each column of v in turn.
+Evaluator::Flow Evaluator::forLoop(const Stmt &s) {
+  const Value range = eval(*s.expr);
+  const Expr &target = *s.targets.front();
+  const std::vector<int> dims = dimsOf(range);
+  const int rows = dims[0];
+  const int columns = rows == 0 ? 0 : numel(range) / rows;
+  const bool doubleRow = rows == 1 && classOf(range) == QX_CLASS_DOUBLE && !range.isScalar() &&
+                         !qxIsComplex(range.array()) && !qxIsLogical(range.array());
+  const double *pr = doubleRow ? qxGetPr(range.array()) : nullptr;
+  Subscripts column(2);
+  column[0].colon = true;
+  for (int j = 0; j < columns; ++j) {
+    pollInterrupt();
+    Value item;
+    if (range.isScalar()) {
+      item = range;
+    } else if (pr != nullptr) {
+      item = Value::number(pr[j]);
+    } else {
+      column[1].value = Value::number(j + 1);
+      item = indexValue(range, column);
+    }
+    if (target.kind == ExprKind::Ident) assignSlot(target.slot, std::move(item));
+    else assignTo(target, item);
+    if (run(s.body) == Flow::Break) break;
+  }
+  return Flow::Normal;
+}
+
+Evaluator::Flow Evaluator::whileLoop(const Stmt &s) {
+  while (true) {
+    pollInterrupt();
+    if (!isTrue(eval(*s.expr))) break;
+    if (run(s.body) == Flow::Break) break;
+  }
+  return Flow::Normal;
+}
+
+// "name word word": the words are passed as strings. When name is a
+// variable the text is read again as an expression ("a -1").
+void Evaluator::command(const Stmt &s) {
+  const Token &t = s.command;
+  const int var = symbols_.find(t.text);
+  if (var >= 0 && defined(var) != nullptr) {
+    Parser p(t.raw, symbols_, false);
+    StmtPtr again = p.next();
+    again->print = s.print;
+    if (run(*again) != Flow::Normal) zqhost::raise("A break or continue statement must be inside a loop.");
+    return;
+  }
+  Values args;
+  for (const std::string &w : t.words) args.push_back(makeString(w));
+  Values results = call(t.text, 0, args);
+  if (results.empty()) return;
+  const int ans = ansSlot_;
+  assignSlot(ans, std::move(results.front()));
+  if (s.print) display("ans", slot(ans).value);
+}
+
+// ---- Assignment into indexed targets ------------------------------------------------
+
+void Evaluator::assignTo(const Expr &target, const Value &rhs) {
+  std::vector<const Expr *> path;
+  const Expr *root = &target;
+  while (root->kind != ExprKind::Ident) {
+    path.push_back(root);
+    root = root->base.get();
+  }
+  std::reverse(path.begin(), path.end());
+  Variable &var = slot(root->slot);
+  if (path.empty()) {
+    var.value = rhs;
+    var.defined = true;
+    return;
+  }
+  Value base = var.defined ? std::move(var.value) : Value();
+  const bool wasDefined = var.defined;
+  try {
+    assignPath(base, wasDefined, path, 0, rhs);
+  } catch (...) {
+    if (wasDefined) var.value = std::move(base);
+    throw;
+  }
+  var.value = std::move(base);
+  var.defined = true;
+}
+
+// Assigns rhs at path[at..] inside base: the last step stores, earlier
+// steps take the part out, assign into it, and put it back.
+void Evaluator::assignPath(Value &base, bool isDefined, const std::vector<const Expr *> &path, size_t at,
+                           const Value &rhs) {
+  const Expr &step = *path[at];
+  const bool last = at + 1 == path.size();
+  std::string field;
+  Subscripts subs;
+  if (step.kind == ExprKind::Field) field = step.text;
+  else if (step.kind == ExprKind::DynField) field = textOf(eval(*step.args.front()), "A dynamic field name");
+  else subs = subscripts(step, base);
+  if (last) {
+    if (!field.empty()) assignField(base, isDefined, field, rhs);
+    else if (step.brace) assignCell(base, isDefined, subs, rhs);
+    else assignIndex(base, isDefined, subs, rhs);
+    return;
+  }
+  // Take out the current part (or nothing when it does not exist yet).
+  Value part;
+  bool partDefined = false;
+  if (isDefined && !isPlainEmpty(base)) {
+    try {
+      Values parts;
+      if (!field.empty()) {
+        if (numel(base) == 1 && qxGetFieldNumber(base.array(), field.c_str()) >= 0) parts = fieldValues(base, field);
+      } else if (step.brace) {
+        parts = cellContents(base, subs);
+      } else {
+        parts.push_back(indexValue(base, subs));
+      }
+      if (parts.size() == 1) {
+        part = parts.front();
+        partDefined = true;
+      }
+    } catch (const zqhost::Error &) {
+      // Out of range: the part is created by the assignment.
+    }
+  }
+  assignPath(part, partDefined, path, at + 1, rhs);
+  if (!field.empty()) assignField(base, isDefined, field, part);
+  else if (step.brace) assignCell(base, isDefined, subs, part);
+  else assignIndex(base, isDefined, subs, part);
+}
+
+// ---- Expressions -------------------------------------------------------------------------
+
+Value Evaluator::eval(const Expr &e) {
+  switch (e.kind) {
+    case ExprKind::Number:
+    case ExprKind::String:
+      return literal(e);
+    case ExprKind::Ident:
+      if (const Variable *v = defined(e.slot)) return v->value;
+      return single(callExpr(e, nullptr, 1), e);
+    case ExprKind::Unary:
+      return unaryOp(e.op, eval(*e.args[0]));
+    case ExprKind::Binary: {
+      if (e.op == Op::AndAnd || e.op == Op::OrOr) return logicalShortCircuit(e);
+      const Value a = eval(*e.args[0]);
+      return binaryOp(e.op, a, eval(*e.args[1]));
+    }
+    case ExprKind::Range:
+      return range(e);
+    case ExprKind::Matrix:
+      return matrix(e);
+    case ExprKind::Cell:
+      return cellLiteral(e);
+    case ExprKind::Handle:
+      return handle(e);
+    case ExprKind::End: {
+      if (ends_.empty()) zqhost::raise("'end' is only valid inside an index.");
+      const EndContext &c = ends_.back();
+      return Value::number(endOf(*c.base, c.position, c.count));
+    }
+    case ExprKind::Colon:
+      return makeString(":");
+    default:
+      return single(evalMulti(e, 1), e);
+  }
+}
+
+// Expressions that can give several values (calls, c{:}, s.name) or none.
+Values Evaluator::evalMulti(const Expr &e, int nargout) {
+  if (e.kind == ExprKind::Ident && defined(e.slot) == nullptr) return callExpr(e, nullptr, nargout);
+  if (e.kind == ExprKind::Index && e.base->kind == ExprKind::Ident && !e.brace && defined(e.base->slot) == nullptr) {
+    return callExpr(*e.base, &e.args, nargout);
+  }
+  if (e.kind == ExprKind::Index) {
+    const Value base = eval(*e.base);
+    const Subscripts subs = subscripts(e, base);
+    if (e.brace) return cellContents(base, subs);
+    return {indexValue(base, subs)};
+  }
+  if (e.kind == ExprKind::Field || e.kind == ExprKind::DynField) {
+    const Value base = eval(*e.base);
+    const std::string name =
+        e.kind == ExprKind::Field ? e.text : textOf(eval(*e.args.front()), "A dynamic field name");
+    return fieldValues(base, name);
+  }
+  return {eval(e)};
+}
+
+void Evaluator::evalArgs(const std::vector<ExprPtr> &args, Values &out) {
+  for (const ExprPtr &a : args) {
+    const ExprKind k = a->kind;
+    if (k == ExprKind::Index || k == ExprKind::Field || k == ExprKind::DynField) {
+      Values many = evalMulti(*a, 1);
+      for (Value &v : many) out.push_back(std::move(v));
+    } else if (k == ExprKind::Ident && defined(a->slot) != nullptr) {
+      // The array carries the variable's scope (isglobal reads it).
+      const Variable &var = *defined(a->slot);
+      if (var.global) qxSetScope(var.value.array(), QX_SCOPE_GLOBAL);
+      else if (!var.value.isScalar() && qxGetScope(var.value.array()) != QX_SCOPE_LOCAL) qxSetScope(var.value.array(), QX_SCOPE_LOCAL);
+      out.push_back(var.value);
+    } else {
+      out.push_back(eval(*a));
+    }
+  }
+}
+
+// Evaluates the subscripts of an index on base; 'end' inside them refers
+// to base.
+Subscripts Evaluator::subscripts(const Expr &index, const Value &base) {
+  Subscripts subs(index.args.size());
+  const int count = static_cast<int>(index.args.size());
+  for (int k = 0; k < count; ++k) {
+    const Expr &a = *index.args[static_cast<size_t>(k)];
+    if (a.kind == ExprKind::Colon) {
+      subs[static_cast<size_t>(k)].colon = true;
+      continue;
+    }
+    ends_.push_back({&base, k, count});
+    try {
+      subs[static_cast<size_t>(k)].value = eval(a);
+    } catch (...) {
+      ends_.pop_back();
+      throw;
+    }
+    ends_.pop_back();
+  }
+  return subs;
+}
+
+Value Evaluator::literal(const Expr &e) const {
+  if (e.kind == ExprKind::String) return makeString(e.text);
+  if (!e.imaginary) return Value::number(e.number);
+  Value v = Value::adopt(qxCreateDoubleMatrix(1, 1, 1));
+  qxGetPi(v.array())[0] = e.number;
+  v.refresh();
+  return v;
+}
+
+// a:b and a:b:c are built by the library's _colonobj. Its record serves
+// the no-input and char codes only (it converts any other class itself),
+// so the range reaches it through a copy of the record whose empty slots
+// hold that same handler; the call still goes through the host's dispatch.
+Value Evaluator::range(const Expr &e) {
+  if (!rangeEntry_) {
+    const BuiltinEntry *colon = zqhost::findBuiltin("_colonobj");
+    if (colon == nullptr) zqhost::raise("Undefined function or variable '_colonobj'.");
+    rangeEntry_ = std::make_unique<BuiltinEntry>(*colon);
+    for (BuiltinFcn &slot : rangeEntry_->slots) {
+      if (slot == nullptr) slot = colon->slots[QX_CODE_NO_INPUT];
+    }
+    rangeEntry_->slots[0] = nullptr;
+  }
+  Values args;
+  for (const ExprPtr &a : e.args) args.push_back(eval(*a));
+  qxArray *prhs[3] = {};
+  for (size_t k = 0; k < args.size(); ++k) prhs[k] = args[k].array();
+  qxArray *plhs[1] = {nullptr};
+  zqhost::callBuiltin(*rangeEntry_, 1, plhs, static_cast<int>(args.size()), prhs);
+  if (plhs[0] == nullptr) zqhost::raise("The range produced no value.");
+  return Value::adopt(plhs[0]);
+}
+
+Value Evaluator::matrix(const Expr &e) {
+  Values rows;
+  for (const auto &row : e.rows) {
+    Values parts;
+    evalArgs(row, parts);
+    rows.push_back(concatenate(parts, 1));
+  }
+  if (rows.empty()) return Value();
+  return concatenate(rows, 0);
+}
+
+Value Evaluator::cellLiteral(const Expr &e) {
+  Values rows;
+  for (const auto &row : e.rows) {
+    Values parts;
+    evalArgs(row, parts);
+    Values cells;
+    for (Value &p : parts) {
+      // Every element is wrapped, cells too: {1, {2}} nests.
+      Value c = Value::adopt(qxCreateCellMatrix(1, 1));
+      qxSetCell(c.array(), 0, p.release());
+      cells.push_back(std::move(c));
+    }
+    if (!cells.empty()) rows.push_back(concatenate(cells, 1));
+  }
+  if (rows.empty()) return Value::adopt(qxCreateCellMatrix(0, 0));
+  return concatenate(rows, 0);
+}
+
+Value Evaluator::handle(const Expr &e) const {
+  const int dims[2] = {1, 1};
+  Value v = Value::adopt(qxCreateNumericArray(2, dims, QX_CLASS_FUNCTION, 0));
+  qxFunctionHandleFromString(qxGetData(v.array()), e.text.c_str());
+  return v;
+}
+
+Value Evaluator::logicalShortCircuit(const Expr &e) {
+  const bool left = isTrue(eval(*e.args[0]));
+  if (e.op == Op::AndAnd && !left) return Value::boolean(false);
+  if (e.op == Op::OrOr && left) return Value::boolean(true);
+  return Value::boolean(isTrue(eval(*e.args[1])));
+}
+
+// ---- Calls -------------------------------------------------------------------------------
+
+Values Evaluator::callExpr(const Expr &callee, const std::vector<ExprPtr> *args, int nargout) {
+  Values values;
+  if (args != nullptr) {
+    if (std::any_of(args->begin(), args->end(), [](const ExprPtr &a) { return a->kind == ExprKind::Colon; })) {
+      values.reserve(args->size());
+      for (const ExprPtr &a : *args) values.push_back(eval(*a));
+    } else {
+      evalArgs(*args, values);
+    }
+  }
+  return callResolved(callee, nargout, values);
+}
+
+// Finds the function of a name once and keeps it in the expression.
+Values Evaluator::callResolved(const Expr &callee, int nargout, Values &args) {
+  if (callee.builtin == nullptr && callee.host == nullptr) {
+    callee.builtin = zqhost::findBuiltin(callee.text);
+    if (callee.builtin == nullptr) callee.host = findHostFunction(callee.text);
+    if (callee.builtin == nullptr && callee.host == nullptr) {
+      zqhost::raise("Undefined function or variable '" + callee.text + "'.");
+    }
+  }
+  if (callee.host != nullptr) return callee.host->fn(*this, nargout, args);
+  const int slots = std::max(nargout, 1);
+  std::vector<qxArray *> plhs(static_cast<size_t>(slots), nullptr);
+  std::vector<qxArray *> prhs(args.size());
+  for (size_t k = 0; k < args.size(); ++k) prhs[k] = args[k].array();
+  PlhsGuard guard{plhs};
+  zqhost::callBuiltin(*callee.builtin, nargout, plhs.data(), static_cast<int>(prhs.size()), prhs.data());
+  Values out;
+  for (qxArray *&a : plhs) {
+    if (a == nullptr) break;
+    qxArray *taken = a;
+    a = nullptr;
+    out.push_back(Value::adopt(taken));
+  }
+  return out;
+}
+
+Values Evaluator::call(const std::string &name, int nargout, Values &args) {
+  Expr callee;
+  callee.kind = ExprKind::Ident;
+  callee.text = name;
+  return callResolved(callee, nargout, args);
+}
+
+bool Evaluator::isFunction(std::string_view name) const {
+  return zqhost::findBuiltin(name) != nullptr || findHostFunction(name) != nullptr;
+}
+
+}  // namespace zq::shell

@@ -1,0 +1,117 @@
+// The evaluator: one workspace of variables (found by slot), statements
+// and expressions, calls of the library's builtins through the host's
+// dispatch and of the shell's own host functions, and display.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/ast.h"
+#include "shell/indexing.h"
+#include "shell/value.h"
+
+namespace zq::shell {
+
+class Evaluator;
+
+// A function the shell provides besides the library's builtins.
+using HostFn = Values (*)(Evaluator &ev, int nargout, Values &args);
+struct HostFunction {
+  const char *name;
+  HostFn fn;
+};
+// The host function of that name, or null.
+const HostFunction *findHostFunction(std::string_view name);
+
+// Thrown by exit and quit.
+struct ExitRequest {
+  int status = 0;
+};
+
+class Evaluator {
+ public:
+  Evaluator();
+  ~Evaluator();
+  Evaluator(const Evaluator &) = delete;
+  Evaluator &operator=(const Evaluator &) = delete;
+
+  Symbols &symbols() { return symbols_; }
+
+  // Runs one top-level statement. Raises zqhost::Error, zqhost::Interrupt,
+  // ParseError (for a command re-read as an expression) or ExitRequest.
+  void execute(const Stmt &s);
+
+  // Calls a builtin or host function by name.
+  Values call(const std::string &name, int nargout, Values &args);
+  // True when name is a builtin or a host function.
+  bool isFunction(std::string_view name) const;
+
+  // Variables by name (for the host functions).
+  const Value *variable(std::string_view name) const;
+  void setVariable(std::string_view name, Value v);
+  void clearVariable(std::string_view name);
+  void clearAll();
+  void makeGlobal(std::string_view name);
+  std::vector<std::string> variableNames() const;
+
+  // Shows a value under a name after a statement without ';'.
+  void display(const std::string &name, const Value &v);
+
+ private:
+  enum class Flow { Normal, Break, Continue };
+  struct Variable {
+    Value value;
+    bool defined = false;
+    bool global = false;
+  };
+  struct EndContext {
+    const Value *base;
+    int position;
+    int count;
+  };
+
+  Symbols symbols_;
+  int ansSlot_;
+  std::vector<Variable> vars_;
+  std::vector<EndContext> ends_;
+  std::unique_ptr<BuiltinEntry> rangeEntry_;  // _colonobj for every class
+
+  Variable &slot(int s);
+  Variable *defined(int s);
+  void assignSlot(int s, Value v);
+  void pollInterrupt() const;
+
+  Flow run(const Block &body);
+  Flow run(const Stmt &s);
+  void expressionStatement(const Stmt &s);
+  void assignment(const Stmt &s);
+  void multiAssignment(const Stmt &s);
+  Flow forLoop(const Stmt &s);
+  Flow whileLoop(const Stmt &s);
+  void command(const Stmt &s);
+  void showVariable(const Expr &target);
+
+  Value eval(const Expr &e);
+  Values evalMulti(const Expr &e, int nargout);
+  void evalArgs(const std::vector<ExprPtr> &args, Values &out);
+  Subscripts subscripts(const Expr &index, const Value &base);
+  Value literal(const Expr &e) const;
+  Value range(const Expr &e);
+  Value matrix(const Expr &e);
+  Value cellLiteral(const Expr &e);
+  Value handle(const Expr &e) const;
+  Value logicalShortCircuit(const Expr &e);
+  bool isCall(const Expr &e);
+  Values callExpr(const Expr &callee, const std::vector<ExprPtr> *args, int nargout);
+  Values callResolved(const Expr &callee, int nargout, Values &args);
+
+  // Assignment into name(...).field{...} chains.
+  void assignTo(const Expr &target, const Value &rhs);
+  void assignPath(Value &base, bool isDefined, const std::vector<const Expr *> &path, size_t at, const Value &rhs);
+};
+
+// The evaluator that builtins reach through the display callbacks.
+void setCurrentEvaluator(Evaluator *ev);
+
+}  // namespace zq::shell

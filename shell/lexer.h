@@ -1,0 +1,50 @@
+// The tokenizer of the zq language: turns source text into tokens, telling
+// the transpose quote from a string quote, separating matrix elements by
+// blanks, and recognising command syntax ("format long e") at the start of
+// a statement.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zq::shell {
+
+enum class Tok {
+  Number,     // text: the literal; imaginary when it ends in i or j
+  String,     // text: the contents, '' already folded to '
+  Ident,      // text: the name
+  Keyword,    // text: if elseif else end for while break continue
+  EndIndex,   // "end" inside an index
+  Command,    // text: the command name; words: its arguments
+  Op,         // text: an operator or punctuation ( ) [ ] { } . @ = etc.
+  Comma,      // ',' (also an element separator made from blanks in brackets)
+  Semi,       // ';' (in brackets, also a row separator made from a newline)
+  Newline,    // end of a statement line
+  Error,      // text: a message about malformed input (the parser raises it)
+  Eof
+};
+
+struct Token {
+  Tok kind;
+  std::string text;
+  std::vector<std::string> words;  // Command only
+  std::string raw;                 // Command only: the statement's source text
+  int line = 1;
+  int column = 1;
+  bool blankBefore = false;  // white space precedes the token
+  bool synthetic = false;    // a separator the tokenizer inserted
+};
+
+// Splits the whole text into tokens ending with Eof. Malformed input (an
+// unterminated string, a character that starts no token) becomes an Error
+// token naming its column, so that the statements before it still run.
+// commands false reads every statement as an expression (a command whose
+// name turned out to be a variable is read again so).
+// firstLine numbers the first line of source.
+std::vector<Token> tokenize(std::string_view source, bool commands = true, int firstLine = 1);
+
+// "at line L, column C" or "at column C" for the first line.
+std::string position(int line, int column);
+
+}  // namespace zq::shell

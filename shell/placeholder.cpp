@@ -1,1 +1,0 @@
-// The shell's evaluator is built here.

@@ -1,0 +1,121 @@
+// Running text and reporting errors: standard output is flushed first so
+// that "error: TEXT" on standard error appears after everything the
+// failing statement printed.
+#include "shell/session.h"
+
+#include <cstdio>
+#include <new>
+
+#include "builtins/zqbuiltins.h"
+#include "shell/parser.h"
+#include "zqhost/host.h"
+
+namespace zq::shell {
+namespace {
+
+Evaluator *current = nullptr;
+
+// The library calls back into the shell by function name (for example
+// "size" of an object while printing a cell).
+int callFunction(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[], const char *name) {
+  Values args;
+  for (int k = 0; k < nrhs; ++k) args.push_back(Value::adopt(qxDuplicateArray(prhs[k])));
+  Values out = current->call(name, nlhs, args);
+  for (size_t k = 0; k < out.size() && static_cast<int>(k) < std::max(nlhs, 1); ++k) plhs[k] = out[k].release();
+  return 0;
+}
+
+qxArray *objectSize(const qxArray *object) {
+  qxArray *plhs[1] = {nullptr};
+  qxArray *prhs[1] = {const_cast<qxArray *>(object)};
+  callFunction(1, plhs, 1, prhs, "size");
+  return plhs[0];
+}
+
+}  // namespace
+
+void setCurrentEvaluator(Evaluator *ev) { current = ev; }
+
+Session::Session() {
+  static const bool initialised = [] {
+    bnInitialize();
+    return true;
+  }();
+  (void)initialised;
+  setCurrentEvaluator(&ev_);
+  static const PrtCallbacks callbacks = {callFunction, objectSize};
+  bnSetPrtCallbacks(&callbacks);
+}
+
+Session::~Session() {
+  if (current == &ev_) setCurrentEvaluator(nullptr);
+}
+
+void Session::report(const std::string &text) {
+  anyError_ = true;
+  qxSetLastErrMsg(text.c_str());
+  std::fflush(stdout);
+  std::fprintf(stderr, "error: %s\n", text.c_str());
+  std::fflush(stderr);
+}
+
+int Session::exitStatus() const {
+  if (exitRequest_ != 0) return exitRequest_;
+  return anyError_ || interrupted_ ? 1 : 0;
+}
+
+bool Session::incomplete(std::string_view text) {
+  Symbols scratch;
+  Parser p(text, scratch);
+  try {
+    while (!p.atEnd()) p.next();
+  } catch (const ParseError &e) {
+    return e.incomplete();
+  }
+  return false;
+}
+
+Session::Outcome Session::run(std::string_view text, bool keepGoing) {
+  Parser parser(text, ev_.symbols());
+  int abandonedLine = 0;
+  while (true) {
+    StmtPtr s;
+    try {
+      if (parser.atEnd()) break;
+      s = parser.next();
+    } catch (const ParseError &e) {
+      report(e.what());
+      if (!keepGoing) return Outcome::Finished;
+      abandonedLine = parser.restartAfterLine();
+      continue;
+    }
+    if (s->line <= abandonedLine) continue;
+    try {
+      ev_.execute(*s);
+    } catch (const zqhost::Error &e) {
+      report(e.text());
+      if (!keepGoing) return Outcome::Finished;
+      abandonedLine = s->lastLine;
+    } catch (const ParseError &e) {
+      report(e.what());
+      if (!keepGoing) return Outcome::Finished;
+      abandonedLine = s->lastLine;
+    } catch (const zqhost::Interrupt &) {
+      zqhost::clearInterrupt();
+      interrupted_ = true;
+      std::fflush(stdout);
+      std::fprintf(stderr, "interrupted\n");
+      return Outcome::Interrupted;
+    } catch (const std::bad_alloc &) {
+      report(zqhost::messageText(18));
+      if (!keepGoing) return Outcome::Finished;
+      abandonedLine = s->lastLine;
+    } catch (const ExitRequest &r) {
+      exitRequest_ = r.status;
+      return Outcome::Exit;
+    }
+  }
+  return Outcome::Finished;
+}
+
+}  // namespace zq::shell
