@@ -140,16 +140,20 @@ void openNew(builtins::FiRequest &request, FileTable &table, const char *name, T
 }
 
 // A name that a user file already has: its bit state is settled and its
-// stream closed, then the file is opened again. On any failure the entry
-// leaves the table.
+// stream closed, then the file is opened again. On any failure (pending
+// bits that cannot be written included) the entry leaves the table.
 void reopen(builtins::FiRequest &request, FileTable &table, FileEntry &entry, const char *name, TableText permission,
             int format) {
   auto opened = std::make_unique<Opened>();
   opened->code = kErrCannotOpen;
-  if (releaseBitState(entry) != 0) discardBitState(entry);
+  const bool settled = releaseBitState(entry) == 0;
+  if (!settled) {
+    opened->code = entry.status;  // why the pending bits could not be written
+    discardBitState(entry);
+  }
   const bool closed = std::fclose(entry.stream) == 0;
   entry.stream = nullptr;
-  if (closed) {
+  if (settled && closed) {
     char expansion[IO_PATH_BUFFER_SIZE];
     openStream(ioTildeExpansion(expansion, name), permission.get(), *opened);
   }
