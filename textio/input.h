@@ -4,8 +4,9 @@
 
 #include <cstdio>
 #include <string_view>
-#include <vector>
 
+#include "fileio/transfer.h"
+#include "host/qx.h"
 #include "textio/format.h"
 
 namespace zq::textio {
@@ -92,16 +93,42 @@ class StreamSource final : public InputSource {
 template <class T>
 size_t parseDecimal(std::string_view text, T &value);
 
+// Collects the values read, as doubles, in the chunk list of the transfer
+// descriptor, which grows as they come.
+class ValueStore {
+ public:
+  // Starts the list with a first chunk of firstChunk values; rows and cols
+  // are those of the size argument (cols -1: no limit).
+  ValueStore(fileio::TransferDescriptor &transfer, int firstChunk, int rows, int cols);
+  void push(double value) {
+    if (next_ == end_) refill();
+    *next_++ = value;
+  }
+  // Values stored so far.
+  long long size() const { return transfer_.count + (next_ - start_); }
+  // The values as one matrix by the shape rule of the chunk list; kind 4
+  // (char) or 2 (numeric) and the number of elements of the size argument
+  // decide its rows.
+  qxArray *finish(int resultKind, int sizeDims);
+
+ private:
+  void settle();
+  void refill();
+  fileio::TransferDescriptor &transfer_;
+  double *start_ = nullptr, *next_ = nullptr, *end_ = nullptr;
+};
+
 // Values read by one call.
 struct ScanResult {
-  std::vector<double> values;
+  explicit ScanResult(ValueStore &store) : values(store) {}
+  ValueStore &values;
   bool numeric = false;  // a number was stored (else the result is char)
   int count = 0;         // conversions
   int code = kErrNone;
 };
 
-// Reads from source with format until the input ends, a piece fails, or
-// limit conversions are made (limit -1: no limit).
-ScanResult scanFormatted(InputSource &source, std::string_view format, int limit);
+// Reads from source with format into result until the input ends, a piece
+// fails, or limit conversions are made (limit -1: no limit).
+void scanFormatted(InputSource &source, std::string_view format, int limit, ScanResult &result);
 
 }  // namespace zq::textio

@@ -5,7 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "builtins/file_io.h"
 #include "fileio/arguments.h"
+#include "fileio/transfer_core.h"
 #include "textio/arguments.h"
 #include "textio/input.h"
 #include "textio/operations.h"
@@ -62,33 +64,24 @@ SizeArgument readSize(const qxArray *a) {
   return size;
 }
 
-// The values read, shaped: M rows when the size gives them (fewer when
-// fewer values came), a column without size, a row for text and for the
-// sizes [1 N] and [1 Inf]; text becomes a char array.
-qxArray *shapeResult(const ScanResult &result, const SizeArgument &size) {
-  const int count = static_cast<int>(result.values.size());
-  int rows = 0, cols = 0;
-  if (count > 0) {
-    rows = size.rows;
-    if (count < rows || (!result.numeric && size.dims != 2)) rows = count;
-    cols = (count + rows - 1) / rows;
-    if (rows == 1) std::swap(rows, cols);
-    const bool asRow = (!result.numeric && size.dims != 2) || (size.dims == 2 && size.rows == 1);
-    if (asRow) {
-      rows = 1;
-      cols = count;
-    }
+// The values read as the result: shaped by the rule of the chunk list,
+// text converted to char, an empty result 0-by-0, and a row for text
+// (unless the size has two elements) and for the sizes [1 N] and [1 Inf].
+qxArray *resultArray(ScanResult &result, const SizeArgument &size) {
+  std::unique_ptr<qxArray, void (*)(qxArray *)> values(result.values.finish(result.numeric ? 2 : 4, size.dims),
+                                                       qxDestroyArray);
+  if (!result.numeric) {
+    qxArray *chars = builtins::doubleToChar(values.get());
+    if (chars == nullptr) qxErrMsg(18);
+    values.reset(chars);
   }
-  const int dims[2] = {rows, cols};
-  qxArray *out = result.numeric ? qxCreateNumericArray(2, dims, QX_CLASS_DOUBLE, 0) : qxCreateCharArray(2, dims);
-  if (out == nullptr) qxErrMsg(18);
-  if (result.numeric) {
-    std::memcpy(qxGetPr(out), result.values.data(), result.values.size() * sizeof(double));
-  } else {
-    qxChar *codes = qxGetChars(out);
-    for (int i = 0; i < count; ++i) codes[i] = static_cast<qxChar>(result.values[static_cast<size_t>(i)]);
+  const int count = qxGetNumberOfElements(values.get());
+  const bool row = (!result.numeric && size.dims != 2) || (size.dims == 2 && size.rows == 1);
+  if (count == 0 || row) {
+    qxSetM(values.get(), count == 0 ? 0 : 1);
+    qxSetN(values.get(), count);
   }
-  return out;
+  return values.release();
 }
 
 // The empty M-by-N result of a size that allows no values.
@@ -107,40 +100,36 @@ void checkCounts(const FiRequest &request, int maxOut) {
   if (request.nlhs > maxOut) qxErrMsg(3);
 }
 
-// A short read without a reason of its own says more about the file:
-// -4 at its end, -3 when nothing was read from a file not open for reading.
-int refineReadCode(const fileio::FileEntry &entry, int code, bool anyValue) {
-  if (code != kErrUnknown) return code;
-  if (!anyValue && !fileio::permissionHasAny(entry, "r")) return kErrNotOpenForReading;
-  return std::feof(entry.stream) ? kErrAtEndOfFile : kErrUnknown;
-}
-
 }  // namespace
 
-int sscanfOperation(FiRequest &request, FileTable &, TransferDescriptor &) {
+int sscanfOperation(FiRequest &request, FileTable &, TransferDescriptor &transfer) {
   checkCounts(request, 4);
   const fileio::HostText raw = fileio::textArgument(request.prhs[0], 56);
   fileio::requireChar(request.prhs[1], 49);
   const SizeArgument size = sizeArgument(request);
   const PreparedFormat format = prepareFormat(request.prhs[1], false);
   const std::string_view text(raw.get());
+  int count = 0, code = kErrNone;
 
-  ScanResult result;
-  size_t consumed = 0;
-  if (size.limit != 0) {
-    TextSource source(text);
-    result = scanFormatted(source, format.text, size.limit);
-    consumed = source.consumed();
+  TextSource source(text);
+  if (size.limit == 0) {
+    request.plhs[0] = emptyResult(size);
+  } else {
+    ValueStore store(transfer, size.cols >= 0 ? 512 : 64, size.rows, size.cols);
+    ScanResult result(store);
+    scanFormatted(source, format.text, size.limit, result);
+    request.plhs[0] = resultArray(result, size);
+    count = result.count;
+    code = result.code;
   }
   qxArray **out = request.plhs;
-  out[0] = size.limit == 0 ? emptyResult(size) : shapeResult(result, size);
-  if (request.nlhs >= 2) out[1] = qxCreateScalarDouble(result.count);
-  if (request.nlhs >= 3) out[2] = qxCreateString(fileio::messageForCode(result.code));
-  if (request.nlhs >= 4) out[3] = qxCreateScalarDouble(static_cast<double>(consumed) + 1);
+  if (request.nlhs >= 2) out[1] = qxCreateScalarDouble(count);
+  if (request.nlhs >= 3) out[2] = qxCreateString(fileio::messageForCode(code));
+  if (request.nlhs >= 4) out[3] = qxCreateScalarDouble(static_cast<double>(source.consumed()) + 1);
   return format.escapesValid ? 0 : 1;
 }
 
-int fscanfOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
+int fscanfOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer) {
   checkCounts(request, 2);
   const int fid = fileio::nonNegativeFid(request.prhs[0]);
   if (fid == 0) qxErrMsg(61);
@@ -149,19 +138,23 @@ int fscanfOperation(FiRequest &request, FileTable &table, TransferDescriptor &) 
   const SizeArgument size = sizeArgument(request);
   const PreparedFormat format = prepareFormat(request.prhs[1], false);
 
-  ScanResult result;
+  int count = 0;
   if (size.limit == 0) {
     request.plhs[0] = emptyResult(size);
   } else if (fileio::releaseBitState(entry) != 0) {
     request.plhs[0] = qxCreateDoubleMatrix(0, 0, 0);
   } else {
     StreamSource source(entry.stream);
-    result = scanFormatted(source, format.text, size.limit);
-    fileio::recordCode(entry, refineReadCode(entry, result.code, !result.values.empty()));
-    request.plhs[0] = shapeResult(result, size);
+    ValueStore store(transfer, 512, size.rows, size.cols);
+    ScanResult result(store);
+    scanFormatted(source, format.text, size.limit, result);
+    fileio::recordCode(entry, result.code);
+    fileio::settleReadStatus(entry, store.size());
+    request.plhs[0] = resultArray(result, size);
+    count = result.count;
   }
   if (!format.escapesValid) fileio::recordCode(entry, kErrInvalidFormat);
-  if (request.nlhs >= 2) request.plhs[1] = qxCreateScalarDouble(result.count);
+  if (request.nlhs >= 2) request.plhs[1] = qxCreateScalarDouble(count);
   return format.escapesValid ? 0 : 1;
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "fileio/chunk_list.h"
 #include "textio/input.h"
 
 namespace zq::textio {
@@ -64,7 +65,7 @@ std::array<bool, 256> scanSetMembers(std::string_view set) {
 
 // Stores one character of 's', 'c' or a scan set.
 void storeCharacter(ScanResult &result, const InputDirective &d, int c) {
-  if (!d.skip) result.values.push_back(c);
+  if (!d.skip) result.values.push(c);
 }
 
 // Ends a character directive that took stored characters: it counts once.
@@ -128,7 +129,7 @@ Step scanNumber(InputSource &source, const InputDirective &d, ScanResult &result
   const Step step = d.conversion == InConversion::kFloat ? source.scanFloat(d, number) : source.scanInteger(d, number);
   if (step.stop) return step;
   if (!d.skip) {
-    result.values.push_back(number.value);
+    result.values.push(number.value);
     result.numeric = true;
     ++result.count;
   }
@@ -147,8 +148,42 @@ Step scanPiece(InputSource &source, const InputDirective &d, ScanResult &result)
 
 }  // namespace
 
-ScanResult scanFormatted(InputSource &source, std::string_view format, int limit) {
-  ScanResult result;
+ValueStore::ValueStore(fileio::TransferDescriptor &transfer, int firstChunk, int rows, int cols) : transfer_(transfer) {
+  transfer_.count = 0;
+  transfer_.byteMode = 0;
+  transfer_.resultClass = QX_CLASS_DOUBLE;
+  transfer_.rows = rows;
+  transfer_.cols = cols;
+  // The first chunk is small even when the size fixes the result: a size
+  // of millions of values asks for no memory before values come.
+  transfer_.chunkSize = firstChunk;
+  transfer_.capacity = 0;
+  fileio::startChunks(transfer_);
+}
+
+// Records the values written since the last settlement in the list.
+void ValueStore::settle() {
+  fileio::chunkStored(transfer_, static_cast<int>(next_ - start_));
+  start_ = next_;
+}
+
+void ValueStore::refill() {
+  settle();
+  if (fileio::chunkRoom(transfer_) == 0 && !fileio::growChunks(transfer_)) qxErrMsg(18);
+  start_ = next_ = static_cast<double *>(fileio::chunkEnd(transfer_));
+  end_ = next_ + fileio::chunkRoom(transfer_);
+}
+
+qxArray *ValueStore::finish(int resultKind, int sizeDims) {
+  settle();
+  transfer_.resultKind = resultKind;
+  transfer_.sizeDims = sizeDims;
+  qxArray *result = fileio::finishChunks(transfer_);
+  fileio::popChunk(transfer_);
+  return result;
+}
+
+void scanFormatted(InputSource &source, std::string_view format, int limit, ScanResult &result) {
   FormatCursor cursor(format);
   bool atEnd = false, passDone = false;
   int idleDirectives = 0;  // directives completed while nothing was converted
@@ -158,14 +193,14 @@ ScanResult scanFormatted(InputSource &source, std::string_view format, int limit
     // A pass over the format that used no input and converted nothing
     // would be repeated for ever.
     if (cursor.atEnd()) {
-      if (source.consumed() == passStart && result.count == passCount) return result;
+      if (source.consumed() == passStart && result.count == passCount) return;
       passStart = source.consumed();
       passCount = result.count;
     }
     const InputDirective *piece = nullptr;
     if (cursor.next(piece) != kErrNone) {
       result.code = kErrInvalidFormat;
-      return result;
+      return;
     }
     if (cursor.atEnd()) {
       passDone = passDone || atEnd;
@@ -174,13 +209,13 @@ ScanResult scanFormatted(InputSource &source, std::string_view format, int limit
       passDone = true;
       atEnd = false;
     }
-    if (passDone && result.count == 0 && idleDirectives == limit) return result;
+    if (passDone && result.count == 0 && idleDirectives == limit) return;
     const Step step = scanPiece(source, *piece, result);
     if (step.stop) {
       result.code = step.code;
-      return result;
+      return;
     }
-    if (source.exhausted()) return result;
+    if (source.exhausted()) return;
     if (piece->conversion != InConversion::kLiteral && result.count == 0) ++idleDirectives;
   }
   // The limit is reached: the literal text that follows is still matched.
@@ -193,7 +228,6 @@ ScanResult scanFormatted(InputSource &source, std::string_view format, int limit
       break;
     }
   }
-  return result;
 }
 
 }  // namespace zq::textio
