@@ -14,15 +14,27 @@
 namespace zq::fileio {
 namespace {
 
-// Characters of a line so far that end it, given the character that
-// follows (EOF at the end of the file): a carriage return waits to see
-// whether a line feed completes it.
-int terminatorLength(const std::string &line, int next) {
-  if (line.empty()) return 0;
-  const char last = line.back();
-  if (last == '\n') return line.size() >= 2 && line[line.size() - 2] == '\r' ? 2 : 1;
+// A line as read: its characters, the length of the terminator that ended
+// it, and the last code of the read.
+struct LineRead {
+  std::string text;
+  int terminator = 0;
+  int code = 0;
+};
+
+// Characters of the line so far that end it, given its last character
+// (0 for none), the one before, and the character that follows (EOF at the
+// end of the file): a carriage return waits to see whether a line feed
+// completes it.
+int terminatorLength(int last, int beforeLast, int next) {
+  if (last == '\n') return beforeLast == '\r' ? 2 : 1;
   if (last == '\r') return next == '\n' ? 0 : 1;
   return 0;
+}
+
+int terminatorLength(const std::string &line, int next) {
+  const size_t n = line.size();
+  return terminatorLength(n > 0 ? line[n - 1] : 0, n > 1 ? line[n - 2] : 0, next);
 }
 
 // Pushes c back; the code of a failure (errno, the indicator, or -30).
@@ -31,34 +43,46 @@ int pushBack(int c, FILE *stream) {
   return std::ungetc(c, stream) == EOF ? streamFailureCode(stream, kErrUngetc) : 0;
 }
 
-struct LineRead {
-  std::string text;
-  int terminator = 0;  // length of the terminator that ended the line
-  int code = 0;        // the last code of the read
-};
-
-// Reads one line, at most `limit` characters. The line buffer is kept
-// between calls so that reading many lines does not allocate.
+// Reads one line, at most `limit` characters, into a buffer kept between
+// calls (reading many lines does not allocate). Characters other than line
+// feed and carriage return take the short path of the loop.
 const LineRead &readLine(FILE *stream, size_t limit) {
   static LineRead line;
-  line.text.clear();
+  static std::string buffer(256, '\0');
+  size_t n = 0;
+  int last = 0, beforeLast = 0;
   line.terminator = 0;
   line.code = 0;
-  while (line.text.size() < limit) {
+  bool ended = false;
+  while (n < limit) {
     const int c = getc_unlocked(stream);
+    if (c != '\n' && c != '\r' && c != EOF && last != '\n' && last != '\r') {
+      if (n == buffer.size()) buffer.resize(2 * n);
+      buffer[n++] = static_cast<char>(c);
+      beforeLast = last;
+      last = c;
+      continue;
+    }
     if (c == EOF) {
       line.code = std::ferror(stream) ? std::ferror(stream) : kErrAtEndOfFile;
-      line.terminator = terminatorLength(line.text, EOF);
-      return line;
+      line.terminator = terminatorLength(last, beforeLast, EOF);
+      ended = true;
+      break;
     }
-    const int t = terminatorLength(line.text, c);
+    const int t = terminatorLength(last, beforeLast, c);
     if (t != 0) {
       line.code = pushBack(c, stream);
       line.terminator = t;
-      return line;
+      ended = true;
+      break;
     }
-    line.text.push_back(static_cast<char>(c));
+    if (n == buffer.size()) buffer.resize(2 * n);
+    buffer[n++] = static_cast<char>(c);
+    beforeLast = last;
+    last = c;
   }
+  line.text.assign(buffer, 0, n);
+  if (ended) return line;
   // The limit was reached: peek at the next character without leaving the
   // end-of-file state behind.
   clearErrno();

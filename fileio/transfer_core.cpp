@@ -25,21 +25,48 @@ Staging stagingBuffer() {
   return buffer;
 }
 
+namespace {
+
+// Moves value i of `Size` bytes between offset i x Size and slot i (8 i).
+template <int Size>
+void spread(unsigned char *slots, int n) {
+  for (int i = n - 1; i >= 0; --i) {
+    unsigned char value[Size];
+    std::memcpy(value, slots + Size * i, Size);
+    std::memset(slots + 8 * i, 0, 8);
+    std::memcpy(slots + 8 * i, value, Size);
+  }
+}
+
+template <int Size>
+void pack(unsigned char *slots, int n) {
+  for (int i = 1; i < n; ++i) {
+    unsigned char value[Size];
+    std::memcpy(value, slots + 8 * i, Size);
+    std::memcpy(slots + Size * i, value, Size);
+  }
+}
+
+}  // namespace
+
+// Spreading works from the last value down so that no value is overwritten.
 void fileValuesToDoubles(unsigned char *slots, int n, int size, int type, int format) {
-  if (size < 8) {
-    // Spread from the last value down so that no value is overwritten.
-    for (int i = n - 1; i >= 0; --i) {
-      std::memmove(slots + 8 * i, slots + size * i, static_cast<size_t>(size));
-      std::memset(slots + 8 * i + size, 0, static_cast<size_t>(8 - size));
-    }
+  switch (size) {
+    case 1: spread<1>(slots, n); break;
+    case 2: spread<2>(slots, n); break;
+    case 4: spread<4>(slots, n); break;
+    default: break;
   }
   utDconvert(slots, n, type, format, 0, size);
 }
 
 void doublesToFileValues(unsigned char *slots, int n, int size, int type, int format) {
   utDconvert(slots, n, -type, format, 0, size);
-  if (size < 8) {
-    for (int i = 0; i < n; ++i) std::memmove(slots + size * i, slots + 8 * i, static_cast<size_t>(size));
+  switch (size) {
+    case 1: pack<1>(slots, n); break;
+    case 2: pack<2>(slots, n); break;
+    case 4: pack<4>(slots, n); break;
+    default: break;
   }
 }
 

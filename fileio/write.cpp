@@ -172,7 +172,12 @@ int fwriteOperation(FiRequest &request, FileTable &table, TransferDescriptor &tr
   if (parsePrecision(text, spec) != 0) qxErrMsg(53);
   if (skip < 0) qxErrMsg(63);
 
-  const PathChoice choice = choosePath(spec, spec.outputType, dataClass);
+  PathChoice choice = choosePath(spec, spec.outputType, dataClass);
+  if (choice.path == TransferPath::NativeConvert && dataClass == QX_CLASS_DOUBLE) {
+    // Doubles go through the host's format converter even for the native
+    // format: the same rounding and saturation, without a per-element call.
+    choice.path = TransferPath::Foreign;
+  }
   const long long elements = qxGetNumberOfElements(data);
   const long long want =
       choice.path == TransferPath::Raw ? elements * static_cast<long long>(qxGetElementSize(data)) : elements;
