@@ -19,6 +19,13 @@ PathChoice choosePath(const PrecisionSpec &spec, int fileType, int arrayClass) {
   return {fileClass == arrayClass ? TransferPath::Direct : TransferPath::NativeConvert, type->nativeBytes, fileClass};
 }
 
+void precisionArgument(char *text, PrecisionSpec &spec) {
+  char uchar[] = "uchar";
+  if (text == nullptr) text = uchar;
+  stripBlanks(text);
+  if (parsePrecision(text, spec) != 0) qxErrMsg(53);
+}
+
 Staging stagingBuffer() {
   Staging buffer(static_cast<unsigned char *>(qxMalloc(8 * kStagingValues)));
   if (!buffer) qxErrMsg(18);

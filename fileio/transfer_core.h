@@ -34,6 +34,10 @@ struct PathChoice {
 };
 PathChoice choosePath(const PrecisionSpec &spec, int fileType, int arrayClass);
 
+// Strips the blanks of the precision text (in place; "uchar" when null)
+// and parses it into spec; host message 53 when it is not valid.
+void precisionArgument(char *text, PrecisionSpec &spec);
+
 // A staging buffer of kStagingValues 8-byte slots from the host allocator.
 using Staging = std::unique_ptr<unsigned char, HostFree>;
 Staging stagingBuffer();

@@ -147,57 +147,79 @@ void settleWriteStatus(FileEntry &entry, bool complete, long long written) {
 
 }  // namespace
 
+namespace {
+
+// The checked arguments of one fwrite call, in the order the checks run.
+struct WriteRequest {
+  const qxArray *data = nullptr;
+  int dataClass = 0;
+  int dataType = 0;
+  int fid = 0;
+  HostText precision;
+  int format = -1;  // -1: the file's own
+  int skip = 0;
+};
+
+// fid, A [, precision [, skip] [, format]]: a fourth input is the format
+// when it is char, the skip otherwise.
+WriteRequest writeRequest(const FiRequest &request) {
+  WriteRequest r;
+  r.data = request.prhs[1];
+  r.dataClass = qxGetClassID(r.data);
+  r.dataType = typeCodeOfClass(r.dataClass);
+  if (r.dataType == 0) qxErrMsgTxt("Cannot write %s: unsupported class %s", shownName(r.data), qxGetClassName(r.data));
+  r.fid = nonNegativeFid(request.prhs[0]);
+  if (request.nrhs >= 3) r.precision = textArgument(request.prhs[2], 53);
+  const bool fourthIsFormat = request.nrhs == 4 && qxIsChar(request.prhs[3]);
+  const qxArray *skip = request.nrhs == 5 || (request.nrhs == 4 && !fourthIsFormat) ? request.prhs[3] : nullptr;
+  if (skip != nullptr && qxIsChar(skip)) qxErrMsg(63);
+  const qxArray *format = request.nrhs == 5 ? request.prhs[4] : fourthIsFormat ? request.prhs[3] : nullptr;
+  if (format != nullptr) r.format = formatArgument(format);
+  r.skip = skip != nullptr ? argumentToInt(skip) : 0;
+  return r;
+}
+
+// The path of the data's values; doubles go through the host's format
+// converter even for the native format: the same rounding and saturation
+// as the class conversion, without a call per element.
+PathChoice writePath(const PrecisionSpec &spec, int dataClass) {
+  PathChoice choice = choosePath(spec, spec.outputType, dataClass);
+  if (choice.path == TransferPath::NativeConvert && dataClass == QX_CLASS_DOUBLE) choice.path = TransferPath::Foreign;
+  return choice;
+}
+
+}  // namespace
+
 int fwriteOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer) {
   qxCheckNumArgs(request.nlhs, 1, request.nrhs, 2, 5);
-  const qxArray *data = request.prhs[1];
-  const int dataClass = qxGetClassID(data);
-  const int dataType = typeCodeOfClass(dataClass);
-  if (dataType == 0) qxErrMsgTxt("Cannot write %s: unsupported class %s", shownName(data), qxGetClassName(data));
-  const int fid = nonNegativeFid(request.prhs[0]);
-  HostText precision = request.nrhs >= 3 ? textArgument(request.prhs[2], 53) : nullptr;
-  const bool fourthIsFormat = request.nrhs == 4 && qxIsChar(request.prhs[3]);
-  const qxArray *skipArgument = request.nrhs == 5 || (request.nrhs == 4 && !fourthIsFormat) ? request.prhs[3] : nullptr;
-  if (skipArgument != nullptr && qxIsChar(skipArgument)) qxErrMsg(63);
-  const qxArray *formatArg = request.nrhs == 5 ? request.prhs[4] : fourthIsFormat ? request.prhs[3] : nullptr;
-  const int format = formatArg != nullptr ? formatArgument(formatArg) : -1;
-  const int skip = skipArgument != nullptr ? argumentToInt(skipArgument) : 0;
-  FileEntry &entry = requireEntry(table, fid);
+  WriteRequest args = writeRequest(request);
+  FileEntry &entry = requireEntry(table, args.fid);
 
   PrecisionSpec spec;
-  spec.format = format >= 0 ? format : entry.machineFormat;
-  spec.inputType = dataType;
-  char uchar[] = "uchar";
-  char *text = precision ? precision.get() : uchar;
-  stripBlanks(text);
-  if (parsePrecision(text, spec) != 0) qxErrMsg(53);
-  if (skip < 0) qxErrMsg(63);
+  spec.format = args.format >= 0 ? args.format : entry.machineFormat;
+  spec.inputType = args.dataType;
+  precisionArgument(args.precision.get(), spec);
+  if (args.skip < 0) qxErrMsg(63);
 
-  PathChoice choice = choosePath(spec, spec.outputType, dataClass);
-  if (choice.path == TransferPath::NativeConvert && dataClass == QX_CLASS_DOUBLE) {
-    // Doubles go through the host's format converter even for the native
-    // format: the same rounding and saturation, without a per-element call.
-    choice.path = TransferPath::Foreign;
-  }
-  const long long elements = qxGetNumberOfElements(data);
-  const long long want =
-      choice.path == TransferPath::Raw ? elements * static_cast<long long>(qxGetElementSize(data)) : elements;
+  const PathChoice choice = writePath(spec, args.dataClass);
+  const long long elements = qxGetNumberOfElements(args.data);
+  const long long want = choice.path == TransferPath::Raw ? elements * static_cast<long long>(qxGetElementSize(args.data)) : elements;
   transfer = TransferDescriptor{};
-  transfer.resultClass = dataClass;
-  transfer.rows = qxGetM(data);
-  transfer.cols = qxGetN(data);
+  transfer.resultClass = args.dataClass;
+  transfer.rows = qxGetM(args.data);
+  transfer.cols = qxGetN(args.data);
   transfer.byteMode = choice.path == TransferPath::Raw ? 1 : 0;
 
-  Writer writer{entry, data, dataClass, spec, choice, skip, 0, 0, nullptr};
+  Writer writer{entry, args.data, args.dataClass, spec, choice, args.skip, 0, 0, nullptr};
   if (want == 0) {
     entry.status = 0;
   } else if (prepareBitsForWriting(entry, spec.bitCount, spec.format) == 0) {
     if (choice.path != TransferPath::Raw && choice.path != TransferPath::Direct) writer.staging = stagingBuffer();
-    const bool measured = skip == 0 || measureFile(entry, writer.fileEnd);
-    const bool complete = measured && writer.writeAll(want);
-    settleWriteStatus(entry, complete, writer.written);
+    const bool measured = args.skip == 0 || measureFile(entry, writer.fileEnd);
+    settleWriteStatus(entry, measured && writer.writeAll(want), writer.written);
   }
   transfer.count = static_cast<int>(std::min<long long>(writer.written, INT_MAX));
-  if (request.nlhs == 1 || (request.nlhs == 0 && fid >= 3)) {
+  if (request.nlhs == 1 || (request.nlhs == 0 && args.fid >= 3)) {
     setOutput(request, 0, scalar(static_cast<double>(writer.written)));
   }
   return transfer.count;

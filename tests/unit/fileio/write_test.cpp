@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "builtins/zqbuiltins.h"
 #include "fileio/scratch_files.h"
 #include "host/ut.h"
 
@@ -110,6 +111,19 @@ TEST_F(Fwrite, ContinuesPartialBytesAcrossCallsAndFilesKeepTheirBits) {
   zqtest::Array f = zqtest::num(fid);
   zqtest::call("fclose", 1, {f.get()});
   EXPECT_EQ(zqtest::readBytes(dir.file("bits.bin")), (Bytes{0x37, 0xFF}));
+}
+
+TEST_F(Fwrite, HostFlushWritesPendingBitsThatLaterBitsComplete) {
+  const double fid = openPath(dir.file("host.bin"), "w");
+  const double quiet = openWith({1}, "r", "quiet.bin");
+  on("fread", 1, quiet, Inputs().n(5));  // leaves the code "At end-of-file."
+  on("fwrite", 1, fid, Inputs().n(5).s("ubit3").s("b"));
+  EXPECT_TRUE(zqtest::readBytes(dir.file("host.bin")).empty());
+  fiFlushWriteCarryByteFIO();
+  EXPECT_EQ(zqtest::readBytes(dir.file("host.bin")), (Bytes{0xA0}));
+  on("fwrite", 1, fid, Inputs().n(1).s("ubit5").s("b"));
+  EXPECT_EQ(zqtest::readBytes(dir.file("host.bin")), (Bytes{0xA1}));
+  EXPECT_EQ(qxGetScalar(on("ferror", 2, quiet).outputs[1].get()), -4);  // files without bits are untouched
 }
 
 TEST_F(Fwrite, ReportsCountsAndCodesWhenTheFileRefuses) {
