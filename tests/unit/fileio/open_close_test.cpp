@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "builtins/zqbuiltins.h"
 #include "fileio/scratch_files.h"
 #include "host/ut.h"
 #include "support/host_fixture.h"
@@ -93,6 +94,8 @@ TEST_F(OpenClose, StoresTheReducedPermissionAndTheFormat) {
 
 TEST_F(OpenClose, AnswersQueriesAboutStandardAndUnknownFids) {
   const std::string native = utGetDataSizeTypeName(utGetDataSizeType());
+  fiInitStdIO();  // another library may call it again: nothing changes
+  EXPECT_TRUE(openFids().empty());
   EXPECT_EQ(query(0, 2), (std::vector<std::string>{"\"stdin\"", "r"}));
   EXPECT_EQ(query(1, 3), (std::vector<std::string>{"\"stdout\"", "a", native}));
   EXPECT_EQ(query(2.7, 1), (std::vector<std::string>{"\"stderr\""}));
