@@ -74,7 +74,7 @@ SizeArgument sizeArgument(const qxArray *a) {
 struct Reader {
   FileEntry &entry;
   TransferDescriptor &transfer;
-  PrecisionSpec spec;
+  PrecisionSpec prec;
   PathChoice choice;
   long long skip = 0;  // bytes, or bits for bit fields
   long fileEnd = LONG_MAX;
@@ -115,10 +115,10 @@ struct Reader {
       case TransferPath::Foreign:
         if (transfer.resultClass == QX_CLASS_DOUBLE && choice.valueSize == 8) {
           got = readRaw(destination, n);  // converted in place
-          fileValuesToDoubles(static_cast<unsigned char *>(destination), got, 8, spec.inputType, spec.format);
+          fileValuesToDoubles(static_cast<unsigned char *>(destination), got, 8, prec.inputType, prec.format);
         } else {
           got = readRaw(staging.get(), n);
-          fileValuesToDoubles(staging.get(), got, choice.valueSize, spec.inputType, spec.format);
+          fileValuesToDoubles(staging.get(), got, choice.valueSize, prec.inputType, prec.format);
           qxConvertBufferToType(destination, transfer.resultClass, staging.get(), QX_CLASS_DOUBLE, got);
         }
         break;
@@ -135,10 +135,10 @@ struct Reader {
   // byte-order code 1, after the value otherwise), sign-extended for the
   // signed types.
   int readFields(int n) {
-    const int bits = spec.bitCount;
-    const int padding = spec.fileSize > 0 ? spec.fileSize - bits : 0;
+    const int bits = prec.bitCount;
+    const int padding = prec.fileSize > 0 ? prec.fileSize - bits : 0;
     const bool msbFirst = entry.bitCarry->byteOrder == 1;
-    const bool isSigned = utDconvertSign(spec.inputType) == 1;
+    const bool isSigned = utDconvertSign(prec.inputType) == 1;
     auto *values = reinterpret_cast<double *>(staging.get());
     int got = 0;
     uint64_t field = 0, ignored = 0;
@@ -164,7 +164,7 @@ struct Reader {
     const bool staged = choice.path != TransferPath::Raw && choice.path != TransferPath::Direct;
     const int limit = staged || skip > 0 ? kStagingValues : INT_MAX;
     bool complete = false;
-    steppedTransfer(transfer.count, chunkRoom(transfer), spec.blockCount, skip > 0, false, limit,
+    steppedTransfer(transfer.count, chunkRoom(transfer), prec.blockCount, skip > 0, false, limit,
                     [this](int n) { return step(n); }, [this] { return skipStep(); }, complete);
     if (!complete) entry.lastError = entry.status;
     return complete;
@@ -224,10 +224,10 @@ ReadRequest readRequest(const FiRequest &request) {
 // Sets the descriptor up for the result: its class, byte mode and size (in
 // byte mode one row, the size counting bytes). Returns the units wanted,
 // -1 for no limit.
-long long describeResult(TransferDescriptor &t, const PrecisionSpec &spec, SizeArgument &size) {
+long long describeResult(TransferDescriptor &t, const PrecisionSpec &prec, SizeArgument &size) {
   t = TransferDescriptor{};
-  t.resultClass = precisionType(spec.outputType)->classId;
-  t.byteMode = spec.inputType == kTypeNoConvert ? 1 : 0;
+  t.resultClass = precisionType(prec.outputType)->classId;
+  t.byteMode = prec.inputType == kTypeNoConvert ? 1 : 0;
   const long long wanted = size.cols < 0 ? -1 : static_cast<long long>(size.rows) * size.cols;
   if (t.byteMode) {
     const long long element = static_cast<long long>(resultElementSize(t));
@@ -267,14 +267,14 @@ int freadOperation(FiRequest &request, FileTable &table, TransferDescriptor &tra
   ReadRequest args = readRequest(request);
   FileEntry &entry = requireEntry(table, argumentToInt(request.prhs[0]));
 
-  PrecisionSpec spec;
-  spec.format = args.format >= 0 ? args.format : entry.machineFormat;
-  precisionArgument(args.precision.get(), spec);
-  const long long wanted = describeResult(transfer, spec, args.size);
+  PrecisionSpec prec;
+  prec.format = args.format >= 0 ? args.format : entry.machineFormat;
+  precisionArgument(args.precision.get(), prec);
+  const long long wanted = describeResult(transfer, prec, args.size);
 
-  Reader reader{entry, transfer, spec, choosePath(spec, spec.inputType, transfer.resultClass), args.skip, LONG_MAX,
+  Reader reader{entry, transfer, prec, choosePath(prec, prec.inputType, transfer.resultClass), args.skip, LONG_MAX,
                 nullptr};
-  if (prepareBitsForReading(entry, spec.bitCount, spec.format) != 0 || wanted == 0) {
+  if (prepareBitsForReading(entry, prec.bitCount, prec.format) != 0 || wanted == 0) {
     const int rows = wanted == 0 ? args.size.rows : 0, cols = wanted == 0 ? args.size.cols : 0;
     readOutputs(request, created(qxCreateNumericMatrix(rows, cols, transfer.resultClass, 0)), transfer, args.size);
     return 0;

@@ -9,21 +9,21 @@
 
 namespace zq::fileio {
 
-PathChoice choosePath(const PrecisionSpec &spec, int fileType, int arrayClass) {
+PathChoice choosePath(const PrecisionSpec &prec, int fileType, int arrayClass) {
   if (fileType == kTypeNoConvert) return {TransferPath::Raw, 1, arrayClass};
-  if (spec.bitCount > 0) return {TransferPath::Bits, 0, QX_CLASS_DOUBLE};
-  if (spec.fileSize != 0) return {TransferPath::Foreign, spec.fileSize, QX_CLASS_DOUBLE};
+  if (prec.bitCount > 0) return {TransferPath::Bits, 0, QX_CLASS_DOUBLE};
+  if (prec.fileSize != 0) return {TransferPath::Foreign, prec.fileSize, QX_CLASS_DOUBLE};
   const PrecisionType *type = precisionType(fileType);
   // Native "char" values are single bytes: they travel as uint8.
   const int fileClass = fileType == UT_TYPE_CHAR ? QX_CLASS_UINT8 : type->classId;
   return {fileClass == arrayClass ? TransferPath::Direct : TransferPath::NativeConvert, type->nativeBytes, fileClass};
 }
 
-void precisionArgument(char *text, PrecisionSpec &spec) {
+void precisionArgument(char *text, PrecisionSpec &prec) {
   char uchar[] = "uchar";
   if (text == nullptr) text = uchar;
   stripBlanks(text);
-  if (parsePrecision(text, spec) != 0) qxErrMsg(53);
+  if (parsePrecision(text, prec) != 0) qxErrMsg(53);
 }
 
 Staging stagingBuffer() {

@@ -41,7 +41,7 @@ struct Writer {
   FileEntry &entry;
   const qxArray *data;
   int dataClass;
-  PrecisionSpec spec;
+  PrecisionSpec prec;
   PathChoice choice;
   long long skip = 0;  // bytes, or bits for bit fields
   long fileEnd = 0;
@@ -74,7 +74,7 @@ struct Writer {
         break;
       case TransferPath::Foreign:
         qxConvertBufferToType(staging.get(), QX_CLASS_DOUBLE, source(), dataClass, n);
-        doublesToFileValues(staging.get(), n, choice.valueSize, spec.outputType, spec.format);
+        doublesToFileValues(staging.get(), n, choice.valueSize, prec.outputType, prec.format);
         put = writeRaw(staging.get(), n);
         break;
       case TransferPath::Bits:
@@ -93,10 +93,10 @@ struct Writer {
   int writeFields(int n) {
     auto *values = reinterpret_cast<double *>(staging.get());
     qxConvertBufferToType(values, QX_CLASS_DOUBLE, source(), dataClass, n);
-    const int width = spec.fileSize > 0 ? spec.fileSize : spec.bitCount;
-    const bool isSigned = utDconvertSign(spec.outputType) == 1;
+    const int width = prec.fileSize > 0 ? prec.fileSize : prec.bitCount;
+    const bool isSigned = utDconvertSign(prec.outputType) == 1;
     for (int i = 0; i < n; ++i) {
-      if (!putBits(entry, fieldBits(values[i], spec.bitCount, isSigned), width)) return i;
+      if (!putBits(entry, fieldBits(values[i], prec.bitCount, isSigned), width)) return i;
     }
     return n;
   }
@@ -110,7 +110,7 @@ struct Writer {
     const bool staged = choice.path != TransferPath::Raw && choice.path != TransferPath::Direct;
     const int limit = staged ? kStagingValues : INT_MAX;
     bool complete = false;
-    steppedTransfer(0, want, spec.blockCount, skip > 0, true, limit, [this](int n) { return step(n); },
+    steppedTransfer(0, want, prec.blockCount, skip > 0, true, limit, [this](int n) { return step(n); },
                     [this] { return skipStep(); }, complete);
     return complete;
   }
@@ -182,8 +182,8 @@ WriteRequest writeRequest(const FiRequest &request) {
 // The path of the data's values; doubles go through the host's format
 // converter even for the native format: the same rounding and saturation
 // as the class conversion, without a call per element.
-PathChoice writePath(const PrecisionSpec &spec, int dataClass) {
-  PathChoice choice = choosePath(spec, spec.outputType, dataClass);
+PathChoice writePath(const PrecisionSpec &prec, int dataClass) {
+  PathChoice choice = choosePath(prec, prec.outputType, dataClass);
   if (choice.path == TransferPath::NativeConvert && dataClass == QX_CLASS_DOUBLE) choice.path = TransferPath::Foreign;
   return choice;
 }
@@ -195,13 +195,13 @@ int fwriteOperation(FiRequest &request, FileTable &table, TransferDescriptor &tr
   WriteRequest args = writeRequest(request);
   FileEntry &entry = requireEntry(table, args.fid);
 
-  PrecisionSpec spec;
-  spec.format = args.format >= 0 ? args.format : entry.machineFormat;
-  spec.inputType = args.dataType;
-  precisionArgument(args.precision.get(), spec);
+  PrecisionSpec prec;
+  prec.format = args.format >= 0 ? args.format : entry.machineFormat;
+  prec.inputType = args.dataType;
+  precisionArgument(args.precision.get(), prec);
   if (args.skip < 0) qxErrMsg(63);
 
-  const PathChoice choice = writePath(spec, args.dataClass);
+  const PathChoice choice = writePath(prec, args.dataClass);
   const long long elements = qxGetNumberOfElements(args.data);
   const long long want = choice.path == TransferPath::Raw ? elements * static_cast<long long>(qxGetElementSize(args.data)) : elements;
   transfer = TransferDescriptor{};
@@ -210,10 +210,10 @@ int fwriteOperation(FiRequest &request, FileTable &table, TransferDescriptor &tr
   transfer.cols = qxGetN(args.data);
   transfer.byteMode = choice.path == TransferPath::Raw ? 1 : 0;
 
-  Writer writer{entry, args.data, args.dataClass, spec, choice, args.skip, 0, 0, nullptr};
+  Writer writer{entry, args.data, args.dataClass, prec, choice, args.skip, 0, 0, nullptr};
   if (want == 0) {
     entry.status = 0;
-  } else if (prepareBitsForWriting(entry, spec.bitCount, spec.format) == 0) {
+  } else if (prepareBitsForWriting(entry, prec.bitCount, prec.format) == 0) {
     if (choice.path != TransferPath::Raw && choice.path != TransferPath::Direct) writer.staging = stagingBuffer();
     const bool measured = args.skip == 0 || measureFile(entry, writer.fileEnd);
     settleWriteStatus(entry, measured && writer.writeAll(want), writer.written);
