@@ -2,8 +2,10 @@
 // return and line feed, or a carriage return alone), optionally cut at a
 // length; the character after a line is never consumed.
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "fileio/arguments.h"
@@ -43,9 +45,31 @@ int pushBack(int c, FILE *stream) {
   return std::ungetc(c, stream) == EOF ? streamFailureCode(stream, kErrUngetc) : 0;
 }
 
+// Moves the characters before the next line feed or carriage return that
+// the stream already holds in its buffer (at most `room`) to buffer[n...],
+// and returns how many. The C library's own getc reads from the same
+// buffer pointers; elsewhere the run is empty and getc does all the work.
+size_t takeOrdinaryRun(FILE *stream, std::string &buffer, size_t n, size_t room) {
+#ifdef __GLIBC__
+  const char *from = stream->_IO_read_ptr;
+  size_t run = std::min(room, static_cast<size_t>(stream->_IO_read_end - from));
+  if (const void *lf = std::memchr(from, '\n', run)) run = static_cast<size_t>(static_cast<const char *>(lf) - from);
+  if (const void *cr = std::memchr(from, '\r', run)) run = static_cast<size_t>(static_cast<const char *>(cr) - from);
+  if (run == 0) return 0;
+  if (buffer.size() < n + run) buffer.resize(std::max(2 * buffer.size(), n + run));
+  std::memcpy(&buffer[n], from, run);
+  stream->_IO_read_ptr += run;
+  return run;
+#else
+  (void)stream, (void)buffer, (void)n, (void)room;
+  return 0;
+#endif
+}
+
 // Reads one line, at most `limit` characters, into a buffer kept between
-// calls (reading many lines does not allocate). Characters other than line
-// feed and carriage return take the short path of the loop.
+// calls (reading many lines does not allocate). Runs of characters other
+// than line feed and carriage return are copied from the stream's buffer;
+// the rest is read a character at a time.
 const LineRead &readLine(FILE *stream, size_t limit) {
   static LineRead line;
   static std::string buffer(256, '\0');
@@ -55,6 +79,15 @@ const LineRead &readLine(FILE *stream, size_t limit) {
   line.code = 0;
   bool ended = false;
   while (n < limit) {
+    if (last != '\n' && last != '\r') {
+      const size_t run = takeOrdinaryRun(stream, buffer, n, limit - n);
+      if (run > 0) {
+        beforeLast = run > 1 ? static_cast<unsigned char>(buffer[n + run - 2]) : last;
+        last = static_cast<unsigned char>(buffer[n + run - 1]);
+        n += run;
+        continue;
+      }
+    }
     const int c = getc_unlocked(stream);
     if (c != '\n' && c != '\r' && c != EOF && last != '\n' && last != '\r') {
       if (n == buffer.size()) buffer.resize(2 * n);
@@ -122,13 +155,13 @@ qxArray *terminatorCodes(const std::string &text, int length) {
 
 int fgetsOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
   qxCheckNumArgs(request.nlhs, 2, request.nrhs, 1, 2);
-  if (nonNegativeFid(request.prhs[0]) == 0) qxErrMsg(61);
+  const int fid = readableFid(request.prhs[0]);
   int limit = 0;
   if (request.nrhs == 2) {
     if (qxIsChar(request.prhs[1]) || qxIsEmpty(request.prhs[1])) qxErrMsg(64);
     limit = argumentToInt(request.prhs[1]);
   }
-  FileEntry &entry = requireEntry(table, argumentToInt(request.prhs[0]));
+  FileEntry &entry = requireEntry(table, fid);
   if (releaseBitState(entry) != 0) {
     setOutput(request, 0, text(""));
     if (request.nlhs >= 2) setOutput(request, 1, created(qxCreateDoubleMatrix(0, 0, 0)));

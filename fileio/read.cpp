@@ -263,9 +263,9 @@ qxArray *readFixed(Reader &reader, TransferDescriptor &t, long long wanted, bool
 
 int freadOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer) {
   qxCheckNumArgs(request.nlhs, 2, request.nrhs, 1, 5);
-  if (nonNegativeFid(request.prhs[0]) == 0) qxErrMsg(61);
+  const int fid = readableFid(request.prhs[0]);
   ReadRequest args = readRequest(request);
-  FileEntry &entry = requireEntry(table, argumentToInt(request.prhs[0]));
+  FileEntry &entry = requireEntry(table, fid);
 
   PrecisionSpec prec;
   prec.format = args.format >= 0 ? args.format : entry.machineFormat;
