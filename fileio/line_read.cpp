@@ -53,6 +53,7 @@ size_t takeOrdinaryRun(FILE *stream, std::string &buffer, size_t n, size_t room)
 #ifdef __GLIBC__
   const char *from = stream->_IO_read_ptr;
   size_t run = std::min(room, static_cast<size_t>(stream->_IO_read_end - from));
+  if (run == 0) return 0;  // nothing buffered yet (the buffer may not exist)
   if (const void *lf = std::memchr(from, '\n', run)) run = static_cast<size_t>(static_cast<const char *>(lf) - from);
   if (const void *cr = std::memchr(from, '\r', run)) run = static_cast<size_t>(static_cast<const char *>(cr) - from);
   if (run == 0) return 0;
