@@ -1,10 +1,14 @@
 // fread, fwrite and fgets on files in the page cache, each against a plain
 // C++ baseline doing the same job in the same run: fread into a buffer plus
-// a conversion loop, fwrite of a converted buffer, std::getline. Each read
+// a conversion loop, fwrite of a buffer converted as fwrite converts
+// (rounded, saturated), std::getline. Each read
 // also reports its peak memory over the result's size (peak_over_result).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
+#include <limits>
 #include <type_traits>
 #include <cstdint>
 #include <cstdio>
@@ -163,8 +167,10 @@ void FwriteBaseline(benchmark::State &state) {
     if constexpr (std::is_same_v<File, double>) {
       std::fwrite(data.data(), sizeof(double), data.size(), f);
     } else {
+      // The same conversion as fwrite: nearest, halves away from zero, saturated.
+      constexpr double lowest = std::numeric_limits<File>::min(), highest = std::numeric_limits<File>::max();
       std::vector<File> converted(data.size());
-      for (size_t i = 0; i < data.size(); ++i) converted[i] = static_cast<File>(data[i]);
+      for (size_t i = 0; i < data.size(); ++i) converted[i] = static_cast<File>(std::clamp(std::round(data[i]), lowest, highest));
       std::fwrite(converted.data(), sizeof(File), converted.size(), f);
     }
     std::fclose(f);
