@@ -51,10 +51,10 @@ int nonNegativeFid(const qxArray *a) {
   return fid;
 }
 
-FileEntry &readableEntry(FileTable &table, const qxArray *fidArgument) {
+int readableFid(const qxArray *fidArgument) {
   const int fid = nonNegativeFid(fidArgument);
   if (fid == 0) qxErrMsg(61);
-  return requireEntry(table, fid);
+  return fid;
 }
 
 qxArray *created(qxArray *a) {

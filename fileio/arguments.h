@@ -31,9 +31,9 @@ int formatArgument(const qxArray *a);
 
 // A fid argument that must not be negative (host message 47).
 int nonNegativeFid(const qxArray *a);
-// The entry of a fid that may be read here: negative fids and fids not in
-// the table raise 47, standard input raises 61.
-FileEntry &readableEntry(FileTable &table, const qxArray *fidArgument);
+// A fid that may be read here: negative fids raise 47, standard input 61.
+// (The table lookup follows the checks of the other arguments.)
+int readableFid(const qxArray *fidArgument);
 
 // Raises host message 18 when the host could not create a.
 qxArray *created(qxArray *a);

@@ -109,6 +109,7 @@ extern "C" {
 
 // Fills the empty table with fids 0, 1 and 2. Their names and permissions
 // are static texts, never freed: the standard entries are never removed.
+// A second call (from another library) leaves the table as it is.
 void fiInitStdIO(void) {
   using namespace zq::fileio;
   struct StandardStream {
@@ -120,6 +121,7 @@ void fiInitStdIO(void) {
       {"\"stdin\"", "r", stdin}, {"\"stdout\"", "a", stdout}, {"\"stderr\"", "a", stderr}};
   zq::builtins::markStandardStreamsInitialised();
   FileTable &table = fileTable();
+  if (table.head != nullptr) return;
   for (const StandardStream &s : streams) {
     FileEntry &entry = addEntry(table);
     entry.name = const_cast<char *>(s.name);

@@ -2,8 +2,10 @@
 // return and line feed, or a carriage return alone), optionally cut at a
 // length; the character after a line is never consumed.
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "fileio/arguments.h"
@@ -14,15 +16,27 @@
 namespace zq::fileio {
 namespace {
 
-// Characters of a line so far that end it, given the character that
-// follows (EOF at the end of the file): a carriage return waits to see
-// whether a line feed completes it.
-int terminatorLength(const std::string &line, int next) {
-  if (line.empty()) return 0;
-  const char last = line.back();
-  if (last == '\n') return line.size() >= 2 && line[line.size() - 2] == '\r' ? 2 : 1;
+// A line as read: its characters, the length of the terminator that ended
+// it, and the last code of the read.
+struct LineRead {
+  std::string text;
+  int terminator = 0;
+  int code = 0;
+};
+
+// Characters of the line so far that end it, given its last character
+// (0 for none), the one before, and the character that follows (EOF at the
+// end of the file): a carriage return waits to see whether a line feed
+// completes it.
+int terminatorLength(int last, int beforeLast, int next) {
+  if (last == '\n') return beforeLast == '\r' ? 2 : 1;
   if (last == '\r') return next == '\n' ? 0 : 1;
   return 0;
+}
+
+int terminatorLength(const std::string &line, int next) {
+  const size_t n = line.size();
+  return terminatorLength(n > 0 ? line[n - 1] : 0, n > 1 ? line[n - 2] : 0, next);
 }
 
 // Pushes c back; the code of a failure (errno, the indicator, or -30).
@@ -31,34 +45,78 @@ int pushBack(int c, FILE *stream) {
   return std::ungetc(c, stream) == EOF ? streamFailureCode(stream, kErrUngetc) : 0;
 }
 
-struct LineRead {
-  std::string text;
-  int terminator = 0;  // length of the terminator that ended the line
-  int code = 0;        // the last code of the read
-};
+// Moves the characters before the next line feed or carriage return that
+// the stream already holds in its buffer (at most `room`) to buffer[n...],
+// and returns how many. The C library's own getc reads from the same
+// buffer pointers; elsewhere the run is empty and getc does all the work.
+size_t takeOrdinaryRun(FILE *stream, std::string &buffer, size_t n, size_t room) {
+#ifdef __GLIBC__
+  const char *from = stream->_IO_read_ptr;
+  size_t run = std::min(room, static_cast<size_t>(stream->_IO_read_end - from));
+  if (run == 0) return 0;  // nothing buffered yet (the buffer may not exist)
+  if (const void *lf = std::memchr(from, '\n', run)) run = static_cast<size_t>(static_cast<const char *>(lf) - from);
+  if (const void *cr = std::memchr(from, '\r', run)) run = static_cast<size_t>(static_cast<const char *>(cr) - from);
+  if (run == 0) return 0;
+  if (buffer.size() < n + run) buffer.resize(std::max(2 * buffer.size(), n + run));
+  std::memcpy(&buffer[n], from, run);
+  stream->_IO_read_ptr += run;
+  return run;
+#else
+  (void)stream, (void)buffer, (void)n, (void)room;
+  return 0;
+#endif
+}
 
-// Reads one line, at most `limit` characters. The line buffer is kept
-// between calls so that reading many lines does not allocate.
+// Reads one line, at most `limit` characters, into a buffer kept between
+// calls (reading many lines does not allocate). Runs of characters other
+// than line feed and carriage return are copied from the stream's buffer;
+// the rest is read a character at a time.
 const LineRead &readLine(FILE *stream, size_t limit) {
   static LineRead line;
-  line.text.clear();
+  static std::string buffer(256, '\0');
+  size_t n = 0;
+  int last = 0, beforeLast = 0;
   line.terminator = 0;
   line.code = 0;
-  while (line.text.size() < limit) {
+  bool ended = false;
+  while (n < limit) {
+    if (last != '\n' && last != '\r') {
+      const size_t run = takeOrdinaryRun(stream, buffer, n, limit - n);
+      if (run > 0) {
+        beforeLast = run > 1 ? static_cast<unsigned char>(buffer[n + run - 2]) : last;
+        last = static_cast<unsigned char>(buffer[n + run - 1]);
+        n += run;
+        continue;
+      }
+    }
     const int c = getc_unlocked(stream);
+    if (c != '\n' && c != '\r' && c != EOF && last != '\n' && last != '\r') {
+      if (n == buffer.size()) buffer.resize(2 * n);
+      buffer[n++] = static_cast<char>(c);
+      beforeLast = last;
+      last = c;
+      continue;
+    }
     if (c == EOF) {
       line.code = std::ferror(stream) ? std::ferror(stream) : kErrAtEndOfFile;
-      line.terminator = terminatorLength(line.text, EOF);
-      return line;
+      line.terminator = terminatorLength(last, beforeLast, EOF);
+      ended = true;
+      break;
     }
-    const int t = terminatorLength(line.text, c);
+    const int t = terminatorLength(last, beforeLast, c);
     if (t != 0) {
       line.code = pushBack(c, stream);
       line.terminator = t;
-      return line;
+      ended = true;
+      break;
     }
-    line.text.push_back(static_cast<char>(c));
+    if (n == buffer.size()) buffer.resize(2 * n);
+    buffer[n++] = static_cast<char>(c);
+    beforeLast = last;
+    last = c;
   }
+  line.text.assign(buffer, 0, n);
+  if (ended) return line;
   // The limit was reached: peek at the next character without leaving the
   // end-of-file state behind.
   clearErrno();
@@ -98,13 +156,13 @@ qxArray *terminatorCodes(const std::string &text, int length) {
 
 int fgetsOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
   qxCheckNumArgs(request.nlhs, 2, request.nrhs, 1, 2);
-  if (nonNegativeFid(request.prhs[0]) == 0) qxErrMsg(61);
+  const int fid = readableFid(request.prhs[0]);
   int limit = 0;
   if (request.nrhs == 2) {
     if (qxIsChar(request.prhs[1]) || qxIsEmpty(request.prhs[1])) qxErrMsg(64);
     limit = argumentToInt(request.prhs[1]);
   }
-  FileEntry &entry = requireEntry(table, argumentToInt(request.prhs[0]));
+  FileEntry &entry = requireEntry(table, fid);
   if (releaseBitState(entry) != 0) {
     setOutput(request, 0, text(""));
     if (request.nlhs >= 2) setOutput(request, 1, created(qxCreateDoubleMatrix(0, 0, 0)));

@@ -180,7 +180,7 @@ int ferrorOperation(FiRequest &request, FileTable &table, TransferDescriptor &) 
 }
 
 int fflushOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
-  qxCheckNumArgs(request.nlhs, 0, request.nrhs, 1, 1);
+  qxCheckNumArgs(request.nlhs, 1, request.nrhs, 1, 1);
   FileEntry &entry = entryOf(table, request.prhs[0]);
   std::fflush(entry.stream);
   return 0;

@@ -200,9 +200,9 @@ void stripBlanks(char *s) {
 }
 
 // [*][count*]type[=>type]; see the header for the roles of the fields.
-int parsePrecision(const char *s, PrecisionSpec &spec) {
+int parsePrecision(const char *s, PrecisionSpec &prec) {
   std::string_view text(s);
-  const bool forWrite = spec.inputType != 0;
+  const bool forWrite = prec.inputType != 0;
   const bool star = text.starts_with("*");
   if (star) {
     if (forWrite) return kInvalid;
@@ -210,43 +210,43 @@ int parsePrecision(const char *s, PrecisionSpec &spec) {
   }
 
   // Block count.
-  spec.blockCount = 1;
+  prec.blockCount = 1;
   std::string_view afterNumber = text;
   if (const std::optional<long> count = readNumber(afterNumber)) {
     if (!afterNumber.starts_with("*") || star || *count < 1 || *count >= kNumberCap) return kInvalid;
-    spec.blockCount = static_cast<int>(*count);
+    prec.blockCount = static_cast<int>(*count);
     text = afterNumber.substr(1);
   }
 
   // The file-side type.
-  const std::optional<ParsedType> file = typeName(text, spec.format);
+  const std::optional<ParsedType> file = typeName(text, prec.format);
   if (!file) return kInvalid;
-  spec.bitCount = file->bitCount;
-  spec.fileSize = file->fileSize;
+  prec.bitCount = file->bitCount;
+  prec.fileSize = file->fileSize;
   if (forWrite) {
-    spec.outputType = file->type;
+    prec.outputType = file->type;
     return text.empty() ? 0 : kInvalid;
   }
-  spec.inputType = file->type;
+  prec.inputType = file->type;
 
   // The result type.
   if (text.empty()) {
     if (!star) {
-      spec.outputType = UT_TYPE_DOUBLE;
+      prec.outputType = UT_TYPE_DOUBLE;
       return 0;
     }
     const bool eightByteNamed = file->bitCount == 0 && file->fileSize == 8 && file->type != UT_TYPE_DOUBLE;
     const bool wide64BitField = file->bitCount == 64 && file->fileSize == 0;
     if (eightByteNamed || wide64BitField || file->type == kTypeNoConvert) return kInvalid;
-    spec.outputType = file->type;
+    prec.outputType = file->type;
     return 0;
   }
   if (star || !text.starts_with("=>")) return kInvalid;
   text.remove_prefix(2);
-  int outputFormat = spec.format;
+  int outputFormat = prec.format;
   const std::optional<ParsedType> output = typeName(text, outputFormat);
   if (!output || !text.empty() || !acceptableOutput(*output)) return kInvalid;
-  spec.outputType = output->type;
+  prec.outputType = output->type;
   return 0;
 }
 

@@ -38,10 +38,10 @@ struct PrecisionSpec {
 // Removes every white-space character of s in place.
 void stripBlanks(char *s);
 
-// Parses s (blanks already stripped) into spec. spec.format is the call's
-// machine format and spec.inputType is 0 for fread or the data's type code
+// Parses s (blanks already stripped) into prec. prec.format is the call's
+// machine format and prec.inputType is 0 for fread or the data's type code
 // for fwrite. Returns 0 on success, nonzero when s is not a valid precision.
 // May warn (intN, uintN).
-int parsePrecision(const char *s, PrecisionSpec &spec);
+int parsePrecision(const char *s, PrecisionSpec &prec);
 
 }  // namespace zq::fileio

@@ -74,7 +74,7 @@ SizeArgument sizeArgument(const qxArray *a) {
 struct Reader {
   FileEntry &entry;
   TransferDescriptor &transfer;
-  PrecisionSpec spec;
+  PrecisionSpec prec;
   PathChoice choice;
   long long skip = 0;  // bytes, or bits for bit fields
   long fileEnd = LONG_MAX;
@@ -115,10 +115,10 @@ struct Reader {
       case TransferPath::Foreign:
         if (transfer.resultClass == QX_CLASS_DOUBLE && choice.valueSize == 8) {
           got = readRaw(destination, n);  // converted in place
-          fileValuesToDoubles(static_cast<unsigned char *>(destination), got, 8, spec.inputType, spec.format);
+          fileValuesToDoubles(static_cast<unsigned char *>(destination), got, 8, prec.inputType, prec.format);
         } else {
           got = readRaw(staging.get(), n);
-          fileValuesToDoubles(staging.get(), got, choice.valueSize, spec.inputType, spec.format);
+          fileValuesToDoubles(staging.get(), got, choice.valueSize, prec.inputType, prec.format);
           qxConvertBufferToType(destination, transfer.resultClass, staging.get(), QX_CLASS_DOUBLE, got);
         }
         break;
@@ -135,10 +135,10 @@ struct Reader {
   // byte-order code 1, after the value otherwise), sign-extended for the
   // signed types.
   int readFields(int n) {
-    const int bits = spec.bitCount;
-    const int padding = spec.fileSize > 0 ? spec.fileSize - bits : 0;
+    const int bits = prec.bitCount;
+    const int padding = prec.fileSize > 0 ? prec.fileSize - bits : 0;
     const bool msbFirst = entry.bitCarry->byteOrder == 1;
-    const bool isSigned = utDconvertSign(spec.inputType) == 1;
+    const bool isSigned = utDconvertSign(prec.inputType) == 1;
     auto *values = reinterpret_cast<double *>(staging.get());
     int got = 0;
     uint64_t field = 0, ignored = 0;
@@ -164,7 +164,7 @@ struct Reader {
     const bool staged = choice.path != TransferPath::Raw && choice.path != TransferPath::Direct;
     const int limit = staged || skip > 0 ? kStagingValues : INT_MAX;
     bool complete = false;
-    steppedTransfer(transfer.count, chunkRoom(transfer), spec.blockCount, skip > 0, false, limit,
+    steppedTransfer(transfer.count, chunkRoom(transfer), prec.blockCount, skip > 0, false, limit,
                     [this](int n) { return step(n); }, [this] { return skipStep(); }, complete);
     if (!complete) entry.lastError = entry.status;
     return complete;
@@ -199,67 +199,94 @@ void readOutputs(FiRequest &request, qxArray *result, const TransferDescriptor &
 
 }  // namespace
 
+namespace {
+
+// The checked arguments of one fread call, in the order the checks run.
+struct ReadRequest {
+  HostText precision;
+  int format = -1;  // -1: the file's own
+  SizeArgument size;
+  int skip = 0;
+};
+
+ReadRequest readRequest(const FiRequest &request) {
+  const ReadArguments args = sortReadArguments(request);
+  ReadRequest r;
+  if (args.precision != nullptr) r.precision = textArgument(args.precision, 53);
+  if (args.format != nullptr) r.format = formatArgument(args.format);
+  if (args.skip != nullptr && qxIsChar(args.skip)) qxErrMsg(63);
+  r.size = sizeArgument(args.size);
+  r.skip = args.skip != nullptr ? argumentToInt(args.skip) : 0;
+  if (r.skip < 0) qxErrMsg(63);
+  return r;
+}
+
+// Sets the descriptor up for the result: its class, byte mode and size (in
+// byte mode one row, the size counting bytes). Returns the units wanted,
+// -1 for no limit.
+long long describeResult(TransferDescriptor &t, const PrecisionSpec &prec, SizeArgument &size) {
+  t = TransferDescriptor{};
+  t.resultClass = precisionType(prec.outputType)->classId;
+  t.byteMode = prec.inputType == kTypeNoConvert ? 1 : 0;
+  const long long wanted = size.cols < 0 ? -1 : static_cast<long long>(size.rows) * size.cols;
+  if (t.byteMode) {
+    const long long element = static_cast<long long>(resultElementSize(t));
+    size.rows = 1;
+    if (wanted >= 0) size.cols = static_cast<int>((wanted + element - 1) / element);
+  }
+  t.rows = size.rows;
+  t.cols = size.cols;
+  t.sizeDims = size.dims;
+  return wanted;
+}
+
+// No limit: chunks grow until a read comes up short. The first chunk takes
+// what a regular file has left, so that most reads need one chunk.
+qxArray *readOpenEnded(Reader &reader, TransferDescriptor &t, bool readable) {
+  const long long unit = t.byteMode ? static_cast<long long>(resultElementSize(t)) : 1;
+  t.chunkSize = static_cast<int>(std::clamp<long long>(reader.valuesLeft() + 1, kFirstChunk * unit, INT_MAX));
+  startChunks(t);
+  while (readable && reader.fillChunk() && growChunks(t)) {
+  }
+  return finishChunks(t);
+}
+
+// A fixed size: one chunk of that size, reshaped when the read stops early.
+qxArray *readFixed(Reader &reader, TransferDescriptor &t, long long wanted, bool readable) {
+  t.chunkSize = t.capacity = static_cast<int>(t.byteMode ? wanted : static_cast<long long>(t.rows) * t.cols);
+  startChunks(t);
+  const bool complete = readable && reader.fillChunk();
+  return complete ? t.first->array : finishChunks(t);
+}
+
+}  // namespace
+
 int freadOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer) {
   qxCheckNumArgs(request.nlhs, 2, request.nrhs, 1, 5);
-  if (nonNegativeFid(request.prhs[0]) == 0) qxErrMsg(61);
-  const ReadArguments args = sortReadArguments(request);
-  HostText precision = args.precision != nullptr ? textArgument(args.precision, 53) : nullptr;
-  const int format = args.format != nullptr ? formatArgument(args.format) : -1;
-  if (args.skip != nullptr && qxIsChar(args.skip)) qxErrMsg(63);
-  SizeArgument size = sizeArgument(args.size);
-  const int skip = args.skip != nullptr ? argumentToInt(args.skip) : 0;
-  if (skip < 0) qxErrMsg(63);
-  FileEntry &entry = requireEntry(table, argumentToInt(request.prhs[0]));
+  const int fid = readableFid(request.prhs[0]);
+  ReadRequest args = readRequest(request);
+  FileEntry &entry = requireEntry(table, fid);
 
-  PrecisionSpec spec;
-  spec.format = format >= 0 ? format : entry.machineFormat;
-  char uchar[] = "uchar";
-  char *text = precision ? precision.get() : uchar;
-  stripBlanks(text);
-  if (parsePrecision(text, spec) != 0) qxErrMsg(53);
+  PrecisionSpec prec;
+  prec.format = args.format >= 0 ? args.format : entry.machineFormat;
+  precisionArgument(args.precision.get(), prec);
+  const long long wanted = describeResult(transfer, prec, args.size);
 
-  transfer = TransferDescriptor{};
-  transfer.resultClass = precisionType(spec.outputType)->classId;
-  transfer.byteMode = spec.inputType == kTypeNoConvert ? 1 : 0;
-  long long wanted = size.cols < 0 ? -1 : static_cast<long long>(size.rows) * size.cols;
-  if (transfer.byteMode && size.cols >= 0) {
-    const long long element = static_cast<long long>(resultElementSize(transfer));
-    size = {1, static_cast<int>((wanted + element - 1) / element), size.dims};
-  }
-  transfer.rows = size.rows;
-  transfer.cols = size.cols;
-  transfer.sizeDims = size.dims;
-
-  Reader reader{entry, transfer, spec, choosePath(spec, spec.inputType, transfer.resultClass), skip, LONG_MAX, nullptr};
-  if (prepareBitsForReading(entry, spec.bitCount, spec.format) != 0 || wanted == 0) {
-    const int rows = wanted == 0 ? size.rows : 0, cols = wanted == 0 ? size.cols : 0;
-    readOutputs(request, created(qxCreateNumericMatrix(rows, cols, transfer.resultClass, 0)), transfer, size);
+  Reader reader{entry, transfer, prec, choosePath(prec, prec.inputType, transfer.resultClass), args.skip, LONG_MAX,
+                nullptr};
+  if (prepareBitsForReading(entry, prec.bitCount, prec.format) != 0 || wanted == 0) {
+    const int rows = wanted == 0 ? args.size.rows : 0, cols = wanted == 0 ? args.size.cols : 0;
+    readOutputs(request, created(qxCreateNumericMatrix(rows, cols, transfer.resultClass, 0)), transfer, args.size);
     return 0;
   }
   if (reader.choice.path != TransferPath::Raw && reader.choice.path != TransferPath::Direct) {
     reader.staging = stagingBuffer();
   }
-  if (skip > 0 && !measureFile(entry, reader.fileEnd)) {
-    wanted = 0;  // nothing is read when the file cannot be measured
-  }
-
-  qxArray *result = nullptr;
-  if (size.cols < 0) {
-    const long long unit = transfer.byteMode ? static_cast<long long>(resultElementSize(transfer)) : 1;
-    const long long left = reader.valuesLeft();
-    transfer.chunkSize = static_cast<int>(std::clamp<long long>(left + 1, kFirstChunk * unit, INT_MAX));
-    startChunks(transfer);
-    while (wanted != 0 && reader.fillChunk() && growChunks(transfer)) {
-    }
-    result = finishChunks(transfer);
-  } else {
-    transfer.chunkSize = transfer.capacity = static_cast<int>(transfer.byteMode ? wanted : size.rows * size.cols);
-    startChunks(transfer);
-    const bool complete = wanted != 0 && reader.fillChunk();
-    result = complete ? transfer.first->array : finishChunks(transfer);
-  }
+  // Nothing is read when a skipping transfer cannot measure the file.
+  const bool readable = args.skip == 0 || measureFile(entry, reader.fileEnd);
+  qxArray *result = wanted < 0 ? readOpenEnded(reader, transfer, readable) : readFixed(reader, transfer, wanted, readable);
   settleReadStatus(entry, transfer.count);
-  readOutputs(request, result, transfer, size);
+  readOutputs(request, result, transfer, args.size);
   popChunk(transfer);
   return 0;
 }

@@ -9,14 +9,21 @@
 
 namespace zq::fileio {
 
-PathChoice choosePath(const PrecisionSpec &spec, int fileType, int arrayClass) {
+PathChoice choosePath(const PrecisionSpec &prec, int fileType, int arrayClass) {
   if (fileType == kTypeNoConvert) return {TransferPath::Raw, 1, arrayClass};
-  if (spec.bitCount > 0) return {TransferPath::Bits, 0, QX_CLASS_DOUBLE};
-  if (spec.fileSize != 0) return {TransferPath::Foreign, spec.fileSize, QX_CLASS_DOUBLE};
+  if (prec.bitCount > 0) return {TransferPath::Bits, 0, QX_CLASS_DOUBLE};
+  if (prec.fileSize != 0) return {TransferPath::Foreign, prec.fileSize, QX_CLASS_DOUBLE};
   const PrecisionType *type = precisionType(fileType);
   // Native "char" values are single bytes: they travel as uint8.
   const int fileClass = fileType == UT_TYPE_CHAR ? QX_CLASS_UINT8 : type->classId;
   return {fileClass == arrayClass ? TransferPath::Direct : TransferPath::NativeConvert, type->nativeBytes, fileClass};
+}
+
+void precisionArgument(char *text, PrecisionSpec &prec) {
+  char uchar[] = "uchar";
+  if (text == nullptr) text = uchar;
+  stripBlanks(text);
+  if (parsePrecision(text, prec) != 0) qxErrMsg(53);
 }
 
 Staging stagingBuffer() {
@@ -25,21 +32,48 @@ Staging stagingBuffer() {
   return buffer;
 }
 
+namespace {
+
+// Moves value i of `Size` bytes between offset i x Size and slot i (8 i).
+template <int Size>
+void spread(unsigned char *slots, int n) {
+  for (int i = n - 1; i >= 0; --i) {
+    unsigned char value[Size];
+    std::memcpy(value, slots + Size * i, Size);
+    std::memset(slots + 8 * i, 0, 8);
+    std::memcpy(slots + 8 * i, value, Size);
+  }
+}
+
+template <int Size>
+void pack(unsigned char *slots, int n) {
+  for (int i = 1; i < n; ++i) {
+    unsigned char value[Size];
+    std::memcpy(value, slots + 8 * i, Size);
+    std::memcpy(slots + Size * i, value, Size);
+  }
+}
+
+}  // namespace
+
+// Spreading works from the last value down so that no value is overwritten.
 void fileValuesToDoubles(unsigned char *slots, int n, int size, int type, int format) {
-  if (size < 8) {
-    // Spread from the last value down so that no value is overwritten.
-    for (int i = n - 1; i >= 0; --i) {
-      std::memmove(slots + 8 * i, slots + size * i, static_cast<size_t>(size));
-      std::memset(slots + 8 * i + size, 0, static_cast<size_t>(8 - size));
-    }
+  switch (size) {
+    case 1: spread<1>(slots, n); break;
+    case 2: spread<2>(slots, n); break;
+    case 4: spread<4>(slots, n); break;
+    default: break;
   }
   utDconvert(slots, n, type, format, 0, size);
 }
 
 void doublesToFileValues(unsigned char *slots, int n, int size, int type, int format) {
   utDconvert(slots, n, -type, format, 0, size);
-  if (size < 8) {
-    for (int i = 0; i < n; ++i) std::memmove(slots + size * i, slots + 8 * i, static_cast<size_t>(size));
+  switch (size) {
+    case 1: pack<1>(slots, n); break;
+    case 2: pack<2>(slots, n); break;
+    case 4: pack<4>(slots, n); break;
+    default: break;
   }
 }
 

@@ -32,7 +32,11 @@ struct PathChoice {
   int valueSize;
   int fileClass;
 };
-PathChoice choosePath(const PrecisionSpec &spec, int fileType, int arrayClass);
+PathChoice choosePath(const PrecisionSpec &prec, int fileType, int arrayClass);
+
+// Strips the blanks of the precision text (in place; "uchar" when null)
+// and parses it into prec; host message 53 when it is not valid.
+void precisionArgument(char *text, PrecisionSpec &prec);
 
 // A staging buffer of kStagingValues 8-byte slots from the host allocator.
 using Staging = std::unique_ptr<unsigned char, HostFree>;

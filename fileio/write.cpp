@@ -41,7 +41,7 @@ struct Writer {
   FileEntry &entry;
   const qxArray *data;
   int dataClass;
-  PrecisionSpec spec;
+  PrecisionSpec prec;
   PathChoice choice;
   long long skip = 0;  // bytes, or bits for bit fields
   long fileEnd = 0;
@@ -74,7 +74,7 @@ struct Writer {
         break;
       case TransferPath::Foreign:
         qxConvertBufferToType(staging.get(), QX_CLASS_DOUBLE, source(), dataClass, n);
-        doublesToFileValues(staging.get(), n, choice.valueSize, spec.outputType, spec.format);
+        doublesToFileValues(staging.get(), n, choice.valueSize, prec.outputType, prec.format);
         put = writeRaw(staging.get(), n);
         break;
       case TransferPath::Bits:
@@ -93,10 +93,10 @@ struct Writer {
   int writeFields(int n) {
     auto *values = reinterpret_cast<double *>(staging.get());
     qxConvertBufferToType(values, QX_CLASS_DOUBLE, source(), dataClass, n);
-    const int width = spec.fileSize > 0 ? spec.fileSize : spec.bitCount;
-    const bool isSigned = utDconvertSign(spec.outputType) == 1;
+    const int width = prec.fileSize > 0 ? prec.fileSize : prec.bitCount;
+    const bool isSigned = utDconvertSign(prec.outputType) == 1;
     for (int i = 0; i < n; ++i) {
-      if (!putBits(entry, fieldBits(values[i], spec.bitCount, isSigned), width)) return i;
+      if (!putBits(entry, fieldBits(values[i], prec.bitCount, isSigned), width)) return i;
     }
     return n;
   }
@@ -110,7 +110,7 @@ struct Writer {
     const bool staged = choice.path != TransferPath::Raw && choice.path != TransferPath::Direct;
     const int limit = staged ? kStagingValues : INT_MAX;
     bool complete = false;
-    steppedTransfer(0, want, spec.blockCount, skip > 0, true, limit, [this](int n) { return step(n); },
+    steppedTransfer(0, want, prec.blockCount, skip > 0, true, limit, [this](int n) { return step(n); },
                     [this] { return skipStep(); }, complete);
     return complete;
   }
@@ -147,52 +147,79 @@ void settleWriteStatus(FileEntry &entry, bool complete, long long written) {
 
 }  // namespace
 
+namespace {
+
+// The checked arguments of one fwrite call, in the order the checks run.
+struct WriteRequest {
+  const qxArray *data = nullptr;
+  int dataClass = 0;
+  int dataType = 0;
+  int fid = 0;
+  HostText precision;
+  int format = -1;  // -1: the file's own
+  int skip = 0;
+};
+
+// fid, A [, precision [, skip] [, format]]: a fourth input is the format
+// when it is char, the skip otherwise.
+WriteRequest writeRequest(const FiRequest &request) {
+  WriteRequest r;
+  r.data = request.prhs[1];
+  r.dataClass = qxGetClassID(r.data);
+  r.dataType = typeCodeOfClass(r.dataClass);
+  if (r.dataType == 0) qxErrMsgTxt("Cannot write %s: unsupported class %s", shownName(r.data), qxGetClassName(r.data));
+  r.fid = nonNegativeFid(request.prhs[0]);
+  if (request.nrhs >= 3) r.precision = textArgument(request.prhs[2], 53);
+  const bool fourthIsFormat = request.nrhs == 4 && qxIsChar(request.prhs[3]);
+  const qxArray *skip = request.nrhs == 5 || (request.nrhs == 4 && !fourthIsFormat) ? request.prhs[3] : nullptr;
+  if (skip != nullptr && qxIsChar(skip)) qxErrMsg(63);
+  const qxArray *format = request.nrhs == 5 ? request.prhs[4] : fourthIsFormat ? request.prhs[3] : nullptr;
+  if (format != nullptr) r.format = formatArgument(format);
+  r.skip = skip != nullptr ? argumentToInt(skip) : 0;
+  return r;
+}
+
+// The path of the data's values; doubles go through the host's format
+// converter even for the native format: the same rounding and saturation
+// as the class conversion, without a call per element.
+PathChoice writePath(const PrecisionSpec &prec, int dataClass) {
+  PathChoice choice = choosePath(prec, prec.outputType, dataClass);
+  if (choice.path == TransferPath::NativeConvert && dataClass == QX_CLASS_DOUBLE) choice.path = TransferPath::Foreign;
+  return choice;
+}
+
+}  // namespace
+
 int fwriteOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer) {
   qxCheckNumArgs(request.nlhs, 1, request.nrhs, 2, 5);
-  const qxArray *data = request.prhs[1];
-  const int dataClass = qxGetClassID(data);
-  const int dataType = typeCodeOfClass(dataClass);
-  if (dataType == 0) qxErrMsgTxt("Cannot write %s: unsupported class %s", shownName(data), qxGetClassName(data));
-  const int fid = nonNegativeFid(request.prhs[0]);
-  HostText precision = request.nrhs >= 3 ? textArgument(request.prhs[2], 53) : nullptr;
-  const bool fourthIsFormat = request.nrhs == 4 && qxIsChar(request.prhs[3]);
-  const qxArray *skipArgument = request.nrhs == 5 || (request.nrhs == 4 && !fourthIsFormat) ? request.prhs[3] : nullptr;
-  if (skipArgument != nullptr && qxIsChar(skipArgument)) qxErrMsg(63);
-  const qxArray *formatArg = request.nrhs == 5 ? request.prhs[4] : fourthIsFormat ? request.prhs[3] : nullptr;
-  const int format = formatArg != nullptr ? formatArgument(formatArg) : -1;
-  const int skip = skipArgument != nullptr ? argumentToInt(skipArgument) : 0;
-  FileEntry &entry = requireEntry(table, fid);
+  WriteRequest args = writeRequest(request);
+  FileEntry &entry = requireEntry(table, args.fid);
 
-  PrecisionSpec spec;
-  spec.format = format >= 0 ? format : entry.machineFormat;
-  spec.inputType = dataType;
-  char uchar[] = "uchar";
-  char *text = precision ? precision.get() : uchar;
-  stripBlanks(text);
-  if (parsePrecision(text, spec) != 0) qxErrMsg(53);
-  if (skip < 0) qxErrMsg(63);
+  PrecisionSpec prec;
+  prec.format = args.format >= 0 ? args.format : entry.machineFormat;
+  prec.inputType = args.dataType;
+  precisionArgument(args.precision.get(), prec);
+  if (args.skip < 0) qxErrMsg(63);
 
-  const PathChoice choice = choosePath(spec, spec.outputType, dataClass);
-  const long long elements = qxGetNumberOfElements(data);
-  const long long want =
-      choice.path == TransferPath::Raw ? elements * static_cast<long long>(qxGetElementSize(data)) : elements;
+  const PathChoice choice = writePath(prec, args.dataClass);
+  const long long elements = qxGetNumberOfElements(args.data);
+  const long long want = choice.path == TransferPath::Raw ? elements * static_cast<long long>(qxGetElementSize(args.data)) : elements;
   transfer = TransferDescriptor{};
-  transfer.resultClass = dataClass;
-  transfer.rows = qxGetM(data);
-  transfer.cols = qxGetN(data);
+  transfer.resultClass = args.dataClass;
+  transfer.rows = qxGetM(args.data);
+  transfer.cols = qxGetN(args.data);
   transfer.byteMode = choice.path == TransferPath::Raw ? 1 : 0;
 
-  Writer writer{entry, data, dataClass, spec, choice, skip, 0, 0, nullptr};
+  Writer writer{entry, args.data, args.dataClass, prec, choice, args.skip, 0, 0, nullptr};
   if (want == 0) {
     entry.status = 0;
-  } else if (prepareBitsForWriting(entry, spec.bitCount, spec.format) == 0) {
+  } else if (prepareBitsForWriting(entry, prec.bitCount, prec.format) == 0) {
     if (choice.path != TransferPath::Raw && choice.path != TransferPath::Direct) writer.staging = stagingBuffer();
-    const bool measured = skip == 0 || measureFile(entry, writer.fileEnd);
-    const bool complete = measured && writer.writeAll(want);
-    settleWriteStatus(entry, complete, writer.written);
+    const bool measured = args.skip == 0 || measureFile(entry, writer.fileEnd);
+    settleWriteStatus(entry, measured && writer.writeAll(want), writer.written);
   }
   transfer.count = static_cast<int>(std::min<long long>(writer.written, INT_MAX));
-  if (request.nlhs == 1 || (request.nlhs == 0 && fid >= 3)) {
+  if (request.nlhs == 1 || (request.nlhs == 0 && args.fid >= 3)) {
     setOutput(request, 0, scalar(static_cast<double>(writer.written)));
   }
   return transfer.count;

@@ -59,24 +59,6 @@ TEST(FileTable, GivesTheLowestFreeFidAndKeepsTheListSorted) {
   EXPECT_EQ(t.table.tail->fid, 6);
 }
 
-TEST(FileTable, KeepsHeadAndTailRightWhenEitherEndIsRemoved) {
-  LocalTable t;
-  for (int i = 0; i < 3; ++i) addEntry(t.table);
-  removeFid(t.table, 2);
-  EXPECT_EQ(t.table.tail->fid, 1);
-  removeFid(t.table, 0);
-  EXPECT_EQ(t.table.head->fid, 1);
-  EXPECT_EQ(addEntry(t.table).fid, 0);
-  EXPECT_EQ(t.table.head->fid, 0);
-  removeFid(t.table, 0);
-  removeFid(t.table, 1);
-  EXPECT_EQ(t.table.head, nullptr);
-  EXPECT_EQ(t.table.tail, nullptr);
-  EXPECT_EQ(t.table.count, 0);
-  EXPECT_EQ(addEntry(t.table).fid, 0);
-  EXPECT_EQ(t.table.tail, t.table.head);
-}
-
 TEST(FileTable, ConvertsArgumentsToFidsByTruncatingAndSaturating) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
@@ -95,20 +77,6 @@ TEST(FileTable, ConvertsArgumentsToFidsByTruncatingAndSaturating) {
   EXPECT_EQ(argumentToInt(empty.get()), -1);
   zqtest::Array pair = zqtest::row({5.5, 9});
   EXPECT_EQ(argumentToInt(pair.get()), 5);
-}
-
-TEST(FileTable, StandardStreamsComeFirstWithTheirQuotedNames) {
-  zqtest::registerBuiltins();
-  if (fileTable().count == 0) fiInitStdIO();
-  const char *const names[] = {"\"stdin\"", "\"stdout\"", "\"stderr\""};
-  const char *const permissions[] = {"r", "a", "a"};
-  for (int fid = 0; fid < 3; ++fid) {
-    const FileEntry *e = findEntry(fileTable(), fid);
-    ASSERT_NE(e, nullptr);
-    EXPECT_STREQ(e->name, names[fid]);
-    EXPECT_STREQ(e->permission, permissions[fid]);
-    EXPECT_EQ(e->machineFormat, utGetDataSizeType());
-  }
 }
 
 TEST(ErrorCodes, MapEveryCodeToItsTextAndTheRestToTheFallback) {
@@ -182,24 +150,6 @@ TEST(BitState, ReleaseWritesThePendingByteMergedWithTheFile) {
     EXPECT_EQ(p.entry.bitCarry, nullptr);
     EXPECT_EQ(p.close(), c.expected) << c.permission << " " << int(c.byte);
   }
-}
-
-TEST(BitState, ReleaseKeepsTheStateWhenTheByteCannotBeWritten) {
-  PendingBits p({0x00}, "r", 0xE0, 3, 1);
-  EXPECT_EQ(releaseBitState(p.entry), 1);
-  ASSERT_NE(p.entry.bitCarry, nullptr);
-  EXPECT_EQ(p.entry.bitCarry->bitCount, 3);
-  EXPECT_EQ(p.entry.status, kErrNotOpenForWriting);
-  EXPECT_EQ(p.entry.lastError, kErrNotOpenForWriting);
-  EXPECT_EQ(p.close(), (zqtest::Bytes{0x00}));
-}
-
-TEST(BitState, ReleaseDropsUnreadInputBitsWithoutWriting) {
-  PendingBits p({0x5A}, "r", 0x0A, 4, 0);
-  p.entry.bitCarry->direction = 0;
-  EXPECT_EQ(releaseBitState(p.entry), 0);
-  EXPECT_EQ(p.entry.bitCarry, nullptr);
-  EXPECT_EQ(p.close(), (zqtest::Bytes{0x5A}));
 }
 
 TEST(BitState, FlushToAFullDeviceRecordsTheFailure) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "builtins/zqbuiltins.h"
 #include "fileio/scratch_files.h"
 #include "host/ut.h"
 #include "support/host_fixture.h"
@@ -16,31 +17,23 @@ using zqtest::call;
 using zqtest::num;
 using zqtest::str;
 
-class OpenClose : public ::testing::Test {
+class OpenClose : public zqtest::FileTest {
  protected:
-  void TearDown() override {
-    Array all = str("all");
-    call("fclose", 1, {all.get()});
-  }
-  zqtest::ScratchDir dir;
-
   double open(const std::string &path, const char *permission = "r", const char *format = nullptr) {
-    Array name = str(path.c_str()), perm = str(permission);
-    Array fmt = str(format != nullptr ? format : "n");
-    auto r = format != nullptr ? call("fopen", 2, {name.get(), perm.get(), fmt.get()})
-                               : call("fopen", 2, {name.get(), perm.get()});
+    zqtest::Inputs in;
+    in.s(path.c_str()).s(permission);
+    if (format != nullptr) in.s(format);
+    auto r = zqtest::callWith("fopen", 2, in.list());
     EXPECT_EQ(r.error, "") << path;
     return r.error.empty() ? qxGetScalar(r.outputs[0].get()) : -99;
   }
   double close(double fid) {
-    Array f = num(fid);
-    auto r = call("fclose", 1, {f.get()});
+    auto r = on("fclose", 1, fid);
     EXPECT_EQ(r.error, "");
     return r.error.empty() ? qxGetScalar(r.outputs[0].get()) : -99;
   }
   std::vector<std::string> query(double fid, int nlhs) {
-    Array f = num(fid);
-    auto r = call("fopen", nlhs, {f.get()});
+    auto r = on("fopen", nlhs, fid);
     EXPECT_EQ(r.error, "");
     std::vector<std::string> texts;
     for (auto &o : r.outputs) texts.push_back(o ? zqtest::text(o.get()) : "<none>");
@@ -101,6 +94,8 @@ TEST_F(OpenClose, StoresTheReducedPermissionAndTheFormat) {
 
 TEST_F(OpenClose, AnswersQueriesAboutStandardAndUnknownFids) {
   const std::string native = utGetDataSizeTypeName(utGetDataSizeType());
+  fiInitStdIO();  // another library may call it again: nothing changes
+  EXPECT_TRUE(openFids().empty());
   EXPECT_EQ(query(0, 2), (std::vector<std::string>{"\"stdin\"", "r"}));
   EXPECT_EQ(query(1, 3), (std::vector<std::string>{"\"stdout\"", "a", native}));
   EXPECT_EQ(query(2.7, 1), (std::vector<std::string>{"\"stderr\""}));
@@ -167,14 +162,7 @@ TEST_F(OpenClose, RaisesTheArgumentErrorsInOrder) {
       {"fclose", 2, {all.get()}, "Too many output arguments."},
   };
   for (const auto &c : cases) {
-    auto result = zqtest::CallResult{};
-    switch (c.inputs.size()) {
-      case 1: result = call(c.builtin, c.nlhs, {c.inputs[0]}); break;
-      case 2: result = call(c.builtin, c.nlhs, {c.inputs[0], c.inputs[1]}); break;
-      case 3: result = call(c.builtin, c.nlhs, {c.inputs[0], c.inputs[1], c.inputs[2]}); break;
-      default: result = call(c.builtin, c.nlhs, {c.inputs[0], c.inputs[1], c.inputs[2], c.inputs[3]}); break;
-    }
-    EXPECT_EQ(result.error, c.error) << c.builtin << " case with " << c.inputs.size() << " inputs";
+    EXPECT_EQ(zqtest::callWith(c.builtin, c.nlhs, c.inputs).error, c.error) << c.builtin << " with " << c.inputs.size();
   }
   EXPECT_TRUE(openFids().empty());
 }

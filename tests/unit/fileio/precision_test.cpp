@@ -20,17 +20,17 @@ constexpr int kLe = 0, kBe = 1, kVaxD = 2, kCray = 4, kLe64 = 5, kBe64 = 6;
 
 struct Parsed {
   bool ok;
-  PrecisionSpec spec;
+  PrecisionSpec prec;
 };
 
 Parsed parse(std::string s, int format = kLe, int preset = 0) {
-  PrecisionSpec spec;
-  spec.format = format;
-  spec.inputType = preset;
+  PrecisionSpec prec;
+  prec.format = format;
+  prec.inputType = preset;
   stripBlanks(s.data());
   s.resize(std::char_traits<char>::length(s.c_str()));
-  const bool ok = parsePrecision(s.c_str(), spec) == 0;
-  return {ok, spec};
+  const bool ok = parsePrecision(s.c_str(), prec) == 0;
+  return {ok, prec};
 }
 
 TEST(Precision, ReadsNamesBitFieldsAndContainersForReading) {
@@ -75,12 +75,12 @@ TEST(Precision, ReadsNamesBitFieldsAndContainersForReading) {
   for (const auto &c : cases) {
     const Parsed p = parse(c.text, c.format);
     ASSERT_TRUE(p.ok) << c.text;
-    EXPECT_EQ(p.spec.inputType, c.input) << c.text;
-    EXPECT_EQ(p.spec.outputType, c.output) << c.text;
-    EXPECT_EQ(p.spec.bitCount, c.bits) << c.text;
-    EXPECT_EQ(p.spec.blockCount, c.block) << c.text;
-    EXPECT_EQ(p.spec.fileSize, c.fileSize) << c.text;
-    EXPECT_EQ(p.spec.format, c.formatAfter) << c.text;
+    EXPECT_EQ(p.prec.inputType, c.input) << c.text;
+    EXPECT_EQ(p.prec.outputType, c.output) << c.text;
+    EXPECT_EQ(p.prec.bitCount, c.bits) << c.text;
+    EXPECT_EQ(p.prec.blockCount, c.block) << c.text;
+    EXPECT_EQ(p.prec.fileSize, c.fileSize) << c.text;
+    EXPECT_EQ(p.prec.format, c.formatAfter) << c.text;
   }
 }
 
@@ -110,10 +110,10 @@ TEST(Precision, NamesTheFileTypeForWritingAndRefusesResultClasses) {
     const Parsed p = parse(c.text, kLe, 11);
     ASSERT_EQ(p.ok, c.ok) << c.text;
     if (!c.ok) continue;
-    EXPECT_EQ(p.spec.inputType, 11) << c.text;
-    EXPECT_EQ(p.spec.outputType, c.output) << c.text;
-    EXPECT_EQ(p.spec.bitCount, c.bits) << c.text;
-    EXPECT_EQ(p.spec.blockCount, c.block) << c.text;
+    EXPECT_EQ(p.prec.inputType, 11) << c.text;
+    EXPECT_EQ(p.prec.outputType, c.output) << c.text;
+    EXPECT_EQ(p.prec.bitCount, c.bits) << c.text;
+    EXPECT_EQ(p.prec.blockCount, c.block) << c.text;
   }
 }
 
@@ -134,8 +134,8 @@ TEST(Precision, WarnsOnlyForIntNAndUintNThatAreNotNames) {
     const Parsed p = parse(c.text);
     EXPECT_EQ(capture.text(), c.warning) << c.text;
     EXPECT_TRUE(p.ok);
-    EXPECT_EQ(p.spec.inputType, c.type) << c.text;
-    EXPECT_EQ(p.spec.bitCount, c.bits) << c.text;
+    EXPECT_EQ(p.prec.inputType, c.type) << c.text;
+    EXPECT_EQ(p.prec.bitCount, c.bits) << c.text;
   }
 }
 
@@ -163,13 +163,13 @@ TEST(Precision, SurvivesEveryPrefixAndRandomStrings) {
       // An exact-size heap copy, so that a read past the end is caught.
       std::vector<char> exact(input.begin(), input.end());
       exact.push_back('\0');
-      PrecisionSpec spec;
-      spec.inputType = preset;
+      PrecisionSpec prec;
+      prec.inputType = preset;
       stripBlanks(exact.data());
-      const int result = parsePrecision(exact.data(), spec);
+      const int result = parsePrecision(exact.data(), prec);
       if (result == 0) {
-        EXPECT_GE(spec.blockCount, 1) << input;
-        EXPECT_GE(spec.format, 0) << input;
+        EXPECT_GE(prec.blockCount, 1) << input;
+        EXPECT_GE(prec.format, 0) << input;
       }
     }
   }

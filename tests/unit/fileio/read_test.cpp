@@ -83,7 +83,8 @@ TEST_F(Fread, ShapesTheResultBySize) {
   for (const auto &c : cases) {
     const double fid = openWith(c.file);
     Inputs in;
-    if (c.withSize) in.a(zqtest::mat(1, static_cast<int>(c.size.size()), {c.size[0], c.size.size() > 1 ? c.size[1] : 0}));
+    if (c.withSize && c.size.size() == 1) in.n(c.size[0]);
+    if (c.withSize && c.size.size() == 2) in.m(1, 2, {c.size[0], c.size[1]});
     const Read r = read(fid, std::move(in));
     ASSERT_EQ(r.error, "") << c.what;
     EXPECT_EQ(r.rows, c.rows) << c.what;

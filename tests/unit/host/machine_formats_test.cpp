@@ -54,20 +54,6 @@ TEST(MachineFormats, NameSevenFormatsAndMarkTheEighthInvalid) {
   EXPECT_NE(utDconvert(slot, 1, UT_TYPE_DOUBLE, kIeeeLe, 0, 4), 0);
 }
 
-TEST(MachineFormats, GiveEachTypeItsSizeAndSign) {
-  const struct {
-    int format, type, size;
-  } sizes[] = {
-      {kIeeeLe, UT_TYPE_CHAR, 1},  {kIeeeLe, UT_TYPE_SHORT, 2}, {kIeeeBe, UT_TYPE_UINT, 4},
-      {kIeeeLe, UT_TYPE_LONG, 4},  {kIeeeLeL64, UT_TYPE_LONG, 8}, {kIeeeBeL64, UT_TYPE_ULONG, 8},
-      {kVaxD, UT_TYPE_FLOAT, 4},   {kVaxG, UT_TYPE_DOUBLE, 8},  {kCray, UT_TYPE_FLOAT, 8},
-      {kCray, UT_TYPE_INT, 4},     {kIeeeBe, UT_TYPE_FLOAT, 4}, {7, UT_TYPE_DOUBLE, 0},
-  };
-  for (const auto &c : sizes) EXPECT_EQ(utDconvertSize(c.format, c.type), c.size) << c.format << "/" << c.type;
-  const int signedTypes[] = {0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 1, 1};
-  for (int t = 1; t <= 11; ++t) EXPECT_EQ(utDconvertSign(t), signedTypes[t]) << t;
-}
-
 TEST(MachineFormats, WriteKnownValuesAsTheirHandCheckedImages) {
   const double maxVaxF = std::ldexp(1.0 - std::ldexp(1.0, -24), 127);
   const struct {
