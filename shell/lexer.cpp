@@ -266,8 +266,11 @@ class Lexer {
     if (c == '\'' || c == '"' || isIdentChar(c)) return true;
     for (std::string_view op : kOperators) {
       if (src_.substr(p, op.size()) == op) {
+        // An operator that ends the statement ("format +") cannot start an
+        // expression's right operand, so only a command makes sense.
         const size_t after = p + op.size();
-        return after < src_.size() && !isBlank(src_[after]) && src_[after] != '\n';
+        if (after >= src_.size() || endsCommand(src_[after]) || src_[after] == '%') return true;
+        return !isBlank(src_[after]);
       }
     }
     return true;

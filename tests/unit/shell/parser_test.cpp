@@ -110,6 +110,7 @@ TEST(Tokenizer, CommandSyntaxOnlyWhereAnExpressionCannotBe) {
   const TokenCase cases[] = {
       {"format long e", "cmd:format[long|e]"},
       {"cd ..", "cmd:cd[..]"},
+      {"format +", "cmd:format[+]"},
       {"dir *.txt", "cmd:dir[*.txt]"},
       {"warning off; x", "cmd:warning[off] ; id:x"},
       {"disp 'two words'", "cmd:disp[two words]"},
