@@ -46,6 +46,14 @@ FileTable &fileTable();
 // saturated to int, NaN to INT_MAX (INT_MIN with the sign bit set).
 int argumentToInt(const qxArray *a);
 
+// Links a zeroed entry in at the lowest free fid (the list stays sorted by
+// fid) and returns it with its fid set; the caller fills in the rest.
+FileEntry &addEntry(FileTable &table);
+// Unlinks and frees entry (its name and permission too) and returns the
+// entry that followed it. previous is the entry before it, or entry itself
+// when it is the head. The caller has already released its bit state.
+FileEntry *removeEntry(FileTable &table, FileEntry *previous, FileEntry *entry);
+
 // The entry of fid, or null.
 FileEntry *findEntry(FileTable &table, int fid);
 // The entry of fid; raises host message 47 when there is none.
@@ -54,6 +62,10 @@ FileEntry &requireEntry(FileTable &table, int fid);
 // Writes a pending output byte and frees the bit state: 0 on success, 1 when
 // the pending byte could not be written (the state is then kept).
 int releaseBitState(FileEntry &entry);
+
+// The code of a failed stream call: errno when it is set, else the stream's
+// error indicator, else fallback. Callers clear errno before the call.
+int streamFailureCode(FILE *stream, int fallback);
 
 // Records code as the outcome of the last operation: status, and lastError
 // too when code is not 0.

@@ -2,6 +2,8 @@
 // functions. They go through the qx interface only.
 #include "shell/arrays.h"
 
+#include <unistd.h>
+
 #include <climits>
 #include <cstring>
 #include <string>
@@ -12,11 +14,6 @@ namespace zq::shell {
 namespace {
 
 bool holdsStructs(int c) { return c == QX_CLASS_STRUCT || c == QX_CLASS_OBJECT; }
-
-qxArray *checked(qxArray *a) {
-  if (a == nullptr) zqhost::raise(zqhost::messageText(18));
-  return a;
-}
 
 // A value as a 1x1 cell holding it, for [c, x] with c a cell.
 Value wrapInCell(const Value &v) {
@@ -40,7 +37,18 @@ int checkedCount(const std::vector<int> &dims) {
     n *= d < 0 ? 0 : d;
     if (n > INT_MAX) zqhost::raise("Maximum variable size allowed is exceeded.");
   }
+  checkElementBudget(static_cast<double>(n));
   return static_cast<int>(n);
+}
+
+// Refuses arrays of doubles larger than the machine's memory, so that a
+// mistyped size ends in an error instead of the system killing the shell.
+void checkElementBudget(double elements) {
+  static const double limit = [] {
+    const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+    return pages > 0 && size > 0 ? static_cast<double>(pages) * static_cast<double>(size) / sizeof(double) : 1e9;
+  }();
+  if (elements > limit) zqhost::raise("Out of memory: the array would not fit in this machine's memory.");
 }
 
 qxArray *newLike(const qxArray *like, const std::vector<int> &dims, bool complex) {
@@ -52,16 +60,16 @@ qxArray *newLike(const qxArray *like, const std::vector<int> &dims, bool complex
     const int nf = qxGetNumberOfFields(like);
     std::vector<const char *> names;
     for (int f = 0; f < nf; ++f) names.push_back(qxGetFieldNameByNumber(like, f));
-    a = checked(qxCreateStructArray(nd, dims.data(), nf, names.data()));
-    if (c == QX_CLASS_OBJECT) a = checked(qxCreateObject(qxGetClassName(like), a));
+    a = created(qxCreateStructArray(nd, dims.data(), nf, names.data()));
+    if (c == QX_CLASS_OBJECT) a = created(qxCreateObject(qxGetClassName(like), a));
   } else if (c == QX_CLASS_CELL) {
-    a = checked(qxCreateCellArray(nd, dims.data()));
+    a = created(qxCreateCellArray(nd, dims.data()));
   } else if (c == QX_CLASS_CHAR) {
-    a = checked(qxCreateCharArray(nd, dims.data()));
+    a = created(qxCreateCharArray(nd, dims.data()));
   } else if (c == QX_CLASS_SPARSE || c == QX_CLASS_OPAQUE) {
     zqhost::raise(std::string("This operation is not supported for values of class ") + qxGetClassName(like) + ".");
   } else {
-    a = checked(qxCreateNumericArray(nd, dims.data(), c, complex ? 1 : 0));
+    a = created(qxCreateNumericArray(nd, dims.data(), c, complex ? 1 : 0));
     qxSetLogical(a, qxIsLogical(like));
   }
   return a;
@@ -72,7 +80,7 @@ void copyElements(qxArray *dst, int dstIndex, const qxArray *src, int srcIndex, 
   if (c == QX_CLASS_CELL) {
     for (int k = 0; k < count; ++k) {
       const qxArray *e = qxGetCell(src, srcIndex + k);
-      qxSetCell(dst, dstIndex + k, e == nullptr ? nullptr : checked(qxDuplicateArray(e)));
+      qxSetCell(dst, dstIndex + k, e == nullptr ? nullptr : created(qxDuplicateArray(e)));
     }
   } else if (holdsStructs(c)) {
     const int nf = qxGetNumberOfFields(dst);
@@ -80,7 +88,7 @@ void copyElements(qxArray *dst, int dstIndex, const qxArray *src, int srcIndex, 
       const int sf = qxGetFieldNumber(src, qxGetFieldNameByNumber(dst, f));
       for (int k = 0; k < count; ++k) {
         const qxArray *e = sf < 0 ? nullptr : qxGetFieldByNumber(src, srcIndex + k, sf);
-        qxSetFieldByNumber(dst, dstIndex + k, f, e == nullptr ? nullptr : checked(qxDuplicateArray(e)));
+        qxSetFieldByNumber(dst, dstIndex + k, f, e == nullptr ? nullptr : created(qxDuplicateArray(e)));
       }
     }
   } else if (c == QX_CLASS_FUNCTION) {
@@ -139,35 +147,39 @@ int commonClass(const Values &parts) {
   return allLogical && !parts.empty() ? -1 : QX_CLASS_DOUBLE;  // -1: logical
 }
 
-Value concatenate(const Values &input, int dim) {
+namespace {
+
+// The operands of a concatenation without the [] that it skips, each
+// converted to the common class (returned in target; -1 for logical).
+Values unifiedParts(const Values &input, int &target) {
   Values parts;
   for (const Value &v : input) {
     if (!isPlainEmpty(v)) parts.push_back(v);
   }
-  if (parts.empty()) return input.empty() ? Value() : input.front();
-  const int target = commonClass(parts);
+  target = commonClass(parts);
   for (Value &v : parts) {
     const int c = classOf(v);
+    if (parts.size() > 1 && (c == QX_CLASS_FUNCTION || target == QX_CLASS_FUNCTION)) {
+      zqhost::raise("Function handles cannot be concatenated.");
+    }
     if (target == QX_CLASS_CELL && c != QX_CLASS_CELL) {
       v = wrapInCell(v);
     } else if (target == QX_CLASS_STRUCT && !holdsStructs(c)) {
       zqhost::raise("Structures can only be concatenated with structures.");
-    } else if (target > 0 && c != target && !holdsStructs(c) && c != QX_CLASS_CELL) {
-      if (c == QX_CLASS_FUNCTION || target == QX_CLASS_FUNCTION) {
-        zqhost::raise("Function handles cannot be concatenated.");
-      }
-      v = convertTo(v, target);
-    } else if (c == QX_CLASS_SPARSE) {
-      v = convertTo(v, QX_CLASS_DOUBLE);
+    } else if (c == QX_CLASS_SPARSE || (target > 0 && c != target && !holdsStructs(c) && c != QX_CLASS_CELL)) {
+      v = convertTo(v, target > 0 ? target : QX_CLASS_DOUBLE);
     }
   }
-  if (parts.size() == 1) return parts.front();
-  if (classOf(parts.front()) == QX_CLASS_FUNCTION) zqhost::raise("Function handles cannot be concatenated.");
-  // Result dimensions: the operands agree in every dimension but dim.
+  return parts;
+}
+
+// The dimensions of the result: the operands agree in every dimension but
+// dim, along which their extents add up.
+std::vector<int> joinedDims(const Values &parts, int dim, bool &complex) {
   std::vector<int> dims = dimsOf(parts.front());
   if (static_cast<int>(dims.size()) <= dim) dims.resize(static_cast<size_t>(dim) + 1, 1);
   long long total = 0;
-  bool complex = false;
+  complex = false;
   for (const Value &v : parts) {
     std::vector<int> d = dimsOf(v);
     d.resize(std::max(d.size(), dims.size()), 1);
@@ -181,6 +193,20 @@ Value concatenate(const Values &input, int dim) {
     complex = complex || qxIsComplex(v.array());
   }
   dims[static_cast<size_t>(dim)] = static_cast<int>(total);
+  return dims;
+}
+
+}  // namespace
+
+// Copies each operand's block of elements in turn, once per index of the
+// dimensions after dim.
+Value concatenate(const Values &input, int dim) {
+  int target = QX_CLASS_DOUBLE;
+  const Values parts = unifiedParts(input, target);
+  if (parts.empty()) return input.empty() ? Value() : input.front();
+  if (parts.size() == 1) return parts.front();
+  bool complex = false;
+  const std::vector<int> dims = joinedDims(parts, dim, complex);
   // The first operand supplies the class (and the fields of structures).
   Value out = Value::adopt(newLike(parts.front().array(), dims, complex));
   qxArray *d = out.array();

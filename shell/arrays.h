@@ -30,7 +30,10 @@ Value concatenate(const Values &parts, int dim);
 // The class that a concatenation or an assignment of these classes gives.
 int commonClass(const Values &parts);
 
-// Number of elements of dims, raising when it exceeds the int range.
+// Number of elements of dims, raising when it exceeds the int range or
+// the machine's memory.
 int checkedCount(const std::vector<int> &dims);
+// Raises when that many doubles would not fit in the machine's memory.
+void checkElementBudget(double elements);
 
 }  // namespace zq::shell

@@ -51,6 +51,7 @@ void printRows(const Value &v) {
   const int m = dims[0];
   const int n = m == 0 ? 0 : static_cast<int>(re.size()) / m;
   for (int i = 0; i < m; ++i) {
+    utLongjmpIfInterruptPending();  // Ctrl-C stops a long listing
     std::string line;
     for (int j = 0; j < n; ++j) line += "  " + element(re, im, static_cast<size_t>(j) * m + i);
     utPrintf("%s\n", line.c_str());

@@ -16,21 +16,42 @@
 namespace zq::shell {
 namespace {
 
-struct PlhsGuard {
-  std::vector<qxArray *> &slots;
-  ~PlhsGuard() {
-    for (qxArray *&a : slots) {
-      qxDestroyArray(a);
-      a = nullptr;
-    }
+// Array pointers for a call: on the stack for the usual few, so that a
+// builtin call in a loop allocates no argument lists.
+class ArrayList {
+ public:
+  explicit ArrayList(size_t n) : n_(n) {
+    if (n > kInline) heap_.resize(n);
+    std::fill(data(), data() + n, nullptr);
   }
+  qxArray **data() { return n_ > kInline ? heap_.data() : inline_; }
+  size_t size() const { return n_; }
+
+ private:
+  static constexpr size_t kInline = 8;
+  size_t n_;
+  qxArray *inline_[kInline];
+  std::vector<qxArray *> heap_;
 };
 
-const Value &single(const Values &values, const Expr &e) {
+// Output slots that own what a builtin stored until they are taken: an
+// error leaves nothing behind.
+struct OutputSlots : ArrayList {
+  using ArrayList::ArrayList;
+  ~OutputSlots() {
+    for (size_t k = 0; k < size(); ++k) qxDestroyArray(data()[k]);
+  }
+  OutputSlots(const OutputSlots &) = delete;
+  OutputSlots &operator=(const OutputSlots &) = delete;
+};
+
+// The first of the values an expression gave where one value is needed.
+// None means a call without a result, or c{...} or s.f selecting nothing.
+const Value &firstOf(const Values &values, const Expr &e) {
   if (values.empty()) {
-    zqhost::raise(e.kind == ExprKind::Ident || e.kind == ExprKind::Index
-                      ? "Too many output arguments."
-                      : "Indexing produced no results.");
+    const bool selection = (e.kind == ExprKind::Index && e.brace) || e.kind == ExprKind::Field ||
+                           e.kind == ExprKind::DynField;
+    zqhost::raise(selection ? "Indexing produced no results." : zqhost::messageText(3));
   }
   return values.front();
 }
@@ -276,6 +297,56 @@ void Evaluator::command(const Stmt &s) {
 
 // ---- Assignment into indexed targets ------------------------------------------------
 
+// One step of a target such as s(2).name{3}: its subscripts or field name,
+// evaluated against the value that the step indexes.
+struct Evaluator::Step {
+  const Expr *expr;
+  std::string field;  // Field and DynField
+  Subscripts subs;    // Index
+};
+
+Evaluator::Step Evaluator::makeStep(const Expr &e, const Value &base) {
+  Step step{&e, {}, {}};
+  if (e.kind == ExprKind::Field) step.field = e.text;
+  else if (e.kind == ExprKind::DynField) step.field = textOf(eval(*e.args.front()), "A dynamic field name");
+  else step.subs = subscripts(e, base);
+  return step;
+}
+
+// The part of base that a step reaches, when it exists (one element).
+bool Evaluator::extract(const Value &base, const Step &step, Value &part) {
+  if (isPlainEmpty(base)) return false;
+  try {
+    Values parts;
+    if (step.expr->kind != ExprKind::Index) {
+      const int c = classOf(base);
+      const bool isStruct = c == QX_CLASS_STRUCT || c == QX_CLASS_OBJECT;
+      if (isStruct && numel(base) == 1 && qxGetFieldNumber(base.array(), step.field.c_str()) >= 0) {
+        parts = fieldValues(base, step.field);
+      }
+    } else if (step.expr->brace) {
+      parts = cellContents(base, step.subs);
+    } else {
+      parts.push_back(indexValue(base, step.subs));
+    }
+    if (parts.size() != 1) return false;
+    part = std::move(parts.front());
+    return true;
+  } catch (const zqhost::Error &) {
+    return false;  // out of range: the assignment creates the part
+  }
+}
+
+void Evaluator::store(Value &base, bool isDefined, const Step &step, const Value &v) {
+  if (step.expr->kind != ExprKind::Index) assignField(base, isDefined, step.field, v);
+  else if (step.expr->brace) assignCell(base, isDefined, step.subs, v);
+  else assignIndex(base, isDefined, step.subs, v);
+}
+
+// Assigns rhs to a target such as x(i).f{j}. All subscripts are evaluated
+// before anything changes, because they may read the variable itself
+// (y(y > 2) = 0); then the parts are stored back from the innermost out.
+// The variable's own array is changed in place when nothing else shares it.
 void Evaluator::assignTo(const Expr &target, const Value &rhs) {
   std::vector<const Expr *> path;
   const Expr *root = &target;
@@ -290,60 +361,33 @@ void Evaluator::assignTo(const Expr &target, const Value &rhs) {
     var.defined = true;
     return;
   }
-  Value base = var.defined ? std::move(var.value) : Value();
+  const size_t n = path.size();
+  std::vector<Step> steps;
+  std::vector<Value> parts(n);
+  std::vector<bool> exists(n, false);
+  const Value empty;
+  const Value *current = var.defined ? &var.value : &empty;
+  for (size_t k = 0; k < n; ++k) {
+    steps.push_back(makeStep(*path[k], *current));
+    if (k + 1 == n) break;
+    exists[k + 1] = (k > 0 ? exists[k] : var.defined) && extract(*current, steps[k], parts[k + 1]);
+    current = exists[k + 1] ? &parts[k + 1] : &empty;
+  }
+  Value value = rhs;
+  for (size_t k = n - 1; k > 0; --k) {
+    store(parts[k], exists[k], steps[k], value);
+    value = std::move(parts[k]);
+  }
   const bool wasDefined = var.defined;
+  Value base = wasDefined ? std::move(var.value) : Value();
   try {
-    assignPath(base, wasDefined, path, 0, rhs);
+    store(base, wasDefined, steps[0], value);
   } catch (...) {
     if (wasDefined) var.value = std::move(base);
     throw;
   }
   var.value = std::move(base);
   var.defined = true;
-}
-
-// Assigns rhs at path[at..] inside base: the last step stores, earlier
-// steps take the part out, assign into it, and put it back.
-void Evaluator::assignPath(Value &base, bool isDefined, const std::vector<const Expr *> &path, size_t at,
-                           const Value &rhs) {
-  const Expr &step = *path[at];
-  const bool last = at + 1 == path.size();
-  std::string field;
-  Subscripts subs;
-  if (step.kind == ExprKind::Field) field = step.text;
-  else if (step.kind == ExprKind::DynField) field = textOf(eval(*step.args.front()), "A dynamic field name");
-  else subs = subscripts(step, base);
-  if (last) {
-    if (!field.empty()) assignField(base, isDefined, field, rhs);
-    else if (step.brace) assignCell(base, isDefined, subs, rhs);
-    else assignIndex(base, isDefined, subs, rhs);
-    return;
-  }
-  // Take out the current part (or nothing when it does not exist yet).
-  Value part;
-  bool partDefined = false;
-  if (isDefined && !isPlainEmpty(base)) {
-    try {
-      Values parts;
-      if (!field.empty()) {
-        if (numel(base) == 1 && qxGetFieldNumber(base.array(), field.c_str()) >= 0) parts = fieldValues(base, field);
-      } else if (step.brace) {
-        parts = cellContents(base, subs);
-      } else {
-        parts.push_back(indexValue(base, subs));
-      }
-      if (parts.size() == 1) {
-        part = parts.front();
-        partDefined = true;
-      }
-    } catch (const zqhost::Error &) {
-      // Out of range: the part is created by the assignment.
-    }
-  }
-  assignPath(part, partDefined, path, at + 1, rhs);
-  if (!field.empty()) assignField(base, isDefined, field, part);
-  else if (step.brace) assignCell(base, isDefined, subs, part);
-  else assignIndex(base, isDefined, subs, part);
 }
 
 // ---- Expressions -------------------------------------------------------------------------
@@ -355,7 +399,7 @@ Value Evaluator::eval(const Expr &e) {
       return literal(e);
     case ExprKind::Ident:
       if (const Variable *v = defined(e.slot)) return v->value;
-      return single(callExpr(e, nullptr, 1), e);
+      return firstOf(callExpr(e, nullptr, 1), e);
     case ExprKind::Unary:
       return unaryOp(e.op, eval(*e.args[0]));
     case ExprKind::Binary: {
@@ -379,7 +423,7 @@ Value Evaluator::eval(const Expr &e) {
     case ExprKind::Colon:
       return makeString(":");
     default:
-      return single(evalMulti(e, 1), e);
+      return firstOf(evalMulti(e, 1), e);
   }
 }
 
@@ -391,6 +435,12 @@ Values Evaluator::evalMulti(const Expr &e, int nargout) {
   }
   if (e.kind == ExprKind::Index) {
     const Value base = eval(*e.base);
+    if (!e.brace && classOf(base) == QX_CLASS_FUNCTION && numel(base) == 1) {
+      // h(args) calls the function that the handle names.
+      Values args;
+      evalArgs(e.args, args);
+      return call(qxFunctionHandleToString(qxGetData(base.array())), nargout, args);
+    }
     const Subscripts subs = subscripts(e, base);
     if (e.brace) return cellContents(base, subs);
     return {indexValue(base, subs)};
@@ -470,6 +520,11 @@ Value Evaluator::range(const Expr &e) {
   }
   Values args;
   for (const ExprPtr &a : e.args) args.push_back(eval(*a));
+  if (args.size() == 3 && args[0].isScalar() && args[1].isScalar() && args[2].isScalar()) {
+    checkElementBudget((args[2].number() - args[0].number()) / args[1].number());
+  } else if (args.size() == 2 && args[0].isScalar() && args[1].isScalar()) {
+    checkElementBudget(args[1].number() - args[0].number());
+  }
   qxArray *prhs[3] = {};
   for (size_t k = 0; k < args.size(); ++k) prhs[k] = args[k].array();
   qxArray *plhs[1] = {nullptr};
@@ -546,17 +601,14 @@ Values Evaluator::callResolved(const Expr &callee, int nargout, Values &args) {
     }
   }
   if (callee.host != nullptr) return callee.host->fn(*this, nargout, args);
-  const int slots = std::max(nargout, 1);
-  std::vector<qxArray *> plhs(static_cast<size_t>(slots), nullptr);
-  std::vector<qxArray *> prhs(args.size());
-  for (size_t k = 0; k < args.size(); ++k) prhs[k] = args[k].array();
-  PlhsGuard guard{plhs};
+  OutputSlots plhs(static_cast<size_t>(std::max(nargout, 1)));
+  ArrayList prhs(args.size());
+  for (size_t k = 0; k < args.size(); ++k) prhs.data()[k] = args[k].array();
   zqhost::callBuiltin(*callee.builtin, nargout, plhs.data(), static_cast<int>(prhs.size()), prhs.data());
   Values out;
-  for (qxArray *&a : plhs) {
-    if (a == nullptr) break;
-    qxArray *taken = a;
-    a = nullptr;
+  for (size_t k = 0; k < plhs.size() && plhs.data()[k] != nullptr; ++k) {
+    qxArray *taken = plhs.data()[k];
+    plhs.data()[k] = nullptr;
     out.push_back(Value::adopt(taken));
   }
   return out;

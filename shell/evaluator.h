@@ -107,8 +107,11 @@ class Evaluator {
   Values callResolved(const Expr &callee, int nargout, Values &args);
 
   // Assignment into name(...).field{...} chains.
+  struct Step;
   void assignTo(const Expr &target, const Value &rhs);
-  void assignPath(Value &base, bool isDefined, const std::vector<const Expr *> &path, size_t at, const Value &rhs);
+  Step makeStep(const Expr &e, const Value &base);
+  bool extract(const Value &base, const Step &step, Value &part);
+  void store(Value &base, bool isDefined, const Step &step, const Value &v);
 };
 
 // The evaluator that builtins reach through the display callbacks.

@@ -1,6 +1,7 @@
 // Host functions that make values: constants, filled arrays, cells,
 // structures, reshapes, concatenation, sparse and complex values.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -186,89 +187,117 @@ Values cat(Evaluator &, int nargout, Values &args) {
   return {concatenate(parts, dim - 1)};
 }
 
-// sparse(A), sparse(m, n), sparse(i, j, v), sparse(i, j, v, m, n).
-// Values at one position add up; zeros are not stored.
-Values sparse(Evaluator &, int nargout, Values &args) {
-  checkCount(args, 1, 5, nargout, 1);
-  std::vector<double> is, js, vs, vis;
+namespace {
+
+// The entries of a sparse matrix before they are sorted: 1-based row and
+// column, real and imaginary part (imaginary parts empty when real).
+struct Triplets {
+  std::vector<double> rows, cols, re, im;
   int m = 0, n = 0;
-  if (args.size() == 1) {
-    if (classOf(args[0]) == QX_CLASS_SPARSE) return {args[0]};
-    const std::vector<int> d = dimsOf(args[0]);
-    if (d.size() > 2) zqhost::raise("Sparse arrays must be 2-D.");
-    m = d[0];
-    n = d[1];
-    const std::vector<double> re = realParts(args[0]), im = imagParts(args[0]);
-    for (int k = 0; k < m * n; ++k) {
-      is.push_back(k % m + 1);
-      js.push_back(k / m + 1);
-      vs.push_back(re[static_cast<size_t>(k)]);
-      if (!im.empty()) vis.push_back(im[static_cast<size_t>(k)]);
-    }
-  } else if (args.size() == 2) {
-    m = sizeArgument(args[0], "The size");
-    n = sizeArgument(args[1], "The size");
-  } else if (args.size() == 3 || args.size() == 5) {
-    is = realParts(args[0]);
-    js = realParts(args[1]);
-    vs = realParts(args[2]);
-    vis = imagParts(args[2]);
-    if (vs.size() == 1 && is.size() > 1) {
-      vs.assign(is.size(), vs[0]);
-      if (!vis.empty()) vis.assign(is.size(), vis[0]);
-    }
-    if (is.size() != js.size() || is.size() != vs.size()) zqhost::raise("Vectors must be the same lengths.");
-    for (size_t k = 0; k < is.size(); ++k) {
-      if (is[k] < 1 || js[k] < 1 || is[k] != std::floor(is[k]) || js[k] != std::floor(js[k])) {
-        zqhost::raise("Index into matrix must be positive.");
-      }
-      m = std::max(m, static_cast<int>(is[k]));
-      n = std::max(n, static_cast<int>(js[k]));
-    }
-    if (args.size() == 5) {
-      const int mm = sizeArgument(args[3], "The size"), nn = sizeArgument(args[4], "The size");
-      if (mm < m || nn < n) zqhost::raise("Index exceeds matrix dimensions.");
-      m = mm;
-      n = nn;
-    }
-  } else {
-    qxErrMsg(2);
+};
+
+Triplets tripletsOfMatrix(const Value &a) {
+  const std::vector<int> d = dimsOf(a);
+  if (d.size() > 2) zqhost::raise("Sparse arrays must be 2-D.");
+  Triplets t;
+  t.m = d[0];
+  t.n = d[1];
+  t.re = realParts(a);
+  t.im = imagParts(a);
+  for (size_t k = 0; k < t.re.size(); ++k) {
+    t.rows.push_back(static_cast<double>(k % static_cast<size_t>(t.m) + 1));
+    t.cols.push_back(static_cast<double>(k / static_cast<size_t>(t.m) + 1));
   }
-  // Accumulate into a dense column-major grid of the positions used.
+  return t;
+}
+
+// sparse(i, j, v) and sparse(i, j, v, m, n); a scalar v goes everywhere.
+Triplets tripletsOfLists(const Values &args) {
+  Triplets t;
+  t.rows = realParts(args[0]);
+  t.cols = realParts(args[1]);
+  t.re = realParts(args[2]);
+  t.im = imagParts(args[2]);
+  if (t.re.size() == 1 && t.rows.size() > 1) {
+    t.re.assign(t.rows.size(), t.re[0]);
+    if (!t.im.empty()) t.im.assign(t.rows.size(), t.im[0]);
+  }
+  if (t.rows.size() != t.cols.size() || t.rows.size() != t.re.size()) zqhost::raise("Vectors must be the same lengths.");
+  for (size_t k = 0; k < t.rows.size(); ++k) {
+    for (double index : {t.rows[k], t.cols[k]}) {
+      if (!(index >= 1) || index != std::floor(index) || index > INT_MAX) {
+        zqhost::raise("Sparse indices must be positive integers.");
+      }
+    }
+    t.m = std::max(t.m, static_cast<int>(t.rows[k]));
+    t.n = std::max(t.n, static_cast<int>(t.cols[k]));
+  }
+  if (args.size() == 5) {
+    const int m = sizeArgument(args[3], "The size"), n = sizeArgument(args[4], "The size");
+    if (m < t.m || n < t.n) zqhost::raise("Index exceeds matrix dimensions.");
+    t.m = m;
+    t.n = n;
+  }
+  return t;
+}
+
+// Sorts the entries by column and row, adds up those at one position and
+// stores the non-zero sums.
+Value buildSparse(const Triplets &t) {
+  const long long m = t.m == 0 ? 1 : t.m;
   std::vector<std::pair<long long, size_t>> order;
-  for (size_t k = 0; k < is.size(); ++k) order.emplace_back((static_cast<long long>(js[k]) - 1) * m + (static_cast<long long>(is[k]) - 1), k);
+  for (size_t k = 0; k < t.rows.size(); ++k) {
+    order.emplace_back((static_cast<long long>(t.cols[k]) - 1) * m + static_cast<long long>(t.rows[k]) - 1, k);
+  }
   std::sort(order.begin(), order.end());
   std::vector<long long> pos;
   std::vector<double> re, im;
   for (const auto &[p, k] : order) {
-    if (!pos.empty() && pos.back() == p) {
-      re.back() += vs[k];
-      if (!vis.empty()) im.back() += vis[k];
-    } else {
+    if (pos.empty() || pos.back() != p) {
       pos.push_back(p);
-      re.push_back(vs[k]);
-      im.push_back(vis.empty() ? 0 : vis[k]);
+      re.push_back(0);
+      im.push_back(0);
     }
+    re.back() += t.re[k];
+    if (!t.im.empty()) im.back() += t.im[k];
   }
-  const bool complex = !vis.empty();
+  const bool complex = !t.im.empty();
   int nz = 0;
   for (size_t k = 0; k < pos.size(); ++k) nz += re[k] != 0 || im[k] != 0;
-  Value out = Value::adopt(qxCreateSparse(m, n, nz, complex));
+  Value out = Value::adopt(qxCreateSparse(t.m, t.n, nz, complex));
   qxArray *s = out.array();
-  double *pr = qxGetPr(s), *pi = qxGetPi(s);
-  int *ir = qxGetIr(s), *jc = qxGetJc(s);
+  int *jc = qxGetJc(s);
   int at = 0;
   for (size_t k = 0; k < pos.size(); ++k) {
     if (re[k] == 0 && im[k] == 0) continue;
-    const int col = static_cast<int>(pos[k] / (m == 0 ? 1 : m));
-    ir[at] = static_cast<int>(pos[k] % (m == 0 ? 1 : m));
-    pr[at] = re[k];
-    if (complex) pi[at] = im[k];
-    ++at;
-    jc[col + 1] = at;
+    qxGetIr(s)[at] = static_cast<int>(pos[k] % m);
+    qxGetPr(s)[at] = re[k];
+    if (complex) qxGetPi(s)[at] = im[k];
+    jc[pos[k] / m + 1] = ++at;
   }
-  for (int j = 1; j <= n; ++j) jc[j] = std::max(jc[j], jc[j - 1]);
-  if (args.size() == 1 && qxIsLogical(args[0].array())) qxSetLogical(s, 1);
+  for (int j = 1; j <= t.n; ++j) jc[j] = std::max(jc[j], jc[j - 1]);
+  return out;
+}
+
+}  // namespace
+
+// sparse(A), sparse(m, n), sparse(i, j, v), sparse(i, j, v, m, n).
+Values sparse(Evaluator &, int nargout, Values &args) {
+  checkCount(args, 1, 5, nargout, 1);
+  if (args.size() == 1 && classOf(args[0]) == QX_CLASS_SPARSE) return {args[0]};
+  Triplets t;
+  if (args.size() == 1) {
+    t = tripletsOfMatrix(args[0]);
+  } else if (args.size() == 2) {
+    t.m = sizeArgument(args[0], "The size");
+    t.n = sizeArgument(args[1], "The size");
+  } else if (args.size() == 3 || args.size() == 5) {
+    t = tripletsOfLists(args);
+  } else {
+    qxErrMsg(2);
+  }
+  Value out = buildSparse(t);
+  if (args.size() == 1 && !args[0].isScalar() && qxIsLogical(args[0].array())) qxSetLogical(out.array(), 1);
   return {out};
 }
 

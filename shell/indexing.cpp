@@ -45,11 +45,37 @@ std::vector<int> positions(const Subscript &s, int extent) {
 
 // Extent of dimension k when count subscripts index dims: the last
 // subscript spans all remaining dimensions.
-int extentOf(const std::vector<int> &dims, size_t k, size_t count) {
-  if (k < count - 1) return k < dims.size() ? dims[k] : 1;
+int extentOf(const int *dims, size_t nd, size_t k, size_t count) {
+  if (k < count - 1) return k < nd ? dims[k] : 1;
   long long n = 1;
-  for (size_t d = k; d < dims.size(); ++d) n *= dims[d];
+  for (size_t d = k; d < nd; ++d) n *= dims[d];
   return static_cast<int>(std::min<long long>(n, INT_MAX));
+}
+
+int extentOf(const std::vector<int> &dims, size_t k, size_t count) {
+  return extentOf(dims.data(), dims.size(), k, count);
+}
+
+// The linear position that plain scalar subscripts select in a real double
+// array, or -1 when the subscripts are anything else or out of range (the
+// general path then deals with them, errors included). Loops index so.
+int scalarPosition(const Value &base, const Subscripts &subs) {
+  if (base.isScalar() || subs.empty() || subs.size() > 3) return -1;
+  const qxArray *a = base.array();
+  if (qxGetClassID(a) != QX_CLASS_DOUBLE || qxIsComplex(a)) return -1;
+  const int *dims = qxGetDimensions(a);
+  const size_t nd = static_cast<size_t>(qxGetNumberOfDimensions(a));
+  long long linear = 0, stride = 1;
+  for (size_t k = 0; k < subs.size(); ++k) {
+    const Subscript &s = subs[k];
+    if (s.colon || !s.value.isScalar() || s.value.isLogicalScalar()) return -1;
+    const double d = s.value.number();
+    const int extent = extentOf(dims, nd, k, subs.size());
+    if (!(d >= 1) || d > extent || d != std::floor(d)) return -1;
+    linear += (static_cast<long long>(d) - 1) * stride;
+    stride *= extent;
+  }
+  return static_cast<int>(linear);
 }
 
 void checkBounds(const std::vector<int> &pos, int extent) {
@@ -106,14 +132,16 @@ std::vector<int> linearShape(const std::vector<int> &source, const Subscript &s,
 
 Value fullOf(const Value &v) { return classOf(v) == QX_CLASS_SPARSE ? convertTo(v, QX_CLASS_DOUBLE) : v; }
 
-// The class that base takes when rhs is stored into it.
+// The class that base takes when rhs is stored into it: an integer class
+// wins, then single; text stays text when numbers are stored into it, a
+// number array becomes text only if it was empty.
 int assignedClass(int base, int rhs) {
   if (base == rhs) return base;
   if (isIntegerClass(base)) return base;
   if (isIntegerClass(rhs)) return rhs;
   if (base == QX_CLASS_SINGLE || rhs == QX_CLASS_SINGLE) return QX_CLASS_SINGLE;
-  if (base == QX_CLASS_DOUBLE || rhs == QX_CLASS_DOUBLE) return QX_CLASS_DOUBLE;
-  return base;
+  if (base == QX_CLASS_CHAR) return QX_CLASS_CHAR;
+  return QX_CLASS_DOUBLE;
 }
 
 bool isNumericClass(int c) {
@@ -143,16 +171,34 @@ void unifyClasses(Value &base, Value &rhs) {
   zqhost::raise(std::string("Conversion to ") + className(base) + " from " + className(rhs) + " is not possible.");
 }
 
+// True when an array of dims old, enlarged to dims, keeps its elements at
+// the same linear positions: the dimensions before the first one that grows
+// are equal and those after it are 1.
+bool keepsLayout(const std::vector<int> &old, const std::vector<int> &dims) {
+  size_t k = 0;
+  while (k < old.size() && old[k] == dims[k]) ++k;
+  for (size_t d = k + 1; d < old.size(); ++d) {
+    if (old[d] != 1) return false;
+  }
+  return true;
+}
+
 // A copy of base enlarged to dims (new elements zero or empty).
 void grow(Value &base, const std::vector<int> &dims, bool complex) {
   const std::vector<int> old = dimsOf(base);
   if (old == dims && (!complex || qxIsComplex(base.array()))) return;
   const qxArray *src = base.array();
   Value out = Value::adopt(newLike(src, dims, complex || qxIsComplex(src)));
-  // Copy the old elements column by column into their new places.
   std::vector<int> o = old;
   o.resize(dims.size(), 1);
   const int n = qxGetNumberOfElements(src);
+  if (keepsLayout(o, dims)) {
+    // The old elements are the first ones of the new array (x(end+1) = v).
+    copyElements(out.array(), 0, src, 0, n);
+    base = out;
+    return;
+  }
+  // Copy the old elements column by column into their new places.
   std::vector<int> sub(o.size(), 0);
   for (int i = 0; i < n; i += o[0]) {
     long long at = 0, stride = 1;
@@ -204,55 +250,56 @@ std::vector<int> grownDims(const std::vector<int> &dims, const Subscripts &subs,
   return out;
 }
 
-// base(subs) = [] removes the selected elements.
-void deleteElements(Value &base, const Subscripts &subs) {
+// x(i) = []: the elements left form a row (a column when x was one).
+void deleteLinear(Value &base, const Subscript &sub) {
   const std::vector<int> dims = dimsOf(base);
-  if (subs.size() == 1) {
-    const std::vector<int> pos = positions(subs[0], checkedCount(dims));
-    checkBounds(pos, checkedCount(dims));
-    std::vector<bool> gone(static_cast<size_t>(checkedCount(dims)), false);
-    for (int p : pos) gone[static_cast<size_t>(p)] = true;
-    std::vector<int> keep;
-    for (size_t k = 0; k < gone.size(); ++k) {
-      if (!gone[k]) keep.push_back(static_cast<int>(k));
-    }
-    const bool column = dims.size() == 2 && dims[1] == 1 && dims[0] != 1;
-    const int n = static_cast<int>(keep.size());
-    base = gather(base, column ? std::vector<int>{n, 1} : std::vector<int>{1, n}, keep);
-    return;
+  const int n = checkedCount(dims);
+  const std::vector<int> pos = positions(sub, n);
+  checkBounds(pos, n);
+  std::vector<bool> gone(static_cast<size_t>(n), false);
+  for (int p : pos) gone[static_cast<size_t>(p)] = true;
+  std::vector<int> keep;
+  for (int k = 0; k < n; ++k) {
+    if (!gone[static_cast<size_t>(k)]) keep.push_back(k);
   }
-  // All subscripts but one must select everything.
+  const int left = static_cast<int>(keep.size());
+  const bool column = dims.size() == 2 && dims[1] == 1 && dims[0] != 1;
+  base = gather(base, column ? std::vector<int>{left, 1} : std::vector<int>{1, left}, keep);
+}
+
+// x(i, :, ...) = []: every subscript but one must select everything;
+// that one names the slices removed.
+void deleteSlices(Value &base, const Subscripts &subs) {
+  const std::vector<int> dims = dimsOf(base);
+  std::vector<int> extents(subs.size());
   int along = -1;
   for (size_t k = 0; k < subs.size(); ++k) {
-    const int extent = extentOf(dims, k, subs.size());
-    const std::vector<int> pos = positions(subs[k], extent);
-    checkBounds(pos, extent);
-    std::vector<int> sorted = pos;
-    std::sort(sorted.begin(), sorted.end());
-    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    if (static_cast<int>(sorted.size()) == extent) continue;
+    extents[k] = extentOf(dims, k, subs.size());
+    std::vector<int> pos = positions(subs[k], extents[k]);
+    checkBounds(pos, extents[k]);
+    std::sort(pos.begin(), pos.end());
+    pos.erase(std::unique(pos.begin(), pos.end()), pos.end());
+    if (static_cast<int>(pos.size()) == extents[k]) continue;
     if (along >= 0) zqhost::raise("A null assignment can have only one non-colon index.");
     along = static_cast<int>(k);
   }
-  if (along < 0) {
-    std::vector<int> empty = dims;
-    empty[0] = 0;
-    base = gather(base, empty, {});
-    return;
-  }
   Subscripts keep(subs.size());
-  for (size_t k = 0; k < subs.size(); ++k) keep[k].colon = true;
-  const int extent = extentOf(dims, static_cast<size_t>(along), subs.size());
-  const std::vector<int> pos = positions(subs[static_cast<size_t>(along)], extent);
-  std::vector<double> kept;
-  for (int k = 0; k < extent; ++k) {
-    if (std::find(pos.begin(), pos.end(), k) == pos.end()) kept.push_back(k + 1);
+  for (Subscript &s : keep) s.colon = true;
+  if (along < 0) {
+    // Everything goes: the first dimension becomes 0.
+    keep[0].colon = false;
+    keep[0].value = makeDoubles({1, 0}, {});
+  } else {
+    const size_t a = static_cast<size_t>(along);
+    const std::vector<int> pos = positions(subs[a], extents[a]);
+    std::vector<double> kept;
+    for (int k = 0; k < extents[a]; ++k) {
+      if (std::find(pos.begin(), pos.end(), k) == pos.end()) kept.push_back(k + 1);
+    }
+    keep[a].colon = false;
+    keep[a].value = makeDoubles({1, static_cast<int>(kept.size())}, kept);
   }
-  keep[static_cast<size_t>(along)].colon = false;
-  keep[static_cast<size_t>(along)].value = makeDoubles({1, static_cast<int>(kept.size())}, kept);
-  std::vector<int> collapsed(subs.size());
-  for (size_t k = 0; k < subs.size(); ++k) collapsed[k] = extentOf(dims, k, subs.size());
-  const Selection sel = select(collapsed, keep, true);
+  const Selection sel = select(extents, keep, true);
   base = gather(base, sel.shape, sel.linear);
 }
 
@@ -281,6 +328,10 @@ Value indexValue(const Value &base, const Subscripts &subs) {
     return base;
   }
   if (subs.empty()) return base;
+  if (const int at = scalarPosition(base, subs); at >= 0) {
+    const double d = qxGetPr(base.array())[at];
+    return qxIsLogical(base.array()) ? Value::boolean(d != 0) : Value::number(d);
+  }
   const Value full = fullOf(base);
   const std::vector<int> dims = dimsOf(full);
   const Selection sel = select(dims, subs, true);
@@ -321,8 +372,17 @@ Values fieldValues(const Value &base, const std::string &name) {
 void assignIndex(Value &base, bool defined, const Subscripts &subs, const Value &rhsIn) {
   if (subs.empty()) zqhost::raise("An indexed assignment needs at least one index.");
   if (defined && isPlainEmpty(rhsIn) && !isPlainEmpty(base)) {
-    deleteElements(base, subs);
+    if (subs.size() == 1) deleteLinear(base, subs[0]);
+    else deleteSlices(base, subs);
     return;
+  }
+  if (defined && rhsIn.isScalar() && rhsIn.isLogicalScalar() == (!base.isScalar() && qxIsLogical(base.array()))) {
+    // x(i) = number within x: the element changes in place.
+    if (const int at = scalarPosition(base, subs); at >= 0) {
+      qxGetPr(base.mutableArray())[at] = rhsIn.number();
+      base.refresh();
+      return;
+    }
   }
   Value rhs = fullOf(rhsIn);
   if (!defined || isPlainEmpty(base)) {

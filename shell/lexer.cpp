@@ -149,6 +149,8 @@ class Lexer {
       const char c = src_[pos_];
       if (isBlank(c)) {
         ++pos_;
+      } else if (c == '%' && lineIs("%{")) {
+        blockComment();
       } else if (c == '%') {
         while (pos_ < src_.size() && src_[pos_] != '\n') ++pos_;
       } else if (src_.substr(pos_, 3) == "...") {
@@ -168,6 +170,38 @@ class Lexer {
   void startLine() {
     ++line_;
     lineStart_ = pos_;
+  }
+
+  // True when the current line holds nothing but blanks and text, which
+  // starts at pos_.
+  bool lineIs(std::string_view text) const {
+    for (size_t q = lineStart_; q < pos_; ++q) {
+      if (!isBlank(src_[q])) return false;
+    }
+    if (src_.substr(pos_, text.size()) != text) return false;
+    size_t p = pos_ + text.size();
+    while (p < src_.size() && isBlank(src_[p])) ++p;
+    return p >= src_.size() || src_[p] == '\n';
+  }
+
+  // %{ ... %} on lines of their own: everything between is a comment. The
+  // position stops at the end of the closing line (or of the text).
+  void blockComment() {
+    while (pos_ < src_.size()) {
+      while (pos_ < src_.size() && src_[pos_] != '\n') ++pos_;
+      if (pos_ >= src_.size()) return;
+      ++pos_;
+      startLine();
+      size_t p = pos_;
+      while (p < src_.size() && isBlank(src_[p])) ++p;
+      if (src_.substr(p, 2) == "%}") {
+        pos_ = p;
+        if (lineIs("%}")) {
+          while (pos_ < src_.size() && src_[pos_] != '\n') ++pos_;
+          return;
+        }
+      }
+    }
   }
 
   // A newline ends a statement, separates rows inside [ ] and { }, and is
@@ -232,8 +266,11 @@ class Lexer {
     if (c == '\'' || c == '"' || isIdentChar(c)) return true;
     for (std::string_view op : kOperators) {
       if (src_.substr(p, op.size()) == op) {
+        // An operator that ends the statement ("format +") cannot start an
+        // expression's right operand, so only a command makes sense.
         const size_t after = p + op.size();
-        return after < src_.size() && !isBlank(src_[after]) && src_[after] != '\n';
+        if (after >= src_.size() || endsCommand(src_[after]) || src_[after] == '%') return true;
+        return !isBlank(src_[after]);
       }
     }
     return true;
@@ -249,40 +286,40 @@ class Lexer {
     t.column = static_cast<int>(start - lineStart_) + 1;
     while (true) {
       while (pos_ < src_.size() && isBlank(src_[pos_])) ++pos_;
-      if (pos_ >= src_.size()) break;
-      const char c = src_[pos_];
-      if (c == '\n' || c == ';' || c == ',' || c == '%') break;
+      if (pos_ >= src_.size() || endsCommand(src_[pos_]) || src_[pos_] == '%') break;
       std::string word;
-      while (pos_ < src_.size() && !isBlank(src_[pos_]) && src_[pos_] != '\n' && src_[pos_] != ';' &&
-             src_[pos_] != ',') {
-        if (src_[pos_] == '\'') {
-          const size_t open = pos_++;
-          bool closed = false;
-          while (pos_ < src_.size() && src_[pos_] != '\n') {
-            if (src_[pos_] == '\'') {
-              if (pos_ + 1 < src_.size() && src_[pos_ + 1] == '\'') {
-                word += '\'';
-                pos_ += 2;
-                continue;
-              }
-              ++pos_;
-              closed = true;
-              break;
-            }
-            word += src_[pos_++];
-          }
-          if (!closed) {
-            error("Unterminated string", open);
-            return;
-          }
-        } else {
+      while (pos_ < src_.size() && !isBlank(src_[pos_]) && !endsCommand(src_[pos_])) {
+        if (src_[pos_] != '\'') {
           word += src_[pos_++];
+        } else if (!quotedPart(word)) {
+          return;
         }
       }
       t.words.push_back(std::move(word));
     }
     t.raw = std::string(src_.substr(start, pos_ - start));
     out_.push_back(std::move(t));
+  }
+
+  static bool endsCommand(char c) { return c == '\n' || c == ';' || c == ','; }
+
+  // Appends the text of the quoted part at pos_ to word; false (with an
+  // Error token) when the line ends first.
+  bool quotedPart(std::string &word) {
+    const size_t open = pos_++;
+    while (pos_ < src_.size() && src_[pos_] != '\n') {
+      if (src_[pos_] != '\'') {
+        word += src_[pos_++];
+      } else if (pos_ + 1 < src_.size() && src_[pos_ + 1] == '\'') {
+        word += '\'';
+        pos_ += 2;
+      } else {
+        ++pos_;
+        return true;
+      }
+    }
+    error("Unterminated string", open);
+    return false;
   }
 
   // A number: digits, a fraction, an exponent, and an i or j suffix. A dot

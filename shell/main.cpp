@@ -26,7 +26,7 @@ constexpr const char *kUsage =
     "\n"
     "  zq              interactive prompt 'zq> ' with line editing; the history\n"
     "                  is kept in ~/.zq_history\n"
-    "  zq FILE         runs the script FILE\n"
+    "  zq FILE         runs the script FILE (- reads it from standard input)\n"
     "  zq -e TEXT      runs TEXT (statements separated by newlines, ',' or ';')\n"
     "  -k              after an error, go on with the next line (always so at\n"
     "                  the prompt); without it the first error ends the run\n"
@@ -142,11 +142,16 @@ void interactive(zq::shell::Session &session) {
   if (terminal) std::fputs("\n", stdout);
 }
 
+// Reads a whole script; "-" is standard input.
 bool readFile(const std::string &name, std::string &text) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
   std::ostringstream all;
-  all << in.rdbuf();
+  if (name == "-") {
+    all << std::cin.rdbuf();
+  } else {
+    std::ifstream in(name, std::ios::binary);
+    if (!in) return false;
+    all << in.rdbuf();
+  }
   text = all.str();
   return true;
 }

@@ -356,7 +356,8 @@ Value binaryOp(Op op, const Value &a, const Value &b) {
       if (!scalarA) return solve(a, b);
       break;
     case Op::Pow:
-      if (!scalarA || !scalarB) return matrixPower(a, b);
+      if (!scalarB) zqhost::raise("The exponent of ^ must be a scalar; use .^ for element-wise powers.");
+      if (!scalarA) return matrixPower(a, b);
       break;
     default:
       break;

@@ -11,11 +11,6 @@
 namespace zq::shell {
 namespace {
 
-qxArray *checked(qxArray *a) {
-  if (a == nullptr) zqhost::raise(zqhost::messageText(18));
-  return a;
-}
-
 bool isRealDoubleScalar(const qxArray *a) {
   return qxGetClassID(a) == QX_CLASS_DOUBLE && !qxIsComplex(a) && qxGetNumberOfElements(a) == 1 &&
          qxGetNumberOfDimensions(a) == 2;
@@ -23,9 +18,14 @@ bool isRealDoubleScalar(const qxArray *a) {
 
 }  // namespace
 
+qxArray *created(qxArray *a) {
+  if (a == nullptr) zqhost::raise(zqhost::messageText(18));
+  return a;
+}
+
 Value Value::adopt(qxArray *a) {
   Value v;
-  v.array_ = std::make_shared<Holder>(checked(a));
+  v.array_ = std::make_shared<Holder>(created(a));
   v.refresh();
   return v;
 }
@@ -42,7 +42,7 @@ void Value::refresh() {
 
 qxArray *Value::array() const {
   if (!array_) {
-    qxArray *a = checked(scalar_ ? qxCreateScalarDouble(number_) : qxCreateDoubleMatrix(0, 0, 0));
+    qxArray *a = created(scalar_ ? qxCreateScalarDouble(number_) : qxCreateDoubleMatrix(0, 0, 0));
     if (scalar_ && logical_) qxSetLogical(a, 1);
     array_ = std::make_shared<Holder>(a);
   }
@@ -51,7 +51,7 @@ qxArray *Value::array() const {
 
 qxArray *Value::mutableArray() {
   array();
-  if (array_.use_count() > 1) array_ = std::make_shared<Holder>(checked(qxDuplicateArray(array_->array)));
+  if (array_.use_count() > 1) array_ = std::make_shared<Holder>(created(qxDuplicateArray(array_->array)));
   scalar_ = false;
   return array_->array;
 }
@@ -60,7 +60,7 @@ qxArray *Value::release() {
   array();
   qxArray *a = nullptr;
   if (array_.use_count() > 1) {
-    a = checked(qxDuplicateArray(array_->array));
+    a = created(qxDuplicateArray(array_->array));
   } else {
     // Sole owner: hand the array over without copying it.
     a = array_->array;

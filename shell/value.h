@@ -66,6 +66,9 @@ class Value {
 
 using Values = std::vector<Value>;
 
+// a itself; raises "Out of memory." when a creation call gave null.
+qxArray *created(qxArray *a);
+
 // ---- Queries shared by the evaluator and the host functions ---------------
 int classOf(const Value &v);  // public class identifier
 bool isIntegerClass(int classId);

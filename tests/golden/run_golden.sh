@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs one golden script under zq -k in a scratch directory and compares its
 # merged standard output and standard error with the .out file beside it.
+# A first line "% COLUMNS=N" runs the script in an N-column window (80 else).
 # To see a difference by hand: tests/golden/run_golden.sh build/bin/zq tests/golden/NAME.zq
 zq=$1
 script=$2
@@ -9,7 +10,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$script" "$work/"
 actual="$work/actual.out"
-(cd "$work" && COLUMNS=${GOLDEN_COLUMNS:-80} "$zq" -k "$(basename "$script")" >"$actual" 2>&1)
+columns=$(sed -n '1s/^% COLUMNS=\([0-9][0-9]*\)$/\1/p' "$script")
+(cd "$work" && COLUMNS=${columns:-80} "$zq" -k "$(basename "$script")" >"$actual" 2>&1)
 if cmp -s "$expected" "$actual"; then
   exit 0
 fi

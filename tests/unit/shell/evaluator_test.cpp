@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/session.h"
+#include "shell/script_runner.h"
 #include "support/host_fixture.h"
 #include "zqhost/host.h"
 
@@ -18,27 +18,15 @@ struct Expected {
   std::vector<double> values;  // real parts, column by column
 };
 
-// Runs script in a fresh session and checks x.
+// Runs script and checks the size and the real parts of x.
 void expectX(const Expected &c) {
-  Session session;
-  {
-    zqtest::StdoutCapture quiet;
-    session.run(c.script, false);
-  }
-  ASSERT_FALSE(session.anyError()) << c.script << ": " << qxGetLastErrMsg();
-  const Value *x = session.evaluator().variable("x");
-  ASSERT_NE(x, nullptr) << c.script;
-  EXPECT_EQ(dimsOf(*x), c.dims) << c.script;
-  EXPECT_EQ(realParts(*x), c.values) << c.script;
+  const test::XValue x = test::valueOfX(c.script);
+  ASSERT_EQ(x.error, "") << c.script;
+  EXPECT_EQ(x.dims, c.dims) << c.script;
+  EXPECT_EQ(x.re, c.values) << c.script;
 }
 
-// The error text of the first failing statement of script.
-std::string errorOf(const char *script) {
-  zqtest::StdoutCapture quiet;
-  Session session;
-  session.run(script, false);
-  return session.anyError() ? qxGetLastErrMsg() : "(no error)";
-}
+using test::errorOf;
 
 TEST(Evaluator, IndexingReadsElementsRowsColumnsAndMasks) {
   const Expected cases[] = {
@@ -65,6 +53,9 @@ TEST(Evaluator, AssignmentGrowsDeletesAndConvertsInPlace) {
       {"x = 1:3; x(5) = 9;", {1, 5}, {1, 2, 3, 0, 9}},
       {"x = []; x(3) = 1;", {1, 3}, {0, 0, 1}},
       {"x(2, 3) = 1;", {2, 3}, {0, 0, 0, 0, 0, 1}},
+      {"x = [1 2; 3 4]; x(3, 3) = 9;", {3, 3}, {1, 3, 0, 2, 4, 0, 0, 0, 9}},
+      {"x = (1:2)'; x(4) = 4;", {4, 1}, {1, 2, 0, 4}},
+      {"x = reshape(1:4, 2, 1, 2); x(2, 2, 2) = 7;", {2, 2, 2}, {1, 2, 0, 0, 3, 4, 0, 7}},
       {"x = 1:5; x([2 4]) = [];", {1, 3}, {1, 3, 5}},
       {"x = [1 2; 3 4]; x(1, :) = [];", {1, 2}, {3, 4}},
       {"x = [1 2; 3 4]; x(:, end + 1) = [5; 6];", {2, 3}, {1, 3, 2, 4, 5, 6}},
@@ -77,6 +68,11 @@ TEST(Evaluator, AssignmentGrowsDeletesAndConvertsInPlace) {
       {"s.v = 1:3; s.v(2) = 0; x = s.v;", {1, 3}, {1, 0, 3}},
       {"c = {1, 2}; c(1) = []; x = numel(c);", {1, 1}, {1}},
       {"x = zeros(2, 2, 'int8') + 300;", {2, 2}, {127, 127, 127, 127}},
+      // The subscripts read the variable before it changes.
+      {"x = 1:6; x(x > 2 & x < 5) = 0;", {1, 6}, {1, 2, 0, 0, 5, 6}},
+      {"s.n = 2; s.a = 1:3; s.a(s.n) = 9; x = s.a;", {1, 3}, {1, 9, 3}},
+      {"c = {1}; c{end + 1} = 2; x = numel(c);", {1, 1}, {2}},
+      {"x = 1:3; x(end + 1) = x(end);", {1, 4}, {1, 2, 3, 3}},
   };
   for (const Expected &c : cases) expectX(c);
 }
@@ -131,6 +127,8 @@ TEST(Evaluator, ErrorsSayWhatWentWrong) {
       {"error('Stopped here.')", "Stopped here."},
       {"zeros(2)\nbreak", "A break or continue statement must be inside a loop."},
       {"[a, b] = numel(1)", "Too many output arguments."},
+      {"c = {}; x = c{:}", "Indexing produced no results."},
+      {"x = clear", "Too many output arguments."},
       {"if NaN, end", "NaN cannot be converted to a logical value."},
   };
   for (const auto &[script, message] : cases) EXPECT_EQ(errorOf(script), message) << script;

@@ -56,6 +56,10 @@ TEST(Tokenizer, QuoteIsTransposeAfterAValueAndAStringElsewhere) {
       {"{1}'", "{ num:1 } '"},
       {"3.'", "num:3 .'"},
       {"x = a '", "id:x = id:a '"},
+      {"x = '50% done' % comment", "id:x = str:50% done"},
+      {"x = \"say 'hi'\"", "id:x = str:say 'hi'"},
+      {"a\n%{\nb c\n %}\nd", "id:a NL NL id:d"},
+      {"a %{\nb", "id:a NL id:b"},
   };
   for (const TokenCase &c : cases) EXPECT_EQ(tokens(c.text), c.expected) << c.text;
 }
@@ -106,6 +110,7 @@ TEST(Tokenizer, CommandSyntaxOnlyWhereAnExpressionCannotBe) {
   const TokenCase cases[] = {
       {"format long e", "cmd:format[long|e]"},
       {"cd ..", "cmd:cd[..]"},
+      {"format +", "cmd:format[+]"},
       {"dir *.txt", "cmd:dir[*.txt]"},
       {"warning off; x", "cmd:warning[off] ; id:x"},
       {"disp 'two words'", "cmd:disp[two words]"},

@@ -1,0 +1,151 @@
+// The open-file table: lowest-free-fid allocation, removal, lookup, the
+// standard streams, and the release of the pending bits of a file.
+#include "fileio/file_table.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+
+#include "builtins/file_io.h"
+#include "builtins/zqbuiltins.h"
+#include "fileio/bit_stream.h"
+#include "host/ut.h"
+
+namespace zq::fileio {
+
+FileTable &fileTable() {
+  static FileTable table;
+  return table;
+}
+
+// Walks the fids 0, 1, 2, ... along the sorted list and takes the first one
+// missing, so identifiers of closed files are reused, lowest first.
+FileEntry &addEntry(FileTable &table) {
+  int fid = 0;
+  FileEntry *previous = nullptr;
+  FileEntry *entry = table.head;
+  for (int visited = 0; entry != nullptr && visited < table.count && entry->fid == fid; ++visited) {
+    previous = entry;
+    entry = entry->next;
+    ++fid;
+  }
+  auto *fresh = static_cast<FileEntry *>(utCallocWithCheck(1, sizeof(FileEntry)));
+  fresh->fid = fid;
+  fresh->next = entry;
+  if (previous == nullptr) {
+    table.head = fresh;
+  } else {
+    previous->next = fresh;
+  }
+  if (entry == nullptr) table.tail = fresh;
+  ++table.count;
+  return *fresh;
+}
+
+FileEntry *removeEntry(FileTable &table, FileEntry *previous, FileEntry *entry) {
+  FileEntry *following = entry->next;
+  utFree(entry->name);
+  utFree(entry->permission);
+  const bool wasHead = entry == table.head;
+  utFree(entry);
+  if (wasHead) {
+    table.head = following;
+    if (following == nullptr) table.tail = nullptr;
+  } else {
+    previous->next = following;
+    if (following == nullptr) table.tail = previous;
+  }
+  --table.count;
+  return following;
+}
+
+// Truncation toward zero, then saturation to int; NaN goes to the end of the
+// range its sign bit points at, so it never names a real file.
+int argumentToInt(const qxArray *a) {
+  const double value = (a == nullptr || qxIsEmpty(a)) ? -1.0 : utFix(qxGetScalar(a));
+  if (std::isnan(value)) return std::signbit(value) ? INT_MIN : INT_MAX;
+  if (value > static_cast<double>(INT_MAX)) return -1;
+  if (value < static_cast<double>(INT_MIN)) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+FileEntry *findEntry(FileTable &table, int fid) {
+  FileEntry *entry = table.head;
+  for (int visited = 0; entry != nullptr && visited < table.count; ++visited, entry = entry->next) {
+    if (entry->fid == fid) return entry;
+  }
+  return nullptr;
+}
+
+FileEntry &requireEntry(FileTable &table, int fid) {
+  FileEntry *entry = findEntry(table, fid);
+  if (entry == nullptr) qxErrMsg(47);
+  return *entry;
+}
+
+int releaseBitState(FileEntry &entry) {
+  BitCarry *carry = entry.bitCarry;
+  if (carry == nullptr) return 0;
+  if (carry->direction == 1 && carry->bitCount != 0 && flushPendingByte(entry) != 0) return 1;
+  utFree(carry);
+  entry.bitCarry = nullptr;
+  return 0;
+}
+
+int streamFailureCode(FILE *stream, int fallback) {
+  if (errno != 0) return errno;
+  if (stream != nullptr && std::ferror(stream) != 0) return std::ferror(stream);
+  return fallback;
+}
+
+void recordCode(FileEntry &entry, int code) {
+  entry.status = code;
+  if (code != 0) entry.lastError = code;
+}
+
+}  // namespace zq::fileio
+
+extern "C" {
+
+// Fills the empty table with fids 0, 1 and 2. Their names and permissions
+// are static texts, never freed: the standard entries are never removed.
+// A second call (from another library) leaves the table as it is.
+void fiInitStdIO(void) {
+  using namespace zq::fileio;
+  struct StandardStream {
+    const char *name;
+    const char *permission;
+    FILE *stream;
+  };
+  const StandardStream streams[] = {
+      {"\"stdin\"", "r", stdin}, {"\"stdout\"", "a", stdout}, {"\"stderr\"", "a", stderr}};
+  zq::builtins::markStandardStreamsInitialised();
+  FileTable &table = fileTable();
+  if (table.head != nullptr) return;
+  for (const StandardStream &s : streams) {
+    FileEntry &entry = addEntry(table);
+    entry.name = const_cast<char *>(s.name);
+    entry.permission = const_cast<char *>(s.permission);
+    entry.stream = s.stream;
+    entry.machineFormat = utGetDataSizeType();
+  }
+  table.count = 3;
+}
+
+// Writes every pending output byte (stdin, the head, never holds any). The
+// bit state stays, and the position steps back onto the partial byte so
+// that later bit writes complete it in place; on a stream that cannot seek
+// the byte simply stays written.
+void fiFlushWriteCarryByteFIO(void) {
+  using namespace zq::fileio;
+  FileTable &table = fileTable();
+  if (table.count < 1) return;
+  FileEntry *entry = table.head->next;
+  for (int visited = 1; entry != nullptr && visited < table.count; ++visited, entry = entry->next) {
+    const BitCarry *carry = entry->bitCarry;
+    if (carry == nullptr || carry->direction != 1 || carry->bitCount == 0) continue;
+    if (flushPendingByte(*entry) == 0) (void)std::fseek(entry->stream, -1, SEEK_CUR);
+  }
+}
+
+}  // extern "C"

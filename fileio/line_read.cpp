@@ -1,0 +1,183 @@
+// fgets: the next line of a file with its terminator (line feed, carriage
+// return and line feed, or a carriage return alone), optionally cut at a
+// length; the character after a line is never consumed.
+#include <cerrno>
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "fileio/arguments.h"
+#include "fileio/error_codes.h"
+#include "fileio/operations.h"
+#include "fileio/transfer_core.h"
+
+namespace zq::fileio {
+namespace {
+
+// A line as read: its characters, the length of the terminator that ended
+// it, and the last code of the read.
+struct LineRead {
+  std::string text;
+  int terminator = 0;
+  int code = 0;
+};
+
+// Characters of the line so far that end it, given its last character
+// (0 for none), the one before, and the character that follows (EOF at the
+// end of the file): a carriage return waits to see whether a line feed
+// completes it.
+int terminatorLength(int last, int beforeLast, int next) {
+  if (last == '\n') return beforeLast == '\r' ? 2 : 1;
+  if (last == '\r') return next == '\n' ? 0 : 1;
+  return 0;
+}
+
+int terminatorLength(const std::string &line, int next) {
+  const size_t n = line.size();
+  return terminatorLength(n > 0 ? line[n - 1] : 0, n > 1 ? line[n - 2] : 0, next);
+}
+
+// Pushes c back; the code of a failure (errno, the indicator, or -30).
+int pushBack(int c, FILE *stream) {
+  clearErrno();
+  return std::ungetc(c, stream) == EOF ? streamFailureCode(stream, kErrUngetc) : 0;
+}
+
+// Moves the characters before the next line feed or carriage return that
+// the stream already holds in its buffer (at most `room`) to buffer[n...],
+// and returns how many. The C library's own getc reads from the same
+// buffer pointers; elsewhere the run is empty and getc does all the work.
+size_t takeOrdinaryRun(FILE *stream, std::string &buffer, size_t n, size_t room) {
+#ifdef __GLIBC__
+  const char *from = stream->_IO_read_ptr;
+  size_t run = std::min(room, static_cast<size_t>(stream->_IO_read_end - from));
+  if (run == 0) return 0;  // nothing buffered yet (the buffer may not exist)
+  if (const void *lf = std::memchr(from, '\n', run)) run = static_cast<size_t>(static_cast<const char *>(lf) - from);
+  if (const void *cr = std::memchr(from, '\r', run)) run = static_cast<size_t>(static_cast<const char *>(cr) - from);
+  if (run == 0) return 0;
+  if (buffer.size() < n + run) buffer.resize(std::max(2 * buffer.size(), n + run));
+  std::memcpy(&buffer[n], from, run);
+  stream->_IO_read_ptr += run;
+  return run;
+#else
+  (void)stream, (void)buffer, (void)n, (void)room;
+  return 0;
+#endif
+}
+
+// Reads one line, at most `limit` characters, into a buffer kept between
+// calls (reading many lines does not allocate). Runs of characters other
+// than line feed and carriage return are copied from the stream's buffer;
+// the rest is read a character at a time.
+const LineRead &readLine(FILE *stream, size_t limit) {
+  static LineRead line;
+  static std::string buffer(256, '\0');
+  size_t n = 0;
+  int last = 0, beforeLast = 0;
+  line.terminator = 0;
+  line.code = 0;
+  bool ended = false;
+  while (n < limit) {
+    if (last != '\n' && last != '\r') {
+      const size_t run = takeOrdinaryRun(stream, buffer, n, limit - n);
+      if (run > 0) {
+        beforeLast = run > 1 ? static_cast<unsigned char>(buffer[n + run - 2]) : last;
+        last = static_cast<unsigned char>(buffer[n + run - 1]);
+        n += run;
+        continue;
+      }
+    }
+    const int c = getc_unlocked(stream);
+    if (c != '\n' && c != '\r' && c != EOF && last != '\n' && last != '\r') {
+      if (n == buffer.size()) buffer.resize(2 * n);
+      buffer[n++] = static_cast<char>(c);
+      beforeLast = last;
+      last = c;
+      continue;
+    }
+    if (c == EOF) {
+      line.code = std::ferror(stream) ? std::ferror(stream) : kErrAtEndOfFile;
+      line.terminator = terminatorLength(last, beforeLast, EOF);
+      ended = true;
+      break;
+    }
+    const int t = terminatorLength(last, beforeLast, c);
+    if (t != 0) {
+      line.code = pushBack(c, stream);
+      line.terminator = t;
+      ended = true;
+      break;
+    }
+    if (n == buffer.size()) buffer.resize(2 * n);
+    buffer[n++] = static_cast<char>(c);
+    beforeLast = last;
+    last = c;
+  }
+  line.text.assign(buffer, 0, n);
+  if (ended) return line;
+  // The limit was reached: peek at the next character without leaving the
+  // end-of-file state behind.
+  clearErrno();
+  const int next = getc_unlocked(stream);
+  if (next == EOF) {
+    if (std::ferror(stream)) {
+      line.code = errno != 0 ? errno : std::ferror(stream);
+      return line;
+    }
+    std::clearerr(stream);
+  } else {
+    line.code = pushBack(next, stream);
+  }
+  line.terminator = terminatorLength(line.text, next);
+  return line;
+}
+
+qxArray *charRow(const std::string &text) {
+  const int dims[2] = {1, static_cast<int>(text.size())};
+  qxArray *row = created(qxCreateCharArray(2, dims));
+  qxChar *out = qxGetChars(row);
+  for (const char c : text) *out++ = static_cast<unsigned char>(c);
+  return row;
+}
+
+// The codes of the last `length` characters, or a 0 x 0 double.
+qxArray *terminatorCodes(const std::string &text, int length) {
+  qxArray *codes = created(qxCreateDoubleMatrix(length == 0 ? 0 : 1, length, 0));
+  double *out = qxGetPr(codes);
+  for (size_t i = text.size() - static_cast<size_t>(length); i < text.size(); ++i) {
+    *out++ = static_cast<unsigned char>(text[i]);
+  }
+  return codes;
+}
+
+}  // namespace
+
+int fgetsOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
+  qxCheckNumArgs(request.nlhs, 2, request.nrhs, 1, 2);
+  const int fid = readableFid(request.prhs[0]);
+  int limit = 0;
+  if (request.nrhs == 2) {
+    if (qxIsChar(request.prhs[1]) || qxIsEmpty(request.prhs[1])) qxErrMsg(64);
+    limit = argumentToInt(request.prhs[1]);
+  }
+  FileEntry &entry = requireEntry(table, fid);
+  if (releaseBitState(entry) != 0) {
+    setOutput(request, 0, text(""));
+    if (request.nlhs >= 2) setOutput(request, 1, created(qxCreateDoubleMatrix(0, 0, 0)));
+    return 0;
+  }
+  const LineRead &line = readLine(entry.stream, limit > 0 ? static_cast<size_t>(limit) : SIZE_MAX);
+  recordCode(entry, line.code);
+  settleReadStatus(entry, static_cast<long long>(line.text.size()));
+  if (!line.text.empty()) {
+    setOutput(request, 0, charRow(line.text));
+  } else {
+    setOutput(request, 0, std::feof(entry.stream) ? scalar(-1) : text(""));
+  }
+  if (request.nlhs >= 2) setOutput(request, 1, terminatorCodes(line.text, line.text.empty() ? 0 : line.terminator));
+  return 0;
+}
+
+}  // namespace zq::fileio

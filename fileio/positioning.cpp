@@ -1,0 +1,189 @@
+// fseek, ftell, feof, ferror and the unnamed flush: moving inside the file
+// and reporting the codes that every operation leaves in the entry.
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "fileio/arguments.h"
+#include "fileio/bit_stream.h"
+#include "fileio/error_codes.h"
+#include "fileio/operations.h"
+#include "host/ut.h"
+
+namespace zq::fileio {
+namespace {
+
+enum Origin { kBof = -1, kCof = 0, kEof = 1, kBadOrigin = -2 };
+
+struct OriginName {
+  const char *name;
+  Origin origin;
+};
+constexpr OriginName kOrigins[] = {{"bof", kBof}, {"cof", kCof}, {"eof", kEof}};
+
+// "bof", "cof", "eof" (exactly) or the numbers -1, 0, 1; host message 51
+// for anything else.
+Origin originArgument(const qxArray *a) {
+  Origin origin = kBadOrigin;
+  if (qxIsChar(a)) {
+    HostText t = textArgument(a, 51);
+    for (const OriginName &o : kOrigins) {
+      if (std::strcmp(t.get(), o.name) == 0) origin = o.origin;
+    }
+  } else if (!qxIsEmpty(a)) {
+    const double v = qxGetScalar(a);
+    if (v == -1 || v == 0 || v == 1) origin = static_cast<Origin>(static_cast<int>(v));
+  }
+  if (origin == kBadOrigin) qxErrMsg(51);
+  return origin;
+}
+
+// The code of an offset that cannot be a position at all, else 0.
+int offsetCode(double offset) {
+  if (std::isnan(offset)) return kErrOffsetNaN;
+  if (offset < -2147483647.0) return kErrOffsetBeforeStart;
+  if (offset > 2147483647.0) return kErrOffsetAfterEnd;
+  if (offset != std::trunc(offset)) return kErrOffsetNotInteger;
+  return 0;
+}
+
+// Writes pending output bits and steps back onto the partial byte, so that
+// later bit writes complete it. false when that failed (codes recorded).
+bool settlePendingBits(FileEntry &entry) {
+  const BitCarry *carry = entry.bitCarry;
+  if (carry == nullptr || carry->bitCount == 0 || carry->direction == 0) return true;
+  if (flushPendingByte(entry) != 0) return false;
+  clearErrno();
+  if (std::fseek(entry.stream, -1, SEEK_CUR) != 0) {
+    recordCode(entry, streamFailureCode(entry.stream, kErrSeekBackFailed));
+    return false;
+  }
+  recordCode(entry, 0);
+  return true;
+}
+
+// One standard I/O seek; its failure code is the indicator or `fallback`.
+int seekCode(FILE *stream, long offset, int origin, int fallback) {
+  clearErrno();
+  return std::fseek(stream, offset, origin) == 0 ? 0 : streamFailureCode(stream, fallback);
+}
+
+// Moves to `target` (from the beginning) when it lies within the file,
+// measured by seeking to the end; refusals restore the position p0.
+int seekWithin(FILE *stream, long p0, long long target, int refusal) {
+  int code = seekCode(stream, 0, SEEK_END, kErrInternal);
+  if (code != 0) return code;
+  const long end = std::ftell(stream);
+  if (target >= 0 && target <= end) return seekCode(stream, static_cast<long>(target), SEEK_SET, kErrUnknown);
+  code = seekCode(stream, p0, SEEK_SET, kErrInternal);
+  return code != 0 ? code : refusal;
+}
+
+// The seek of a valid integer offset k from an origin: 0 or the code.
+int seekFrom(FILE *stream, long k, Origin origin) {
+  const long p0 = std::ftell(stream);
+  const bool atEnd = std::feof(stream) != 0;
+  switch (origin) {
+    case kBof:
+      if (k < 0) return kErrOffsetBeforeStart;
+      if (atEnd) return p0 < k ? kErrOffsetAfterEnd : seekCode(stream, k, SEEK_SET, kErrUnknown);
+      return seekWithin(stream, p0, k, kErrOffsetAfterEnd);
+    case kCof:
+      if (k < 0) return p0 >= -k ? seekCode(stream, k, SEEK_CUR, kErrUnknown) : kErrOffsetBeforeStart;
+      if (atEnd) return k > 0 ? kErrOffsetAfterEnd : seekCode(stream, 0, SEEK_CUR, kErrUnknown);
+      return seekWithin(stream, p0, static_cast<long long>(p0) + k, kErrOffsetAfterEnd);
+    case kEof:
+      if (k > 0) return kErrOffsetAfterEnd;
+      if (k == 0) return seekCode(stream, 0, SEEK_END, kErrUnknown);
+      if (atEnd) return p0 >= -k ? seekCode(stream, k, SEEK_END, kErrUnknown) : kErrOffsetBeforeStart;
+      {
+        int code = seekCode(stream, 0, SEEK_END, kErrInternal);
+        if (code != 0) return code;
+        const long end = std::ftell(stream);
+        if (end >= -k) return seekCode(stream, k, SEEK_END, kErrUnknown);
+        code = seekCode(stream, p0, SEEK_SET, kErrInternal);
+        return code != 0 ? code : kErrOffsetBeforeStart;
+      }
+    default:
+      return kErrUnknown;
+  }
+}
+
+FileEntry &entryOf(FileTable &table, const qxArray *fidArgument) {
+  return requireEntry(table, nonNegativeFid(fidArgument));
+}
+
+}  // namespace
+
+int fseekOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
+  qxCheckNumArgs(request.nlhs, 1, request.nrhs, 3, 3);
+  FileEntry &entry = entryOf(table, request.prhs[0]);
+  if (qxIsEmpty(request.prhs[1])) qxErrMsg(50);
+  const double offset = qxGetScalar(request.prhs[1]);
+  const Origin origin = originArgument(request.prhs[2]);
+  int code = offsetCode(offset);
+  if (code == 0 && !settlePendingBits(entry)) code = entry.status;
+  const long before = std::ftell(entry.stream);
+  if (code == 0) code = seekFrom(entry.stream, static_cast<long>(offset), origin);
+  if (code == 0 && std::ftell(entry.stream) != before && entry.bitCarry != nullptr) {
+    utFree(entry.bitCarry);  // pending output bits were written above
+    entry.bitCarry = nullptr;
+  }
+  recordCode(entry, code);
+  setOutput(request, 0, scalar(code == 0 ? 0 : -1));
+  return code == 0 ? 0 : -1;
+}
+
+int ftellOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
+  qxCheckNumArgs(request.nlhs, 1, request.nrhs, 1, 1);
+  FileEntry &entry = entryOf(table, request.prhs[0]);
+  clearErrno();
+  const long position = std::ftell(entry.stream);
+  recordCode(entry, position != -1 ? errno : (errno != 0 ? errno : kErrUnknown));
+  setOutput(request, 0, scalar(static_cast<double>(position)));
+  return 0;
+}
+
+// Unread bits in the carry still count as data at the end of the file.
+int feofOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
+  qxCheckNumArgs(request.nlhs, 1, request.nrhs, 1, 1);
+  FileEntry &entry = entryOf(table, request.prhs[0]);
+  FILE *stream = entry.stream;
+  if (entry.bitCarry != nullptr && entry.bitCarry->bitCount != 0 && std::feof(stream)) std::clearerr(stream);
+  const bool atEnd = std::feof(stream) != 0;
+  const int code = std::ferror(stream) != 0 ? std::ferror(stream) : atEnd ? kErrUnknown : 0;
+  entry.status = code;
+  if (atEnd) entry.lastError = code;
+  setOutput(request, 0, scalar(atEnd ? 1 : 0));
+  return atEnd ? 1 : 0;
+}
+
+int ferrorOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
+  qxCheckNumArgs(request.nlhs, 2, request.nrhs, 1, 2);
+  FileEntry &entry = entryOf(table, request.prhs[0]);
+  bool clear = false;
+  if (request.nrhs == 2) {
+    HostText option = textArgument(request.prhs[1], 57);
+    if (std::strcmp(option.get(), "clear") != 0) qxErrMsg(58);
+    clear = true;
+  }
+  const int code = clear ? entry.lastError : entry.status;
+  setOutput(request, 0, text(messageForCode(code)));
+  if (request.nlhs >= 2) setOutput(request, 1, scalar(code));
+  if (clear) {
+    std::clearerr(entry.stream);
+    entry.status = 0;
+    entry.lastError = 0;
+  }
+  return code;
+}
+
+int fflushOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
+  qxCheckNumArgs(request.nlhs, 1, request.nrhs, 1, 1);
+  FileEntry &entry = entryOf(table, request.prhs[0]);
+  std::fflush(entry.stream);
+  return 0;
+}
+
+}  // namespace zq::fileio

@@ -1,0 +1,109 @@
+// The formatted-output engine shared by sprintf and fprintf: the sinks the
+// text goes to, the element source of the data, the output routines and the
+// driver that walks the data through the format.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+#include "host/qx.h"
+#include "textio/format.h"
+
+namespace zq::textio {
+
+// Where formatted text goes. Each piece is written into room taken with
+// reserve() and handed on with finishPiece(); the buffer is the sink's own.
+class OutputSink {
+ public:
+  OutputSink() = default;
+  OutputSink(const OutputSink &) = delete;
+  OutputSink &operator=(const OutputSink &) = delete;
+  virtual ~OutputSink();
+
+  // Room for n more bytes of the current piece (and a NUL after them);
+  // null when the piece is too big or memory is short.
+  char *reserve(size_t n);
+  // Ends the current piece of n bytes. Returns kErrNone or a code.
+  virtual int finishPiece(size_t n) = 0;
+  // Writes out what is held back. Returns kErrNone, or the stream's code.
+  virtual int flush() { return kErrNone; }
+
+ protected:
+  char *data_ = nullptr;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
+};
+
+// Collects all text (sprintf).
+class StringSink final : public OutputSink {
+ public:
+  int finishPiece(size_t n) override;
+  std::string_view text() const { return {data_, size_}; }
+};
+
+// Hands each piece to the command window with utPuts (fids 1 and 2).
+class ConsoleSink final : public OutputSink {
+ public:
+  int finishPiece(size_t n) override;
+};
+
+// Writes to a stream, in blocks.
+class StreamSink final : public OutputSink {
+ public:
+  explicit StreamSink(FILE *stream) : stream_(stream) {}
+  int finishPiece(size_t n) override;
+  int flush() override;
+
+ private:
+  FILE *stream_;
+};
+
+// The values of one data argument: double data, or the 16-bit codes of a
+// char array, read in storage order from index on.
+struct ElementSource {
+  const double *values = nullptr;
+  const qxChar *chars = nullptr;
+  bool textual = false;  // the argument was a char array
+  int count = 0;
+  int index = 0;
+  double at(int i) const { return textual ? chars[i] : values[i]; }
+  bool isChar() const { return textual; }
+};
+
+// Prints one piece (a literal, or a directive with its value from source)
+// to sink. Returns the characters written, or a negative code.
+int printPiece(OutputSink &sink, const OutputDirective &piece, ElementSource &source);
+
+// The state of one formatted-output call: the format, the piece held, the
+// characters written so far.
+class OutputEngine {
+ public:
+  OutputEngine(std::string_view format, OutputSink &sink) : cursor_(format), sink_(sink) {}
+
+  // Runs the data argument source (argument number n, 1 for the first)
+  // through the format. Returns kErrNone or a code.
+  int run(ElementSource &source, int n);
+  // The final run after the last argument: prints the literal text up to
+  // the next directive. Returns kErrNone or a code.
+  int finish();
+  double count() const { return static_cast<double>(count_); }
+
+ private:
+  int print(ElementSource &source);
+  int take();
+  int drawStarValue(ElementSource &source);
+  int emptyArgument(ElementSource &source);
+  int fail(int code);
+
+  FormatCursor cursor_;
+  OutputSink &sink_;
+  const OutputDirective *piece_ = nullptr;  // the piece held
+  OutputDirective drawn_;                   // the piece with the '*' values drawn so far
+  OutState state_ = OutState::kEmpty;
+  bool pending_ = false;
+  int64_t count_ = 0;  // a stream may take more than INT_MAX characters
+};
+
+}  // namespace zq::textio

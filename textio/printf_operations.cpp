@@ -1,0 +1,152 @@
+// sprintf and fprintf: argument checks and outputs around the one output
+// engine, which writes to a growing string, the console or a stream.
+#include <cstdio>
+#include <cstring>
+
+#include "fileio/arguments.h"
+#include "host/ut.h"
+#include "textio/arguments.h"
+#include "textio/operations.h"
+#include "textio/output.h"
+
+namespace zq::textio {
+namespace {
+
+// Outcome of walking the data arguments through the format.
+struct RunResult {
+  int code = kErrNone;
+  bool usedElements = false;  // the failing argument had elements used
+};
+
+// Runs every data argument and then the final run, flushing the sink
+// after each so that a stream failure is seen with its argument.
+RunResult runArguments(OutputEngine &engine, OutputSink &sink, qxArray *const *arguments, int count) {
+  RunResult result;
+  for (int i = 0; i < count; ++i) {
+    DataArgument argument(arguments[i]);
+    ElementSource &source = argument.source();
+    result.code = engine.run(source, i + 1);
+    if (result.code == kErrNone) result.code = sink.flush();
+    if (result.code != kErrNone) {
+      result.usedElements = source.index > 0;
+      return result;
+    }
+  }
+  result.code = engine.finish();
+  if (result.code == kErrNone) result.code = sink.flush();
+  return result;
+}
+
+// Copies bytes as character codes, in whole blocks that the compiler
+// vectorizes.
+void widenBytes(const unsigned char *__restrict bytes, qxChar *__restrict codes, size_t n) {
+  constexpr size_t kBlock = 64;
+  size_t i = 0;
+  for (; i + kBlock <= n; i += kBlock) {
+    for (size_t k = 0; k < kBlock; ++k) codes[i + k] = bytes[i + k];
+  }
+  for (; i < n; ++i) codes[i] = bytes[i];
+}
+
+// The text written as a 1-by-n char row; in a multi-byte character set a
+// lead byte and its trail byte make one character.
+qxArray *charRow(std::string_view text) {
+  const bool multiByte = utIsMultiByteCharSet() != 0;
+  auto isLead = [&](size_t i) {
+    return multiByte && i + 1 < text.size() && utIsMultiByteLead(static_cast<unsigned char>(text[i]));
+  };
+  size_t n = text.size();
+  if (multiByte) {
+    n = 0;
+    for (size_t i = 0; i < text.size(); ++i, ++n) i += isLead(i);
+  }
+  int dims[2] = {1, static_cast<int>(n)};
+  qxArray *row = qxCreateCharArray(2, dims);
+  if (row == nullptr) qxErrMsg(18);
+  qxChar *codes = qxGetChars(row);
+  const unsigned char *bytes = reinterpret_cast<const unsigned char *>(text.data());
+  if (!multiByte) {
+    widenBytes(bytes, codes, n);
+    return row;
+  }
+  for (size_t i = 0, k = 0; k < n; ++i, ++k) {
+    codes[k] = isLead(i) ? static_cast<qxChar>(bytes[i] * 256 + bytes[i + 1]) : bytes[i];
+    i += isLead(i);
+  }
+  return row;
+}
+
+// A failure of the stream without a reason of its own is refined: -6 when
+// the argument was partly written, -5 when the file is not open for
+// writing.
+int refineWriteCode(const fileio::FileEntry &entry, const RunResult &result) {
+  if (result.code != kErrUnknown) return result.code;
+  if (result.usedElements) return kErrNoMoreSpace;
+  if (!fileio::permissionHasAny(entry, "w")) return kErrNotOpenForWriting;
+  return kErrUnknown;
+}
+
+// Flushes the stream unless the file was opened for buffered writing ("W",
+// "A"), recording the outcome.
+void flushUnlessBuffered(fileio::FileEntry &entry) {
+  if (entry.permission[0] == 'W' || entry.permission[0] == 'A') return;
+  if (std::fflush(entry.stream) == 0) {
+    entry.status = 0;
+    return;
+  }
+  const int indicator = std::ferror(entry.stream);
+  fileio::recordCode(entry, indicator != 0 ? indicator : kErrFlush);
+}
+
+}  // namespace
+
+int sprintfOperation(FiRequest &request, FileTable &, TransferDescriptor &) {
+  if (request.nlhs > 2) qxErrMsg(3);
+  const PreparedFormat format = prepareFormat(request.prhs[0], true);
+  StringSink sink;
+  OutputEngine engine(format.text, sink);
+  const RunResult result = runArguments(engine, sink, request.prhs + 1, request.nrhs - 1);
+  request.plhs[0] = charRow(sink.text());
+  if (request.nlhs >= 2) request.plhs[1] = qxCreateString(fileio::messageForCode(result.code));
+  return format.escapesValid ? 0 : 1;
+}
+
+int fprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer) {
+  if (request.nlhs > 2) qxErrMsg(3);
+  const qxArray *first = request.prhs[0];
+  const bool console = qxIsChar(first) || (qxIsEmpty(first) && request.nrhs == 1);
+  int fid = 1;
+  if (!console) {
+    if (request.nlhs > 1) qxErrMsg(3);
+    fid = fileio::nonNegativeFid(first);
+  }
+  fileio::FileEntry &entry = fileio::requireEntry(table, fid);
+  if (!console && request.nrhs < 2) qxErrMsg(62);
+  const int formatIndex = console ? 0 : 1;
+  const qxArray *formatArgument = request.prhs[formatIndex];
+  const PreparedFormat format =
+      qxIsChar(formatArgument) || !console ? prepareFormat(formatArgument, true) : PreparedFormat{};
+  transfer.byteMode = 0;
+
+  const bool countWanted = request.nlhs >= 1 || (!console && fid >= 3);
+  if (fileio::releaseBitState(entry) != 0) {
+    if (request.nlhs >= 1) request.plhs[0] = qxCreateScalarDouble(0);
+    return 1;
+  }
+  ConsoleSink consoleSink;
+  StreamSink streamSink(entry.stream);
+  OutputSink &sink = fid == 1 || fid == 2 ? static_cast<OutputSink &>(consoleSink) : streamSink;
+  OutputEngine engine(format.text, sink);
+  const RunResult result = runArguments(engine, sink, request.prhs + formatIndex + 1, request.nrhs - formatIndex - 1);
+  if (result.code != kErrNone)
+    fileio::recordCode(entry, refineWriteCode(entry, result));
+  else
+    flushUnlessBuffered(entry);
+  if (!format.escapesValid) fileio::recordCode(entry, kErrInvalidFormat);
+  if (countWanted) request.plhs[0] = qxCreateScalarDouble(engine.count());
+  const int code = result.code != kErrNone ? entry.status : kErrNone;
+  if (console && request.nlhs >= 2) request.plhs[1] = qxCreateString(fileio::messageForCode(code));
+  return result.code != kErrNone || !format.escapesValid ? 1 : 0;
+}
+
+}  // namespace zq::textio
