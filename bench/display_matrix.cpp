@@ -102,8 +102,10 @@ BENCHMARK(BM_PrintfInt32)->Unit(benchmark::kMillisecond);
 int main(int argc, char **argv) {
   setenv("COLUMNS", "80", 1);
   bnInitialize();
-  const bool sameReal = zqbench::captured([] { displayThroughLibrary(matrices().real); }) == zqbench::captured(baselineReal);
-  const bool sameInt32 = zqbench::captured([] { displayThroughLibrary(matrices().int32); }) == zqbench::captured(baselineInt32);
+  const bool sameReal =
+      zqbench::captured([] { displayThroughLibrary(matrices().real); }) == zqbench::captured(baselineReal);
+  const bool sameInt32 =
+      zqbench::captured([] { displayThroughLibrary(matrices().int32); }) == zqbench::captured(baselineInt32);
 
   zqbench::RecordingReporter reporter;
   zqbench::runSilenced(argc, argv, reporter);

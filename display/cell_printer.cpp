@@ -38,15 +38,6 @@ std::string padded(std::string_view s, std::size_t width, bool left = false) {
   return left ? std::string(s) + fill : fill + std::string(s);
 }
 
-// The short mark of an empty value.
-const char *emptyMark(const qxArray *c) {
-  switch (qxGetClassCode(c)) {
-    case QX_CODE_CHAR: return "''";
-    case QX_CODE_CELL: return "{}";
-    default: return "[]";
-  }
-}
-
 // One column of a page: its cells' summary parts, widest first, decide
 // where the "x", the class names and the closing brackets line up.
 struct ColumnLayout {
@@ -55,7 +46,6 @@ struct ColumnLayout {
   std::size_t from = 0;       // widest size text from the "x" on
   std::size_t className = 0;  // longest class name
 };
-
 
 // The short form of a cell's value: its natural text ('abc', [3.1416],
 // [@sin]) and whether it widens to its column inside its brackets (numbers,
@@ -140,12 +130,11 @@ void printCell(const qxArray *c, const std::optional<InlineForm> &form, const Co
     utPrintf("    %s", padded("[]", w).c_str());
     return;
   }
-  if (singleColumn && qxGetClassCode(c) == QX_CODE_CHAR && qxGetM(c) == 1 && qxGetNumberOfDimensions(c) == 2 &&
-      qxGetN(c) < kSingleColumnStringLimit) {
-    std::string text;
-    appendCharCodes(text, qxGetChars(c), static_cast<std::size_t>(qxGetN(c)));
-    utPrintf("    '%s'", svXlate(text.c_str()));
-    return;
+  if (singleColumn && qxGetN(c) < kSingleColumnStringLimit) {
+    if (const std::optional<std::string> text = charRowText(c)) {
+      utPrintf("    '%s'", text->c_str());
+      return;
+    }
   }
   if (form) {
     utPrintf("    %s", widened(*form, w).c_str());

@@ -43,7 +43,7 @@ std::optional<std::string> cellPiece(const qxArray *e, std::size_t room) {
     piece = !values ? bracketedSummary(e, qxGetClassName(e))
                     : (qxGetNumberOfElements(e) == 1 ? "[" + *values + "]" : *values);
   } else if (isPlainEmpty(e) && bothDimsZero(e)) {
-    piece = qxGetClassCode(e) == QX_CODE_CHAR ? "''" : (qxGetClassCode(e) == QX_CODE_CELL ? "{}" : "[]");
+    piece = emptyMark(e);
   } else {
     piece = bracketedSummary(e, qxGetClassName(e));
   }
@@ -117,7 +117,8 @@ std::optional<std::string> inlineValues(const qxArray *a, std::size_t width) {
   std::string text;
   for (int i = 0; i < count; ++i) {
     if (handles) {
-      text += std::string("@") + qxFunctionHandleToString(static_cast<const qxFunctionHandleRecord *>(qxGetData(a)) + i);
+      text +=
+          std::string("@") + qxFunctionHandleToString(static_cast<const qxFunctionHandleRecord *>(qxGetData(a)) + i);
     } else {
       text += trimLeading(scalarText(full->get(), static_cast<std::size_t>(i)));
     }

@@ -71,7 +71,7 @@ std::string scalarText(const qxArray *full, std::size_t i) {
                       qxGetClassID(full));
 }
 
-int containerWindowWidth() { return std::min(ioGetNumWindowColumns(), kMaxContainerWidth); }
+int containerWindowWidth() { return std::clamp(ioGetNumWindowColumns(), 1, kMaxContainerWidth); }
 
 void appendCharCodes(std::string &out, const qxChar *codes, std::size_t count, std::size_t stride) {
   const bool multiByte = utIsMultiByteCharSet() != 0;
@@ -99,6 +99,14 @@ bool isStructLike(const qxArray *a) {
 }
 
 bool isPlainEmpty(const qxArray *a) { return qxIsEmpty(a) && !isStructLike(a); }
+
+const char *emptyMark(const qxArray *a) {
+  switch (qxGetClassCode(a)) {
+    case QX_CODE_CHAR: return "''";
+    case QX_CODE_CELL: return "{}";
+    default: return "[]";
+  }
+}
 
 std::optional<std::string> charRowText(const qxArray *a) {
   if (qxGetClassCode(a) != QX_CODE_CHAR || !isRowVector(a)) return std::nullopt;

@@ -14,7 +14,7 @@
 
 namespace zq::display {
 
-// The command window's width as the container printers use it: at most 256.
+// The command window's width as the container printers use it: 1 to 256.
 int containerWindowWidth();
 
 // Appends count character codes, stride codes apart, as bytes: code 0
@@ -51,6 +51,10 @@ bool isRowVector(const qxArray *a);
 bool isStructLike(const qxArray *a);
 // Empty and shown by a short mark rather than its summary.
 bool isPlainEmpty(const qxArray *a);
+
+// The short mark of an empty value: '' for char, {} for a cell, [] for
+// every other class.
+const char *emptyMark(const qxArray *a);
 
 // The size summary: "%7d" of the first dimension and "x%d" of each further
 // one (Inf for the largest int), or "%7d-D" beyond three dimensions. The

@@ -37,10 +37,9 @@ std::string displayed(const qxArray *a) {
 
 TEST_F(DisplayTest, CellColumnsSplitIntoChunksThatFitTheWindow) {
   setenv("COLUMNS", "30", 1);
-  Array three = named(cellMatrix(1, 3, {qxCreateString("abcdefgh"), qxCreateString("abcdefgh"), qxCreateString("ab")}),
-                      "c");
-  EXPECT_EQ(displayed(three.get()),
-            "\nc = \n\n  Columns 1 through 2\n\n    'abcdefgh'    'abcdefgh'\n\n    'ab'\n\n");
+  Array three =
+      named(cellMatrix(1, 3, {qxCreateString("abcdefgh"), qxCreateString("abcdefgh"), qxCreateString("ab")}), "c");
+  EXPECT_EQ(displayed(three.get()), "\nc = \n\n  Columns 1 through 2\n\n    'abcdefgh'    'abcdefgh'\n\n    'ab'\n\n");
   const int dims[] = {1, 3};
   Array fns = named(handleArray(2, dims, {"sin", "cos", "tan"}), "h");
   setenv("COLUMNS", "24", 1);
@@ -52,10 +51,10 @@ TEST_F(DisplayTest, CellColumnsSplitIntoChunksThatFitTheWindow) {
 TEST_F(DisplayTest, SummariesLineUpOnTheirSizeClassAndBracket) {
   const int hyper[] = {2, 2, 2, 2};
   const int tall[] = {10, 1};
-  Array c = named(cellMatrix(4, 2, {qxCreateDoubleMatrix(2, 3, 0), qxCreateCharArray(2, tall),
-                                    qxCreateNumericArray(4, hyper, QX_CLASS_DOUBLE, 0), qxCreateCellMatrix(3, 1),
-                                    qxCreateScalarDouble(1), qxCreateScalarDouble(-2.5), qxCreateScalarDouble(3),
-                                    nullptr}),
+  Array c = named(cellMatrix(4, 2,
+                             {qxCreateDoubleMatrix(2, 3, 0), qxCreateCharArray(2, tall),
+                              qxCreateNumericArray(4, hyper, QX_CLASS_DOUBLE, 0), qxCreateCellMatrix(3, 1),
+                              qxCreateScalarDouble(1), qxCreateScalarDouble(-2.5), qxCreateScalarDouble(3), nullptr}),
                   "c");
   EXPECT_EQ(displayed(c.get()),
             "\nc = \n\n"

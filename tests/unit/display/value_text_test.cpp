@@ -1,6 +1,8 @@
 // The small texts the cell and structure printers build values from: one
 // value in every print format, size summaries (objects ask the host), and
 // the inline forms of field values.
+#include "display/value_text.h"
+
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -10,7 +12,6 @@
 #include "display/numeric_printer.h"
 #include "display/printers.h"
 #include "display/state.h"
-#include "display/value_text.h"
 
 namespace zqtest {
 namespace {
@@ -45,7 +46,7 @@ TEST_F(DisplayTest, OneValueTextsFollowTheMatrixRulesWithoutScaleFactor) {
       {"+", "", 0, 5, true, " "},
       {"hex", "", 1, 0, false, "   3ff0000000000000"},
       {"rat", "", 0.5, 0, false, "     1/2     "},
-      {"rat", "", 1.0 / 1234567, 0, false, "     1/1234567"},  // no "*" for one value
+      {"rat", "", 1.0 / 1234567, 0, false, "     1/1234567"},        // no "*" for one value
       {"rat", "", INFINITY, 0, true, "     1/0                  "},  // zero imaginary part: 13 blanks
       {"rat", "", 0.5, 0.25, true, "     1/2      +    1/4i    "},
       {"debug", "", M_PI, 0, false, "    3.1416"},
@@ -91,7 +92,8 @@ struct SizeAnswer {
 class CallbacksInstalled {
  public:
   explicit CallbacksInstalled(bool install) : saved_(zq::display::printCallbacks()) {
-    const PrtCallbacks mine = {install ? SizeAnswer::callFunction : nullptr, install ? SizeAnswer::objectSize : nullptr};
+    const PrtCallbacks mine = {install ? SizeAnswer::callFunction : nullptr,
+                               install ? SizeAnswer::objectSize : nullptr};
     bnSetPrtCallbacks(&mine);
     SizeAnswer::calls = 0;
   }
@@ -101,9 +103,7 @@ class CallbacksInstalled {
   PrtCallbacks saved_;
 };
 
-Array object(const char *className) {
-  return Array(qxCreateObject(className, qxCreateStructMatrix(1, 1, 0, nullptr)));
-}
+Array object(const char *className) { return Array(qxCreateObject(className, qxCreateStructMatrix(1, 1, 0, nullptr))); }
 
 TEST_F(DisplayTest, SizeTextsAlignTheirFirstDimensionAndAskObjectsForTheirSize) {
   const int four[] = {2, 3, 4, 5};
@@ -121,12 +121,10 @@ TEST_F(DisplayTest, SizeTextsAlignTheirFirstDimensionAndAskObjectsForTheirSize) 
     std::vector<double> answer;
     const char *expected;
   } cases[] = {
-      {false, {}, "      1x1"},                 // no callbacks: its own size
-      {true, {}, "      1x1"},                  // no answer: its own size
-      {true, {4, 2}, "      4x2"},
-      {true, {2147483647, 3}, "    Infx3"},
-      {true, {nan, 1}, "    Infx1"},
-      {true, {-nan, 1}, "-2147483648x1"},
+      {false, {}, "      1x1"},  // no callbacks: its own size
+      {true, {}, "      1x1"},   // no answer: its own size
+      {true, {4, 2}, "      4x2"},       {true, {2147483647, 3}, "    Infx3"},
+      {true, {nan, 1}, "    Infx1"},     {true, {-nan, 1}, "-2147483648x1"},
       {true, {1, 2, 3, 4}, "      4-D"},
   };
   for (const auto &c : cases) {
