@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "shell/arrays.h"
-#include "shell/display_fallback.h"
 #include "shell/operators.h"
 #include "shell/parser.h"
 #include "zqhost/host.h"
@@ -54,11 +53,6 @@ const Value &firstOf(const Values &values, const Expr &e) {
     zqhost::raise(selection ? "Indexing produced no results." : zqhost::messageText(3));
   }
   return values.front();
-}
-
-bool endsWith(const std::string &text, const char *tail) {
-  const size_t n = std::strlen(tail);
-  return text.size() >= n && text.compare(text.size() - n, n, tail) == 0;
 }
 
 }  // namespace
@@ -126,24 +120,17 @@ void Evaluator::pollInterrupt() const {
 
 // ---- Display -------------------------------------------------------------------
 
-// Calls the library's display with the array named; a class whose display
-// the library does not have yet is shown in the shell's plain form.
+// Shows a value the way the interpreter does: the library's display builtin,
+// called with the array named as the variable.
 void Evaluator::display(const std::string &name, const Value &v) {
   const BuiltinEntry *entry = zqhost::findBuiltin("display");
+  if (entry == nullptr) zqhost::raise("The display builtin is not registered.");
   qxArray *a = v.array();
   qxSetName(a, name.c_str());
-  if (entry != nullptr) {
-    try {
-      qxArray *plhs[1] = {nullptr};
-      qxArray *prhs[1] = {a};
-      zqhost::callBuiltin(*entry, 0, plhs, 1, prhs);
-      qxDestroyArray(plhs[0]);
-      return;
-    } catch (const zqhost::Error &e) {
-      if (!endsWith(e.text(), "is not available yet.")) throw;
-    }
-  }
-  printFallback(name, v);
+  qxArray *plhs[1] = {nullptr};
+  qxArray *prhs[1] = {a};
+  zqhost::callBuiltin(*entry, 0, plhs, 1, prhs);
+  qxDestroyArray(plhs[0]);
 }
 
 // ---- Statements ------------------------------------------------------------------

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "shell/display_fallback.h"
 #include "shell/script_runner.h"
 #include "support/host_fixture.h"
 
@@ -49,37 +48,6 @@ TEST(Session, ACleanRunExitsWithZeroAndABadOneWithOne) {
   EXPECT_EQ(test::runQuietly("x = ;")->exitStatus(), 1);
   EXPECT_EQ(test::runQuietly("x = 1; quit")->exitStatus(), 0);
   EXPECT_EQ(test::runQuietly("x = y;\nquit", true)->exitStatus(), 1);
-}
-
-struct Shown {
-  const char *script;  // sets x
-  const char *text;    // the plain display of x
-};
-
-TEST(PlainDisplay, ShowsEveryClassReadably) {
-  const Shown cases[] = {
-      {"x = 5;", "x = 5\n"},
-      {"x = [1 2; 3 4];", "x =\n  1  2\n  3  4\n"},
-      {"x = [1.5 -Inf NaN];", "x =\n  1.5  -Inf  NaN\n"},
-      {"x = 1 - 2i;", "x = 1 - 2i\n"},
-      {"x = zeros(0, 3);", "x = [0x3 double]\n"},
-      {"x = ones(2, 2, 2);", "x = [2x2x2 double]\n"},
-      {"x = 'text';", "x = 'text'\n"},
-      {"x = ['ab'; 'cd'];", "x =\n  'ab'\n  'cd'\n"},
-      {"x = {1, 'a'; [1 2], {}};", "x =\n  {1}  {'a'}\n  {[1x2 double]}  {[0x0 cell]}\n"},
-      {"x.a = 1; x.b = 'z';", "x =\n  a: 1\n  b: 'z'\n"},
-      {"x = struct('a', {1, 2});", "x = [1x2 struct]\n"},
-      {"x = @numel;", "x = @numel\n"},
-      {"x = true;", "x = 1\n"},
-  };
-  for (const Shown &c : cases) {
-    const auto session = test::runQuietly(c.script);
-    const Value *x = session->evaluator().variable("x");
-    ASSERT_NE(x, nullptr) << c.script;
-    zqtest::StdoutCapture out;
-    printFallback("x", *x);
-    EXPECT_EQ(out.text(), c.text) << c.script;
-  }
 }
 
 }  // namespace
