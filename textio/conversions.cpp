@@ -162,7 +162,7 @@ int printCharacter(OutputSink &sink, const OutputDirective &d, ElementSource &so
 
 // Copies n character codes below 256 as bytes.
 // Whole blocks of a fixed size let the compiler vectorize the copy.
-void narrowCodes(const qxChar *__restrict codes, char *__restrict bytes, size_t n) {
+ZQ_WIDE_VECTORS void narrowCodes(const qxChar *__restrict codes, char *__restrict bytes, size_t n) {
   constexpr size_t kBlock = 64;
   size_t i = 0;
   for (; i + kBlock <= n; i += kBlock) {
@@ -214,7 +214,7 @@ int characterRun(const ElementSource &source, int limit, size_t &bytes) {
 // Copies the codes 1..255 at the start of codes, at most limit of them,
 // and returns how many there were. Whole blocks are checked and copied in
 // one vectorized pass, so the text is read once.
-size_t copyCodeRun(const qxChar *__restrict codes, size_t limit, qxChar *__restrict out) {
+ZQ_WIDE_VECTORS size_t copyCodeRun(const qxChar *__restrict codes, size_t limit, qxChar *__restrict out) {
   constexpr size_t kBlock = 128;
   size_t i = 0;
   for (; i + kBlock <= limit; i += kBlock) {

@@ -11,6 +11,14 @@
 #include "host/qx.h"
 #include "textio/format.h"
 
+// Marks the loops that copy whole texts: on x86-64 they are also built for
+// AVX2, picked at load time.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define ZQ_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
+#else
+#define ZQ_WIDE_VECTORS
+#endif
+
 namespace zq::textio {
 
 // Where formatted text goes. Each piece is written into room taken with

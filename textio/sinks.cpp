@@ -20,7 +20,7 @@ constexpr size_t kStreamBlock = size_t{64} * 1024;
 
 // Copies bytes as character codes, in whole blocks that the compiler
 // vectorizes.
-void widenBytes(const unsigned char *__restrict bytes, qxChar *__restrict codes, size_t n) {
+ZQ_WIDE_VECTORS void widenBytes(const unsigned char *__restrict bytes, qxChar *__restrict codes, size_t n) {
   constexpr size_t kChunk = 64;
   size_t i = 0;
   for (; i + kChunk <= n; i += kChunk) {
