@@ -73,18 +73,25 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run> &runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run &run : runs) seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const Run &run : runs) seconds_[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
   }
+  // The real-time ratio, and the CPU-time ratio, which other load on the
+  // machine disturbs less.
   void printRatios() const {
     for (const auto &[name, time] : seconds_) {
       if (name.rfind("zq/", 0) != 0) continue;
       const auto c = seconds_.find("c/" + name.substr(3));
-      if (c != seconds_.end()) std::printf("ratio %s: %.2f\n", name.substr(3).c_str(), time / c->second);
+      if (c == seconds_.end()) continue;
+      std::printf("ratio %s: %.2f\n", name.substr(3).c_str(), time.real / c->second.real);
+      std::printf("cpu ratio %s: %.2f\n", name.substr(3).c_str(), time.cpu / c->second.cpu);
     }
   }
 
  private:
-  std::map<std::string, double> seconds_;
+  struct Times {
+    double real, cpu;
+  };
+  std::map<std::string, Times> seconds_;
 };
 
 // Registers each pair "zq/NAME" and "c/NAME", runs them and prints the

@@ -11,6 +11,7 @@
 #include "fileio/chunk_list.h"
 #include "fileio/error_codes.h"
 #include "fileio/operations.h"
+#include "fileio/size_argument.h"
 #include "fileio/skips.h"
 #include "fileio/transfer_core.h"
 
@@ -41,33 +42,6 @@ ReadArguments sortReadArguments(const FiRequest &request) {
   if (next < n && (n - next == 2 || !qxIsChar(rest[next]))) args.skip = rest[next++];
   if (next < n) args.format = rest[next++];
   return args;
-}
-
-// M, N and the number of elements of the size argument (N -1: no limit).
-struct SizeArgument {
-  int rows = 1;
-  int cols = -1;
-  int dims = 0;
-};
-
-SizeArgument sizeArgument(const qxArray *a) {
-  if (a == nullptr) return {};
-  const int count = qxGetNumberOfElements(a);
-  if (qxIsChar(a) || count < 1 || count > 2 || (count == 2 && qxGetM(a) != 1)) qxErrMsg(54);
-  double v[2] = {0, 0};
-  qxConvertBufferToType(v, QX_CLASS_DOUBLE, qxGetData(a), qxGetClassID(a), count);
-  for (int i = 0; i < count; ++i) {
-    if (std::isnan(v[i]) || v[i] < 0) qxErrMsg(54);
-    v[i] = std::trunc(v[i]);
-  }
-  if (count == 1) {
-    if (v[0] == 0) return {0, 0, 1};
-    return v[0] > kIntMax ? SizeArgument{1, -1, 1} : SizeArgument{static_cast<int>(v[0]), 1, 1};
-  }
-  if (v[0] > kIntMax) qxErrMsg(54);
-  if (v[1] > kIntMax) return v[0] == 0 ? SizeArgument{0, 0, 2} : SizeArgument{static_cast<int>(v[0]), -1, 2};
-  if (v[0] * v[1] > kIntMax) qxErrMsg(54);
-  return {static_cast<int>(v[0]), static_cast<int>(v[1]), 2};
 }
 
 // One fread call: the file, the precision and how the values travel.
@@ -198,6 +172,26 @@ void readOutputs(FiRequest &request, qxArray *result, const TransferDescriptor &
 }
 
 }  // namespace
+
+SizeArgument sizeArgument(const qxArray *a) {
+  if (a == nullptr) return {};
+  const int count = qxGetNumberOfElements(a);
+  if (qxIsChar(a) || count < 1 || count > 2 || (count == 2 && qxGetM(a) != 1)) qxErrMsg(54);
+  double v[2] = {0, 0};
+  qxConvertBufferToType(v, QX_CLASS_DOUBLE, qxGetData(a), qxGetClassID(a), count);
+  for (int i = 0; i < count; ++i) {
+    if (std::isnan(v[i]) || v[i] < 0) qxErrMsg(54);
+    v[i] = std::trunc(v[i]);
+  }
+  if (count == 1) {
+    if (v[0] == 0) return {0, 0, 1};
+    return v[0] > kIntMax ? SizeArgument{1, -1, 1} : SizeArgument{static_cast<int>(v[0]), 1, 1};
+  }
+  if (v[0] > kIntMax) qxErrMsg(54);
+  if (v[1] > kIntMax) return v[0] == 0 ? SizeArgument{0, 0, 2} : SizeArgument{static_cast<int>(v[0]), -1, 2};
+  if (v[0] * v[1] > kIntMax) qxErrMsg(54);
+  return {static_cast<int>(v[0]), static_cast<int>(v[1]), 2};
+}
 
 namespace {
 

@@ -1,5 +1,6 @@
 // The output routines: what one piece of a format prints for one value (a
 // run of values for 's'), written once against the output sink.
+#include <algorithm>
 #include <bit>
 #include <climits>
 #include <cmath>
@@ -161,7 +162,7 @@ int printCharacter(OutputSink &sink, const OutputDirective &d, ElementSource &so
 
 // Copies n character codes below 256 as bytes.
 // Whole blocks of a fixed size let the compiler vectorize the copy.
-void narrowCodes(const qxChar *__restrict codes, char *__restrict bytes, size_t n) {
+ZQ_WIDE_VECTORS void narrowCodes(const qxChar *__restrict codes, char *__restrict bytes, size_t n) {
   constexpr size_t kBlock = 64;
   size_t i = 0;
   for (; i + kBlock <= n; i += kBlock) {
@@ -210,6 +211,58 @@ int characterRun(const ElementSource &source, int limit, size_t &bytes) {
   return i - start;
 }
 
+// Copies the codes 1..255 at the start of codes, at most limit of them,
+// and returns how many there were. Whole blocks are checked and copied in
+// one vectorized pass, so the text is read once.
+ZQ_WIDE_VECTORS size_t copyCodeRun(const qxChar *__restrict codes, size_t limit, qxChar *__restrict out) {
+  constexpr size_t kBlock = 128;
+  size_t i = 0;
+  for (; i + kBlock <= limit; i += kBlock) {
+    // A code is outside 1..255 when it has high bits or is 0.
+    uint16_t high = 0, zero = 0;
+    for (size_t k = 0; k < kBlock; ++k) {
+      const qxChar c = codes[i + k];
+      out[i + k] = c;
+      high |= c;
+      zero |= static_cast<uint16_t>(-static_cast<uint16_t>(c == 0));
+    }
+    if ((high & 0xff00) != 0 || zero != 0) break;
+  }
+  for (; i < limit && static_cast<uint16_t>(codes[i] - 1) <= 254; ++i) out[i] = codes[i];
+  return i;
+}
+
+// The precision of an 's' directive applied to a run of n characters.
+size_t shownOf(const OutputDirective &d, size_t n) {
+  const bool cut = d.precisionSource != Source::kNone && d.precision >= 0;
+  return cut ? std::min(n, static_cast<size_t>(d.precision)) : n;
+}
+
+// 's' with a char argument, into a sink that keeps codes: the run of codes
+// 1..255 is copied straight into the sink's storage and padded there.
+// False (nothing printed) when the run does not start with such a code or
+// the sink takes bytes; the byte path then prints it the same way.
+bool printCodeRun(OutputSink &sink, const OutputDirective &d, ElementSource &source, int limit, int &printed) {
+  const qxChar *codes = source.chars + source.index;
+  if (codes[0] == 0 || codes[0] > 255) return false;
+  const NumberStyle style = styleOf(d, 's');
+  qxChar *out = sink.reserveCodes(std::max(style.width, static_cast<size_t>(limit)));
+  if (out == nullptr) return false;
+  const size_t run = copyCodeRun(codes, static_cast<size_t>(limit), out);
+  const size_t shown = shownOf(d, run);
+  const size_t length = std::max(style.width, shown), pad = length - shown;
+  if (pad > 0 && !(style.flags & kLeft)) {
+    std::memmove(out + pad, out, shown * sizeof(qxChar));
+    std::fill(out, out + pad, qxChar{' '});
+  } else {
+    std::fill(out + shown, out + length, qxChar{' '});
+  }
+  source.index += static_cast<int>(run);
+  sink.finishCodes(length);
+  printed = static_cast<int>(length);
+  return true;
+}
+
 // 's': a run of character codes as one string; a value that is no code
 // is printed as a number.
 int printString(OutputSink &sink, const OutputDirective &d, ElementSource &source) {
@@ -217,6 +270,7 @@ int printString(OutputSink &sink, const OutputDirective &d, ElementSource &sourc
   if (source.index >= source.count) return printPadded(sink, "", styleOf(d, 's'), kErrMemoryForString);
   int limit = source.count - source.index;
   if (d.precisionSource == Source::kFormat && d.precision > 0) limit = std::min(limit, d.precision);
+  if (int printed = 0; source.isChar() && printCodeRun(sink, d, source, limit, printed)) return printed;
   size_t bytes = 0;
   const int run = characterRun(source, limit, bytes);
   if (run == 0) {
@@ -225,8 +279,7 @@ int printString(OutputSink &sink, const OutputDirective &d, ElementSource &sourc
   }
   // A leading 0 prints as the empty string, as the C library's %s would.
   const int first = static_cast<int>(source.at(source.index));
-  size_t shown = first == 0 ? 0 : bytes;
-  if (d.precisionSource != Source::kNone && d.precision >= 0) shown = std::min(shown, static_cast<size_t>(d.precision));
+  const size_t shown = shownOf(d, first == 0 ? 0 : bytes);
   const NumberStyle style = styleOf(d, 's');
   const size_t length = std::max(style.width, shown);
   char *out = sink.reserve(length);

@@ -11,6 +11,14 @@
 #include "host/qx.h"
 #include "textio/format.h"
 
+// Marks the loops that copy whole texts: on x86-64 they are also built for
+// AVX2, picked at load time.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define ZQ_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
+#else
+#define ZQ_WIDE_VECTORS
+#endif
+
 namespace zq::textio {
 
 // Where formatted text goes. Each piece is written into room taken with
@@ -27,13 +35,23 @@ class OutputSink {
   char *reserve(size_t n);
   // Ends the current piece of n bytes. Returns kErrNone or a code.
   virtual int finishPiece(size_t n) = 0;
+  // Room for a piece of n character codes written as they are, for sinks
+  // that keep codes; null when the sink takes bytes only, or when it cannot
+  // make the room (the piece then goes through reserve()).
+  virtual qxChar *reserveCodes(size_t) { return nullptr; }
+  // Ends a piece of n codes begun with reserveCodes().
+  virtual void finishCodes(size_t) {}
   // Writes out what is held back. Returns kErrNone, or the stream's code.
   virtual int flush() { return kErrNone; }
 
  protected:
+  // Whether n more bytes keep the text within the size limit.
+  bool withinLimit(size_t n) const;
+
   char *data_ = nullptr;
   size_t size_ = 0;
   size_t capacity_ = 0;
+  size_t passed_ = 0;  // bytes handed on that still count against the size limit
 };
 
 // Collects all text (sprintf).
@@ -41,6 +59,35 @@ class StringSink final : public OutputSink {
  public:
   int finishPiece(size_t n) override;
   std::string_view text() const { return {data_, size_}; }
+};
+
+// Builds the 1-by-n char row of sprintf. Formatted bytes are held and
+// widened to codes when a run of codes comes or at the end (a lead byte
+// and its trail byte make one code in a multi-byte character set); runs of
+// codes from a char argument are copied in directly, so long text is never
+// held as bytes as well.
+class CharRowSink final : public OutputSink {
+ public:
+  CharRowSink();
+  ~CharRowSink() override;
+  int finishPiece(size_t n) override;
+  qxChar *reserveCodes(size_t n) override;
+  void finishCodes(size_t n) override {
+    count_ += n;
+    passed_ += n;
+  }
+  // The text as a new char row, handed to the caller (host message 18 when
+  // memory is short).
+  qxArray *takeRow();
+
+ private:
+  bool growCodes(size_t n);
+  bool widenHeld();
+
+  const bool multiByte_;
+  qxChar *codes_ = nullptr;  // qxMalloc'd; becomes the row's storage
+  size_t count_ = 0;
+  size_t codeCapacity_ = 0;
 };
 
 // Hands each piece to the command window with utPuts (fids 1 and 2).

@@ -1,10 +1,8 @@
 // sprintf and fprintf: argument checks and outputs around the one output
-// engine, which writes to a growing string, the console or a stream.
+// engine, which writes to a char row, the console or a stream.
 #include <cstdio>
-#include <cstring>
 
 #include "fileio/arguments.h"
-#include "host/ut.h"
 #include "textio/arguments.h"
 #include "textio/operations.h"
 #include "textio/output.h"
@@ -37,45 +35,6 @@ RunResult runArguments(OutputEngine &engine, OutputSink &sink, qxArray *const *a
   return result;
 }
 
-// Copies bytes as character codes, in whole blocks that the compiler
-// vectorizes.
-void widenBytes(const unsigned char *__restrict bytes, qxChar *__restrict codes, size_t n) {
-  constexpr size_t kBlock = 64;
-  size_t i = 0;
-  for (; i + kBlock <= n; i += kBlock) {
-    for (size_t k = 0; k < kBlock; ++k) codes[i + k] = bytes[i + k];
-  }
-  for (; i < n; ++i) codes[i] = bytes[i];
-}
-
-// The text written as a 1-by-n char row; in a multi-byte character set a
-// lead byte and its trail byte make one character.
-qxArray *charRow(std::string_view text) {
-  const bool multiByte = utIsMultiByteCharSet() != 0;
-  auto isLead = [&](size_t i) {
-    return multiByte && i + 1 < text.size() && utIsMultiByteLead(static_cast<unsigned char>(text[i]));
-  };
-  size_t n = text.size();
-  if (multiByte) {
-    n = 0;
-    for (size_t i = 0; i < text.size(); ++i, ++n) i += isLead(i);
-  }
-  int dims[2] = {1, static_cast<int>(n)};
-  qxArray *row = qxCreateCharArray(2, dims);
-  if (row == nullptr) qxErrMsg(18);
-  qxChar *codes = qxGetChars(row);
-  const unsigned char *bytes = reinterpret_cast<const unsigned char *>(text.data());
-  if (!multiByte) {
-    widenBytes(bytes, codes, n);
-    return row;
-  }
-  for (size_t i = 0, k = 0; k < n; ++i, ++k) {
-    codes[k] = isLead(i) ? static_cast<qxChar>(bytes[i] * 256 + bytes[i + 1]) : bytes[i];
-    i += isLead(i);
-  }
-  return row;
-}
-
 // A failure of the stream without a reason of its own is refined: -6 when
 // the argument was partly written, -5 when the file is not open for
 // writing.
@@ -103,10 +62,10 @@ void flushUnlessBuffered(fileio::FileEntry &entry) {
 int sprintfOperation(FiRequest &request, FileTable &, TransferDescriptor &) {
   if (request.nlhs > 2) qxErrMsg(3);
   const PreparedFormat format = prepareFormat(request.prhs[0], true);
-  StringSink sink;
+  CharRowSink sink;
   OutputEngine engine(format.text, sink);
   const RunResult result = runArguments(engine, sink, request.prhs + 1, request.nrhs - 1);
-  request.plhs[0] = charRow(sink.text());
+  request.plhs[0] = sink.takeRow();
   if (request.nlhs >= 2) request.plhs[1] = qxCreateString(fileio::messageForCode(result.code));
   return format.escapesValid ? 0 : 1;
 }

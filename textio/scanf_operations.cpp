@@ -1,12 +1,12 @@
-// sscanf and fscanf: argument checks, the size argument, and the shape of
+// sscanf and fscanf: argument checks, the size limit, and the shape of
 // the values read by the one input engine.
-#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include "builtins/file_io.h"
 #include "fileio/arguments.h"
+#include "fileio/size_argument.h"
 #include "fileio/transfer_core.h"
 #include "textio/arguments.h"
 #include "textio/input.h"
@@ -15,54 +15,10 @@
 namespace zq::textio {
 namespace {
 
-constexpr double kIntMax = 2147483647.0;
+using fileio::SizeArgument;
 
-// The size argument: M rows, N columns (-1: no limit), the number of its
-// elements, and the count of conversions it allows (-1: no limit).
-struct SizeArgument {
-  int rows = 1;
-  int cols = -1;
-  int dims = 0;
-  int limit = -1;
-};
-
-// Reads a size argument: a scalar n (Inf: no limit), [M N] or [M Inf];
-// anything else raises host message 54.
-SizeArgument readSize(const qxArray *a) {
-  const int n = qxGetNumberOfElements(a);
-  if (qxIsChar(a) || qxIsComplex(a) || (n != 1 && n != 2) || (n == 2 && qxGetM(a) != 1)) qxErrMsg(54);
-  std::unique_ptr<qxArray, void (*)(qxArray *)> copy(nullptr, qxDestroyArray);
-  if (qxGetClassID(a) != QX_CLASS_DOUBLE) {
-    copy.reset(qxCreateConvertedCopy(a, QX_CLASS_DOUBLE));
-    if (!copy) qxErrMsg(18);
-    a = copy.get();
-  }
-  const double *v = qxGetPr(a);
-  for (int i = 0; i < n; ++i) {
-    if (std::isnan(v[i]) || v[i] < 0) qxErrMsg(54);
-  }
-  SizeArgument size;
-  size.dims = n;
-  const double m = std::trunc(v[0]);
-  if (n == 1) {
-    size.rows = m > kIntMax ? 1 : static_cast<int>(m);
-    size.cols = m > kIntMax ? -1 : m == 0 ? 0 : 1;
-  } else {
-    const double cols = std::trunc(v[1]);
-    if (m > kIntMax) qxErrMsg(54);
-    if (cols > kIntMax) {
-      size.rows = static_cast<int>(m);
-      size.cols = m == 0 ? 0 : -1;
-    } else {
-      if (m * cols > kIntMax) qxErrMsg(54);
-      size.rows = static_cast<int>(m);
-      size.cols = static_cast<int>(cols);
-    }
-  }
-  if (size.rows == 0) size.cols = 0;
-  size.limit = size.cols < 0 ? -1 : size.rows * size.cols;
-  return size;
-}
+// The count of conversions a size allows (-1: no limit).
+int conversionLimit(const SizeArgument &size) { return size.cols < 0 ? -1 : size.rows * size.cols; }
 
 // The values read as the result: shaped by the rule of the chunk list,
 // text converted to char, an empty result 0-by-0, and a row for text
@@ -91,7 +47,7 @@ qxArray *emptyResult(const SizeArgument &size) {
 }
 
 SizeArgument sizeArgument(const FiRequest &request) {
-  return request.nrhs == 3 ? readSize(request.prhs[2]) : SizeArgument{};
+  return fileio::sizeArgument(request.nrhs == 3 ? request.prhs[2] : nullptr);
 }
 
 void checkCounts(const FiRequest &request, int maxOut) {
@@ -112,12 +68,12 @@ int sscanfOperation(FiRequest &request, FileTable &, TransferDescriptor &transfe
   int count = 0, code = kErrNone;
 
   TextSource source(text);
-  if (size.limit == 0) {
+  if (conversionLimit(size) == 0) {
     request.plhs[0] = emptyResult(size);
   } else {
     ValueStore store(transfer, size.cols >= 0 ? 512 : 64, size.rows, size.cols);
     ScanResult result(store);
-    scanFormatted(source, format.text, size.limit, result);
+    scanFormatted(source, format.text, conversionLimit(size), result);
     request.plhs[0] = resultArray(result, size);
     count = result.count;
     code = result.code;
@@ -139,7 +95,7 @@ int fscanfOperation(FiRequest &request, FileTable &table, TransferDescriptor &tr
   const PreparedFormat format = prepareFormat(request.prhs[1], false);
 
   int count = 0;
-  if (size.limit == 0) {
+  if (conversionLimit(size) == 0) {
     request.plhs[0] = emptyResult(size);
   } else if (fileio::releaseBitState(entry) != 0) {
     request.plhs[0] = qxCreateDoubleMatrix(0, 0, 0);
@@ -147,7 +103,7 @@ int fscanfOperation(FiRequest &request, FileTable &table, TransferDescriptor &tr
     StreamSource source(entry.stream);
     ValueStore store(transfer, 512, size.rows, size.cols);
     ScanResult result(store);
-    scanFormatted(source, format.text, size.limit, result);
+    scanFormatted(source, format.text, conversionLimit(size), result);
     fileio::recordCode(entry, result.code);
     fileio::settleReadStatus(entry, store.size());
     request.plhs[0] = resultArray(result, size);

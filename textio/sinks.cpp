@@ -18,12 +18,25 @@ constexpr size_t kMaxTextBytes = size_t{1} << 28;
 // Stream output is handed to the C library in blocks of about this size.
 constexpr size_t kStreamBlock = size_t{64} * 1024;
 
+// Copies bytes as character codes, in whole blocks that the compiler
+// vectorizes.
+ZQ_WIDE_VECTORS void widenBytes(const unsigned char *__restrict bytes, qxChar *__restrict codes, size_t n) {
+  constexpr size_t kChunk = 64;
+  size_t i = 0;
+  for (; i + kChunk <= n; i += kChunk) {
+    for (size_t k = 0; k < kChunk; ++k) codes[i + k] = bytes[i + k];
+  }
+  for (; i < n; ++i) codes[i] = bytes[i];
+}
+
 }  // namespace
 
 OutputSink::~OutputSink() { std::free(data_); }
 
+bool OutputSink::withinLimit(size_t n) const { return n <= kMaxTextBytes && passed_ + size_ <= kMaxTextBytes - n; }
+
 char *OutputSink::reserve(size_t n) {
-  if (n > kMaxTextBytes || size_ > kMaxTextBytes - n) return nullptr;
+  if (!withinLimit(n)) return nullptr;
   const size_t needed = size_ + n + 1;
   if (needed > capacity_) {
     const size_t grown = std::max(needed, std::min(capacity_ * 2, kMaxTextBytes + 1));
@@ -38,6 +51,75 @@ char *OutputSink::reserve(size_t n) {
 int StringSink::finishPiece(size_t n) {
   size_ += n;
   return kErrNone;
+}
+
+CharRowSink::CharRowSink() : multiByte_(utIsMultiByteCharSet() != 0) {}
+
+CharRowSink::~CharRowSink() { qxFree(codes_); }
+
+// Room for n more codes, growing the storage at least twofold.
+bool CharRowSink::growCodes(size_t n) {
+  if (count_ + n <= codeCapacity_) return true;
+  const size_t grown = std::max(count_ + n, std::min(codeCapacity_ * 2, kMaxTextBytes));
+  void *bigger = qxRealloc(codes_, grown * sizeof(qxChar));
+  if (bigger == nullptr) return false;
+  codes_ = static_cast<qxChar *>(bigger);
+  codeCapacity_ = grown;
+  return true;
+}
+
+// Widens the bytes held to codes; in a multi-byte character set a lead
+// byte and the byte after it make one code. Codes are taken directly only
+// in a single-byte character set, so there all bytes are widened once, at
+// the end, and no pair is ever split. False when memory is short.
+bool CharRowSink::widenHeld() {
+  if (size_ == 0) return true;
+  if (!growCodes(size_)) return false;
+  const auto *bytes = reinterpret_cast<const unsigned char *>(data_);
+  if (!multiByte_) {
+    widenBytes(bytes, codes_ + count_, size_);
+    count_ += size_;
+  } else {
+    for (size_t i = 0; i < size_; ++i) {
+      const bool pair = i + 1 < size_ && utIsMultiByteLead(bytes[i]) != 0;
+      codes_[count_++] = pair ? static_cast<qxChar>(bytes[i] * 256 + bytes[i + 1]) : bytes[i];
+      i += pair;
+    }
+  }
+  passed_ += size_;
+  size_ = 0;
+  return true;
+}
+
+int CharRowSink::finishPiece(size_t n) {
+  size_ += n;
+  return kErrNone;
+}
+
+qxChar *CharRowSink::reserveCodes(size_t n) {
+  // In a multi-byte character set codes below 256 may pair up as bytes:
+  // they take the byte path.
+  if (multiByte_ || !withinLimit(n)) return nullptr;
+  if (!widenHeld() || !growCodes(n)) return nullptr;
+  return codes_ + count_;
+}
+
+qxArray *CharRowSink::takeRow() {
+  if (!widenHeld()) qxErrMsg(18);
+  int dims[2] = {1, 0};
+  qxArray *row = qxCreateCharArray(2, dims);
+  if (row == nullptr) qxErrMsg(18);
+  if (count_ == 0) return row;
+  if (codeCapacity_ > count_) {
+    // Give back what growing reserved beyond the text.
+    if (void *fitted = qxRealloc(codes_, count_ * sizeof(qxChar))) codes_ = static_cast<qxChar *>(fitted);
+  }
+  qxFree(qxGetData(row));
+  qxSetData(row, codes_);
+  qxSetN(row, static_cast<int>(count_));
+  codes_ = nullptr;
+  count_ = codeCapacity_ = 0;
+  return row;
 }
 
 int ConsoleSink::finishPiece(size_t n) {
