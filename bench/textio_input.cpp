@@ -69,17 +69,17 @@ void cStrtol(benchmark::State &state) { cParse(state, true); }
 
 const char *kFile = "/tmp/zq_bench_fscanf.txt";
 
-void writeNumbersFile() {
+void writeNumbersFile(bool integers) {
   FILE *f = std::fopen(kFile, "w");
-  std::fputs(numbersText(false).c_str(), f);
+  std::fputs(numbersText(integers).c_str(), f);
   std::fclose(f);
 }
 
 // The file is entered in the open-file table directly, as fopen would.
-void zqFscanf(benchmark::State &state) {
-  writeNumbersFile();
+void zqFscanf(benchmark::State &state, bool integers) {
+  writeNumbersFile(integers);
   zqbench::TableFile file(kFile, "r");
-  Array format(qxCreateString("%f"));
+  Array format(qxCreateString(integers ? "%d" : "%f"));
   for (auto _ : state) {
     std::rewind(file.stream());
     Array values = callBuiltin("fscanf", {file.fid(), format.get()});
@@ -87,25 +87,36 @@ void zqFscanf(benchmark::State &state) {
   }
 }
 
-void cFscanf(benchmark::State &state) {
-  writeNumbersFile();
+void cFscanf(benchmark::State &state, bool integers) {
+  writeNumbersFile(integers);
   FILE *f = std::fopen(kFile, "r");
   std::vector<double> values;
   for (auto _ : state) {
     std::rewind(f);
     values.clear();
-    double v;
-    while (std::fscanf(f, "%lf", &v) == 1) values.push_back(v);
+    if (integers) {
+      int v;
+      while (std::fscanf(f, "%d", &v) == 1) values.push_back(v);
+    } else {
+      double v;
+      while (std::fscanf(f, "%lf", &v) == 1) values.push_back(v);
+    }
     benchmark::DoNotOptimize(values.data());
   }
   std::fclose(f);
   std::remove(kFile);
 }
 
+void zqFscanfF(benchmark::State &state) { zqFscanf(state, false); }
+void cFscanfF(benchmark::State &state) { cFscanf(state, false); }
+void zqFscanfD(benchmark::State &state) { zqFscanf(state, true); }
+void cFscanfD(benchmark::State &state) { cFscanf(state, true); }
+
 }  // namespace
 
 int main(int argc, char **argv) {
   return zqbench::runPairs(
       argc, argv,
-      {{"sscanf_f", zqSscanfF, cStrtod}, {"sscanf_d", zqSscanfD, cStrtol}, {"fscanf_f", zqFscanf, cFscanf}});
+      {{"sscanf_f", zqSscanfF, cStrtod}, {"sscanf_d", zqSscanfD, cStrtol}, {"fscanf_f", zqFscanfF, cFscanfF},
+       {"fscanf_d", zqFscanfD, cFscanfD}});
 }
