@@ -9,6 +9,10 @@
 #include <string>
 #include <string_view>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "fileio/arguments.h"
 #include "fileio/error_codes.h"
 #include "fileio/operations.h"
@@ -17,8 +21,9 @@
 namespace zq::fileio {
 namespace {
 
-// A line as read: its characters (valid until the next read), the length
-// of the terminator that ended it, and the last code of the read.
+// A line as read: its characters (valid until the next read from any
+// stream: they may still lie in the stream's buffer), the length of the
+// terminator that ended it, and the last code of the read.
 struct LineRead {
   std::string_view text;
   int terminator = 0;
@@ -69,36 +74,48 @@ void consumeBuffered(FILE *stream, size_t count) {
 #endif
 }
 
-// Copies the first `count` buffered characters of the stream to
-// buffer[n...] and consumes them.
-void takeBuffered(FILE *stream, std::string_view window, std::string &buffer, size_t n, size_t count) {
-  if (buffer.size() < n + count) buffer.resize(std::max(2 * buffer.size(), n + count));
-  std::memcpy(&buffer[n], window.data(), count);
-  consumeBuffered(stream, count);
+// The position of the first line feed or carriage return in text, or npos.
+// One pass: sixteen characters at a time where the processor allows.
+size_t findLineBreak(std::string_view text) {
+  size_t i = 0;
+#ifdef __SSE2__
+  const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+  for (; i + 16 <= text.size(); i += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text.data() + i));
+    const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr)));
+    if (hits != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+  }
+#endif
+  for (; i < text.size(); ++i) {
+    if (text[i] == '\n' || text[i] == '\r') return i;
+  }
+  return std::string_view::npos;
 }
 
 // Moves the characters before the next line feed or carriage return that
 // the stream already holds in its buffer (at most `room`) to buffer[n...],
 // and returns how many.
 size_t takeOrdinaryRun(FILE *stream, std::string &buffer, size_t n, size_t room) {
-  std::string_view window = bufferedChars(stream);
-  window = window.substr(0, std::min({room, window.find('\n'), window.size()}));
-  const size_t run = std::min(window.find('\r'), window.size());
-  if (run > 0) takeBuffered(stream, window, buffer, n, run);
+  const std::string_view window = bufferedChars(stream);
+  const std::string_view span = window.substr(0, std::min(room, window.size()));
+  const size_t run = std::min(findLineBreak(span), span.size());
+  if (run == 0) return 0;
+  if (buffer.size() < n + run) buffer.resize(std::max(2 * buffer.size(), n + run));
+  std::memcpy(&buffer[n], window.data(), run);
+  consumeBuffered(stream, run);
   return run;
 }
 
 // The common case in one step: the buffer holds a whole line ended by a
 // line feed alone, within the limit, and the character after it (so the
-// end of the file cannot be met). Takes the line and returns true; anything
-// else is left to the general loop.
-bool takeBufferedLine(FILE *stream, std::string &buffer, size_t limit, LineRead &line) {
+// end of the file cannot be met). Consumes the line where it lies and
+// returns true; anything else is left to the general loop.
+bool takeBufferedLine(FILE *stream, size_t limit, LineRead &line) {
   const std::string_view window = bufferedChars(stream);
-  const size_t lf = window.find('\n');
-  if (lf == std::string_view::npos || lf + 1 >= window.size() || lf >= limit) return false;
-  if (window.substr(0, lf).find('\r') != std::string_view::npos) return false;
-  takeBuffered(stream, window, buffer, 0, lf + 1);
-  line.text = std::string_view(buffer.data(), lf + 1);
+  const size_t lf = findLineBreak(window);
+  if (lf == std::string_view::npos || window[lf] != '\n' || lf + 1 >= window.size() || lf >= limit) return false;
+  consumeBuffered(stream, lf + 1);
+  line.text = window.substr(0, lf + 1);
   line.terminator = 1;
   line.code = 0;
   return true;
@@ -111,7 +128,7 @@ bool takeBufferedLine(FILE *stream, std::string &buffer, size_t limit, LineRead 
 const LineRead &readLine(FILE *stream, size_t limit) {
   static LineRead line;
   static std::string buffer(256, '\0');
-  if (takeBufferedLine(stream, buffer, limit, line)) return line;
+  if (takeBufferedLine(stream, limit, line)) return line;
   size_t n = 0;
   int last = 0, beforeLast = 0;
   line.terminator = 0;
@@ -172,11 +189,19 @@ const LineRead &readLine(FILE *stream, size_t limit) {
   return line;
 }
 
+// The line as a 1-by-n char row, its bytes widened to character codes in
+// blocks of 16 that the compiler turns into vector instructions.
 qxArray *charRow(std::string_view text) {
   const int dims[2] = {1, static_cast<int>(text.size())};
   qxArray *row = created(qxCreateCharArray(2, dims));
-  qxChar *out = qxGetChars(row);
-  for (const char c : text) *out++ = static_cast<unsigned char>(c);
+  qxChar *__restrict codes = qxGetChars(row);
+  const auto *__restrict bytes = reinterpret_cast<const unsigned char *>(text.data());
+  const size_t n = text.size();
+  size_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    for (size_t k = 0; k < 16; ++k) codes[i + k] = bytes[i + k];
+  }
+  for (; i < n; ++i) codes[i] = bytes[i];
   return row;
 }
 
