@@ -135,7 +135,7 @@ constexpr size_t kSpareRecords = 64;
 #endif
 
 struct SpareRecords {
-  void *slots[kSpareRecords + 1] = {};
+  void *slots[kSpareRecords + 1] = {};  // one more: no zero-length array
   size_t count = 0;
   ~SpareRecords() {
     while (count > 0) ::operator delete(slots[--count]);
