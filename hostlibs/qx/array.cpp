@@ -92,17 +92,69 @@ void setNormalised(qxArray *a, std::span<const int> dims) {
   a->dims.shrink(n);
 }
 
+// Array records, and the small data blocks of destroyed arrays, are
+// recycled through short free-lists: creating and destroying scalars and
+// short rows is the commonest thing the host does. Sanitizer builds keep
+// no lists, so every record and block is a heap block the leak checker
+// sees. The host serves one thread, like its builtin registry and
+// allocation list.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr size_t kSpares = 0;
+#else
+constexpr size_t kSpares = 64;
+#endif
+
+struct SpareRecords {
+  void *slots[kSpares + 1] = {};  // one more: no zero-length array
+  size_t count = 0;
+  ~SpareRecords() {
+    while (count > 0) ::operator delete(slots[--count]);
+  }
+} spares;
+
+struct SpareBlocks {
+  struct Block {
+    void *data;
+    size_t bytes;
+  };
+  Block slots[kSpares + 1] = {};
+  size_t count = 0;
+  ~SpareBlocks() {
+    while (count > 0) std::free(slots[--count].data);
+  }
+} spareBlocks;
+
+// Blocks up to this size are cleared by hand and may be kept for reuse;
+// larger ones come from calloc, which gets fresh pages already zeroed.
+constexpr size_t kSmallBlock = 1024;
+
+// A small block of at least `bytes` (its size in *capacity): the last spare
+// one when it is big enough, else a new one from malloc.
+void *smallBlock(size_t bytes, size_t *capacity) {
+  if (spareBlocks.count > 0 && spareBlocks.slots[spareBlocks.count - 1].bytes >= bytes) {
+    const SpareBlocks::Block spare = spareBlocks.slots[--spareBlocks.count];
+    *capacity = spare.bytes;
+    return spare.data;
+  }
+  *capacity = bytes;
+  return std::malloc(bytes);
+}
+
+// Zeroed storage for count elements of size bytes (at least one byte).
 // Small blocks are cleared by hand: calloc bypasses the allocator's
-// per-thread cache, which makes it several times slower than malloc for
-// the short rows and vectors most arrays hold. Large ones use calloc, which
-// gets fresh pages already zeroed. The empty asm statement keeps the
-// compiler from fusing malloc and memset back into calloc.
-void *zeroedBlock(size_t count, size_t size) {
-  constexpr size_t kSmallBlock = 1024;
+// per-thread cache, which makes it several times slower than malloc for the
+// short rows and vectors most arrays hold. The empty asm statement keeps the
+// compiler from fusing malloc and memset back into calloc. *capacity, when
+// given, gets the size of a small block and 0 for a large one.
+void *zeroedBlock(size_t count, size_t size, size_t *capacity = nullptr) {
   count = count == 0 ? 1 : count;
   size = size == 0 ? 1 : size;
-  if (count > kSmallBlock / size) return std::calloc(count, size);
-  void *block = std::malloc(count * size);
+  size_t bytes = 0;
+  if (count > kSmallBlock / size) {
+    if (capacity != nullptr) *capacity = 0;
+    return std::calloc(count, size);
+  }
+  void *block = smallBlock(count * size, capacity != nullptr ? capacity : &bytes);
   if (block == nullptr) return nullptr;
 #if defined(__GNUC__)
   asm volatile("" : : "r"(block) : "memory");
@@ -111,13 +163,14 @@ void *zeroedBlock(size_t count, size_t size) {
 }
 
 // Zeroed storage for count elements of size bytes in a's tiny slot (0 for
-// pr, 1 for pi) when they fit in it, else on the heap.
+// pr, 1 for pi) when they fit in it, else on the heap. A small heap block
+// for pr is marked for reuse.
 void *zeroedData(qxArray *a, int slot, size_t count, size_t size) {
   if (size > 0 && count <= sizeof a->tiny[0] / size) {
     a->tiny[slot] = 0;
     return &a->tiny[slot];
   }
-  return zeroedBlock(count, size);
+  return zeroedBlock(count, size, slot == 0 ? &a->reusableBytes : nullptr);
 }
 
 // Frees data block p of a unless it is the record's own tiny storage.
@@ -125,25 +178,16 @@ void freeData(qxArray *a, void *p) {
   if (p != nullptr && p != &a->tiny[0] && p != &a->tiny[1]) std::free(p);
 }
 
-// Array records are recycled through a short free-list: creating and
-// destroying a scalar is the commonest thing the host does. Sanitizer builds
-// keep no list, so every record is a heap block the leak checker sees.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr size_t kSpareRecords = 0;
-#else
-constexpr size_t kSpareRecords = 64;
-#endif
-
-struct SpareRecords {
-  void *slots[kSpareRecords + 1] = {};  // one more: no zero-length array
-  size_t count = 0;
-  ~SpareRecords() {
-    while (count > 0) ::operator delete(slots[--count]);
+// Releases pr: a small block the host allocated goes to the spare blocks
+// while there is room, anything else is freed.
+void releasePr(qxArray *a) {
+  if (a->reusableBytes > 0 && a->pr != nullptr && spareBlocks.count < kSpares) {
+    spareBlocks.slots[spareBlocks.count++] = {a->pr, a->reusableBytes};
+  } else {
+    freeData(a, a->pr);
   }
-};
-
-// The host serves one thread, like its builtin registry and allocation list.
-SpareRecords spares;
+  a->reusableBytes = 0;
+}
 
 void *recordStorage() {
   if (spares.count > 0) return spares.slots[--spares.count];
@@ -165,7 +209,7 @@ qxArray *newRecord(const From &...from) {
 
 void deleteRecord(qxArray *a) {
   a->~qxArray_tag();
-  if (spares.count < kSpareRecords) {
+  if (spares.count < kSpares) {
     spares.slots[spares.count++] = a;
   } else {
     ::operator delete(a);
@@ -193,7 +237,7 @@ void releaseData(qxArray *a) {
     auto *records = static_cast<qxFunctionHandleRecord *>(a->pr);
     for (int i = 0, n = a->dims.count(); i < n; ++i) std::free(records[i].text);
   }
-  freeData(a, a->pr);
+  releasePr(a);
   freeData(a, a->pi);
   if (a->ir != nullptr) std::free(a->ir);
   if (a->jc != nullptr) std::free(a->jc);
@@ -342,6 +386,7 @@ qxArray *qxDuplicateArray(const qxArray *a) {
   qxArray *copy = newRecord(*a);
   if (copy == nullptr) return nullptr;
   copy->pr = copy->pi = nullptr;
+  copy->reusableBytes = 0;
   copy->ir = copy->jc = nullptr;
   copy->name.clear();
   copy->scope = QX_SCOPE_LOCAL;
@@ -554,8 +599,13 @@ int qxSetDimensions(qxArray *a, const int *dims, int ndims) {
   return 0;
 }
 
-void qxSetData(qxArray *a, void *data) { a->pr = data; }
-void qxSetPr(qxArray *a, double *pr) { a->pr = pr; }
+// The caller's block replaces pr (the old one is the caller's to free).
+void qxSetData(qxArray *a, void *data) {
+  a->pr = data;
+  a->reusableBytes = 0;
+}
+
+void qxSetPr(qxArray *a, double *pr) { qxSetData(a, pr); }
 void qxSetPi(qxArray *a, double *pi) { a->pi = pi; }
 void qxSetImagData(qxArray *a, void *pi) { a->pi = pi; }
 
@@ -609,7 +659,7 @@ int qxAddField(qxArray *a, const char *name) {
   for (int i = 0; i < n; ++i) {
     for (int f = 0; f < oldFields; ++f) grown[i * newFields + f] = old[i * oldFields + f];
   }
-  freeData(a, a->pr);
+  releasePr(a);
   a->pr = grown;
   a->fieldNames.emplace_back(name);
   return oldFields;

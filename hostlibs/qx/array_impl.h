@@ -66,6 +66,10 @@ struct qxArray_tag {
   // Storage for data of at most 8 bytes (a scalar, a short char row): pr
   // and pi point here instead of the heap; releasing never frees it.
   double tiny[2] = {0, 0};
+  // Size of the heap block pr points at when the host allocated it small
+  // enough to keep for the next array once this one is destroyed; 0 when pr
+  // is tiny storage, large, or came from the caller.
+  size_t reusableBytes = 0;
   std::string name;
   int scope = QX_SCOPE_LOCAL;
   // Sparse arrays: row indices and column starts (n + 1 of them).

@@ -140,15 +140,30 @@ TEST(HostArrayStorage, SmallValuesCanBeReplacedFreedAndRegrown) {
   EXPECT_EQ(qxAddField(st.get(), "b"), 1);
   EXPECT_EQ(qxGetScalar(qxGetFieldByNumber(st.get(), 0, 0)), 4.0);
 
-  // Many short-lived scalars in a row each start from zeroed storage.
-  for (int i = 0; i < 300; ++i) {
-    Array m(qxCreateNumericMatrix(1, 1, QX_CLASS_INT32, 1));
-    ASSERT_EQ(static_cast<int32_t *>(qxGetData(m.get()))[0], 0);
-    ASSERT_EQ(static_cast<int32_t *>(qxGetImagData(m.get()))[0], 0);
+  // Many short-lived arrays in a row, growing and shrinking, each start
+  // from zeroed storage of their own.
+  for (int i = 0; i < 600; ++i) {
+    const int n = 1 + (i * 37) % 300;
+    Array m(qxCreateNumericMatrix(1, n, QX_CLASS_INT32, 1));
+    auto *re = static_cast<int32_t *>(qxGetData(m.get()));
+    auto *im = static_cast<int32_t *>(qxGetImagData(m.get()));
+    for (int k = 0; k < n; ++k) ASSERT_TRUE(re[k] == 0 && im[k] == 0) << n << " at " << k;
     ASSERT_EQ(std::string(qxGetName(m.get())), "");
-    static_cast<int32_t *>(qxGetData(m.get()))[0] = i;
-    static_cast<int32_t *>(qxGetImagData(m.get()))[0] = -i;
+    for (int k = 0; k < n; ++k) re[k] = im[k] = i + 1;
     qxSetName(m.get(), "named");
+  }
+
+  // A block the caller hands in is the caller's: it is released with the
+  // array and never handed to a later one.
+  for (int i = 0; i < 3; ++i) {
+    Array row(qxCreateDoubleMatrix(1, 20, 0));
+    void *own = qxMalloc(sizeof(double));
+    qxFree(qxGetData(row.get()));
+    qxSetData(row.get(), own);
+    qxSetN(row.get(), 1);
+    row.reset();
+    Array next(qxCreateDoubleMatrix(1, 20, 0));
+    EXPECT_NE(qxGetData(next.get()), own);
   }
 }
 
