@@ -164,9 +164,10 @@ void *zeroedBlock(size_t count, size_t size, size_t *capacity = nullptr) {
 
 // Zeroed storage for count elements of size bytes in a's tiny slot (0 for
 // pr, 1 for pi) when they fit in it, else on the heap. A small heap block
-// for pr is marked for reuse.
+// for pr is marked for reuse. An empty array gets a heap block: callers may
+// replace its data with qxSetData and free the old block with qxFree.
 void *zeroedData(qxArray *a, int slot, size_t count, size_t size) {
-  if (size > 0 && count <= sizeof a->tiny[0] / size) {
+  if (size > 0 && count > 0 && count <= sizeof a->tiny[0] / size) {
     a->tiny[slot] = 0;
     return &a->tiny[slot];
   }

@@ -168,3 +168,21 @@ TEST(HostArrayStorage, SmallValuesCanBeReplacedFreedAndRegrown) {
 }
 
 }  // namespace
+
+// A handler may build data itself and hand it to a fresh empty array: the
+// empty array's own block is the caller's to free once replaced.
+TEST(HostArrayStorage, AnEmptyArraysBlockCanBeReplacedAndFreed) {
+  for (int classId : {QX_CLASS_CHAR, QX_CLASS_DOUBLE, QX_CLASS_UINT8}) {
+    const int dims[2] = {1, 0};
+    qxArray *row = qxCreateNumericArray(2, dims, classId, 0);
+    ASSERT_NE(row, nullptr);
+    const size_t bytes = 6 * qxGetElementSize(row);
+    void *data = qxMalloc(bytes);
+    std::memset(data, 1, bytes);
+    qxFree(qxGetData(row));
+    qxSetData(row, data);
+    qxSetN(row, 6);
+    EXPECT_EQ(qxGetNumberOfElements(row), 6);
+    qxDestroyArray(row);
+  }
+}
