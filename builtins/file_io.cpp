@@ -12,10 +12,9 @@ namespace {
 
 // Operations indexed by their number.
 constexpr FileIoOperation kOperations[kFileIoOpCount] = {
-    fileio::fopenOperation,  fileio::fcloseOperation,  fileio::freadOperation,
-    fileio::fwriteOperation, textio::fscanfOperation,  textio::fprintfOperation,
-    textio::sscanfOperation, textio::sprintfOperation, fileio::fgetsOperation,
-    fileio::fseekOperation,  fileio::ftellOperation,   fileio::ferrorOperation,
+    fileio::fopenOperation,  fileio::fcloseOperation,  fileio::freadOperation,  fileio::fwriteOperation,
+    textio::fscanfOperation, textio::fprintfOperation, textio::sscanfOperation, textio::sprintfOperation,
+    fileio::fgetsOperation,  fileio::fseekOperation,   fileio::ftellOperation,  fileio::ferrorOperation,
     fileio::fflushOperation, fileio::feofOperation,
 };
 

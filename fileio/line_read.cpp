@@ -1,8 +1,8 @@
 // fgets: the next line of a file with its terminator (line feed, carriage
 // return and line feed, or a carriage return alone), optionally cut at a
 // length; the character after a line is never consumed.
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>

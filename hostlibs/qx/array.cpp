@@ -42,27 +42,20 @@ void Dims::assign(std::span<const int> dims) {
 size_t elementSizeOf(int classId) {
   switch (classId) {
     case QX_CLASS_DOUBLE:
-    case QX_CLASS_SPARSE:
-      return sizeof(double);
+    case QX_CLASS_SPARSE: return sizeof(double);
     case QX_CLASS_SINGLE:
     case QX_CLASS_INT32:
-    case QX_CLASS_UINT32:
-      return 4;
+    case QX_CLASS_UINT32: return 4;
     case QX_CLASS_INT16:
     case QX_CLASS_UINT16:
-    case QX_CLASS_CHAR:
-      return 2;
+    case QX_CLASS_CHAR: return 2;
     case QX_CLASS_INT8:
-    case QX_CLASS_UINT8:
-      return 1;
+    case QX_CLASS_UINT8: return 1;
     case QX_CLASS_CELL:
     case QX_CLASS_STRUCT:
-    case QX_CLASS_OBJECT:
-      return sizeof(qxArray *);
-    case QX_CLASS_FUNCTION:
-      return sizeof(qxFunctionHandleRecord);
-    default:
-      return 0;
+    case QX_CLASS_OBJECT: return sizeof(qxArray *);
+    case QX_CLASS_FUNCTION: return sizeof(qxFunctionHandleRecord);
+    default: return 0;
   }
 }
 
@@ -496,9 +489,7 @@ const char *qxGetClassName(const qxArray *a) {
 
 int qxGetM(const qxArray *a) { return a->dims[0]; }
 
-int qxGetN(const qxArray *a) {
-  return elementCount(std::span<const int>(a->dims).subspan(1));
-}
+int qxGetN(const qxArray *a) { return elementCount(std::span<const int>(a->dims).subspan(1)); }
 
 int qxGetNumberOfElements(const qxArray *a) { return a->dims.count(); }
 int qxGetNumberOfDimensions(const qxArray *a) { return static_cast<int>(a->dims.size()); }
@@ -654,7 +645,8 @@ int qxAddField(qxArray *a, const char *name) {
   const int n = a->dims.count();
   const int oldFields = fieldCount(a);
   const int newFields = oldFields + 1;
-  auto **grown = static_cast<qxArray **>(zeroedBlock(static_cast<size_t>(n) * static_cast<size_t>(newFields), sizeof(qxArray *)));
+  auto **grown =
+      static_cast<qxArray **>(zeroedBlock(static_cast<size_t>(n) * static_cast<size_t>(newFields), sizeof(qxArray *)));
   if (grown == nullptr) return -1;
   auto **old = static_cast<qxArray **>(a->pr);
   for (int i = 0; i < n; ++i) {

@@ -12,7 +12,7 @@ namespace {
 using zqtest::Inputs;
 
 struct Line {
-  std::string text;       // "<-1>" for the number -1
+  std::string text;  // "<-1>" for the number -1
   std::vector<double> terminator;
   bool operator==(const Line &) const = default;
 };
