@@ -62,7 +62,12 @@ FileEntry *removeEntry(FileTable &table, FileEntry *previous, FileEntry *entry) 
 // Truncation toward zero, then saturation to int; NaN goes to the end of the
 // range its sign bit points at, so it never names a real file.
 int argumentToInt(const qxArray *a) {
-  const double value = (a == nullptr || qxIsEmpty(a)) ? -1.0 : utFix(qxGetScalar(a));
+  double value = -1.0;
+  if (a != nullptr && qxGetClassID(a) == QX_CLASS_DOUBLE && qxGetNumberOfElements(a) > 0) {
+    value = std::trunc(qxGetPr(a)[0]);  // the usual case: a double fid or count
+  } else if (a != nullptr && !qxIsEmpty(a)) {
+    value = utFix(qxGetScalar(a));
+  }
   if (std::isnan(value)) return std::signbit(value) ? INT_MIN : INT_MAX;
   if (value > static_cast<double>(INT_MAX)) return -1;
   if (value < static_cast<double>(INT_MIN)) return INT_MIN;

@@ -13,6 +13,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "builtins/char_codes.h"
 #include "fileio/arguments.h"
 #include "fileio/error_codes.h"
 #include "fileio/operations.h"
@@ -189,19 +190,11 @@ const LineRead &readLine(FILE *stream, size_t limit) {
   return line;
 }
 
-// The line as a 1-by-n char row, its bytes widened to character codes in
-// blocks of 16 that the compiler turns into vector instructions.
+// The line as a 1-by-n char row.
 qxArray *charRow(std::string_view text) {
   const int dims[2] = {1, static_cast<int>(text.size())};
   qxArray *row = created(qxCreateCharArray(2, dims));
-  qxChar *__restrict codes = qxGetChars(row);
-  const auto *__restrict bytes = reinterpret_cast<const unsigned char *>(text.data());
-  const size_t n = text.size();
-  size_t i = 0;
-  for (; i + 16 <= n; i += 16) {
-    for (size_t k = 0; k < 16; ++k) codes[i + k] = bytes[i + k];
-  }
-  for (; i < n; ++i) codes[i] = bytes[i];
+  builtins::widenBytes(reinterpret_cast<const unsigned char *>(text.data()), qxGetChars(row), text.size());
   return row;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "host/ut.h"
+#include "builtins/char_codes.h"
 #include "textio/output.h"
 
 namespace zq::textio {
@@ -17,17 +18,6 @@ constexpr size_t kMaxTextBytes = size_t{1} << 28;
 
 // Stream output is handed to the C library in blocks of about this size.
 constexpr size_t kStreamBlock = size_t{64} * 1024;
-
-// Copies bytes as character codes, in whole blocks that the compiler
-// vectorizes.
-ZQ_WIDE_VECTORS void widenBytes(const unsigned char *__restrict bytes, qxChar *__restrict codes, size_t n) {
-  constexpr size_t kChunk = 64;
-  size_t i = 0;
-  for (; i + kChunk <= n; i += kChunk) {
-    for (size_t k = 0; k < kChunk; ++k) codes[i + k] = bytes[i + k];
-  }
-  for (; i < n; ++i) codes[i] = bytes[i];
-}
 
 }  // namespace
 
@@ -77,7 +67,7 @@ bool CharRowSink::widenHeld() {
   if (!growCodes(size_)) return false;
   const auto *bytes = reinterpret_cast<const unsigned char *>(data_);
   if (!multiByte_) {
-    widenBytes(bytes, codes_ + count_, size_);
+    builtins::widenBytes(bytes, codes_ + count_, size_);
     count_ += size_;
   } else {
     for (size_t i = 0; i < size_; ++i) {

@@ -1,0 +1,14 @@
+// Conversions between bytes and 16-bit character codes, shared by the
+// subsystems that move text in and out of char arrays.
+#pragma once
+
+#include <cstddef>
+
+#include "host/qx.h"
+
+namespace zq::builtins {
+
+// codes[i] = bytes[i] for i < n (each byte as an unsigned code).
+void widenBytes(const unsigned char *bytes, qxChar *codes, size_t n);
+
+}  // namespace zq::builtins
