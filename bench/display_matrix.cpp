@@ -7,7 +7,6 @@
 #include <random>
 
 #include "bench/bench_support.h"
-
 #include "builtins/zqbuiltins.h"
 #include "host/qx.h"
 #include "zqhost/host.h"

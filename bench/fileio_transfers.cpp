@@ -8,15 +8,15 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <limits>
-#include <type_traits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "bench/fileio_reporter.h"
@@ -170,7 +170,8 @@ void FwriteBaseline(benchmark::State &state) {
       // The same conversion as fwrite: nearest, halves away from zero, saturated.
       constexpr double lowest = std::numeric_limits<File>::min(), highest = std::numeric_limits<File>::max();
       std::vector<File> converted(data.size());
-      for (size_t i = 0; i < data.size(); ++i) converted[i] = static_cast<File>(std::clamp(std::round(data[i]), lowest, highest));
+      for (size_t i = 0; i < data.size(); ++i)
+        converted[i] = static_cast<File>(std::clamp(std::round(data[i]), lowest, highest));
       std::fwrite(converted.data(), sizeof(File), converted.size(), f);
     }
     std::fclose(f);
@@ -246,16 +247,16 @@ BENCHMARK(CallFloor)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char **argv) {
-  const int result = zqbench::runWithRatios(
-      argc, argv,
-      {{"fread *uint8", {"Fread/uint8", "FreadBaselineUint8"}},
-       {"fread double", {"Fread/double", "FreadBaselineDouble"}},
-       {"fread int16=>double", {"Fread/int16_to_double", "FreadBaselineInt16ToDouble"}},
-       {"fread double other byte order", {"Fread/double_swapped", "FreadBaselineDoubleSwapped"}},
-       {"fwrite double", {"Fwrite/double", "FwriteBaselineDouble"}},
-       {"fwrite int16", {"Fwrite/int16", "FwriteBaselineInt16"}},
-       {"fgets", {"Fgets", "GetlineBaseline"}},
-       {"one million feof calls (the call floor)", {"CallFloor", "GetlineBaseline"}}});
+  const int result =
+      zqbench::runWithRatios(argc, argv,
+                             {{"fread *uint8", {"Fread/uint8", "FreadBaselineUint8"}},
+                              {"fread double", {"Fread/double", "FreadBaselineDouble"}},
+                              {"fread int16=>double", {"Fread/int16_to_double", "FreadBaselineInt16ToDouble"}},
+                              {"fread double other byte order", {"Fread/double_swapped", "FreadBaselineDoubleSwapped"}},
+                              {"fwrite double", {"Fwrite/double", "FwriteBaselineDouble"}},
+                              {"fwrite int16", {"Fwrite/int16", "FwriteBaselineInt16"}},
+                              {"fgets", {"Fgets", "GetlineBaseline"}},
+                              {"one million feof calls (the call floor)", {"CallFloor", "GetlineBaseline"}}});
   std::remove(scratch("big.bin").c_str());
   std::remove(scratch("lines.txt").c_str());
   std::remove(scratch("out.bin").c_str());

@@ -44,9 +44,7 @@ zq::shell::Session &session() {
   return s;
 }
 
-std::string loop(const char *body, int n) {
-  return "for k = 1:" + std::to_string(n) + ", " + body + "; end";
-}
+std::string loop(const char *body, int n) { return "for k = 1:" + std::to_string(n) + ", " + body + "; end"; }
 
 double plainLoop(int n) {
   double x = 0;

@@ -1,8 +1,6 @@
 // fiFcn, the dispatcher of the file-I/O builtins, and their entry handlers.
 #include "builtins/file_io.h"
 
-#include <memory>
-
 #include "builtins/zqbuiltins.h"
 #include "fileio/file_table.h"
 #include "fileio/operations.h"
@@ -14,18 +12,13 @@ namespace {
 
 // Operations indexed by their number.
 constexpr FileIoOperation kOperations[kFileIoOpCount] = {
-    fileio::fopenOperation,  fileio::fcloseOperation,  fileio::freadOperation,
-    fileio::fwriteOperation, textio::fscanfOperation,  textio::fprintfOperation,
-    textio::sscanfOperation, textio::sprintfOperation, fileio::fgetsOperation,
-    fileio::fseekOperation,  fileio::ftellOperation,   fileio::ferrorOperation,
+    fileio::fopenOperation,  fileio::fcloseOperation,  fileio::freadOperation,  fileio::fwriteOperation,
+    textio::fscanfOperation, textio::fprintfOperation, textio::sscanfOperation, textio::sprintfOperation,
+    fileio::fgetsOperation,  fileio::fseekOperation,   fileio::ftellOperation,  fileio::ferrorOperation,
     fileio::fflushOperation, fileio::feofOperation,
 };
 
 bool standardStreamsReady = false;
-
-struct QxFreeDeleter {
-  void operator()(void *p) const { qxFree(p); }
-};
 
 }  // namespace
 
@@ -60,15 +53,8 @@ extern "C" int fiFcn(int nlhs, qxArray *plhs[], int op, int nrhs, qxArray *prhs[
   using namespace zq::builtins;
   if (!standardStreamsInitialised()) fiInitStdIO();
   if (nrhs < 1) qxErrMsg(2);
-  // The request block comes from the host allocator; it is released when the
-  // operation returns or an error unwinds it.
-  std::unique_ptr<FiRequest, QxFreeDeleter> request(
-      static_cast<FiRequest *>(qxCalloc(1, sizeof(FiRequest))));
-  if (!request) qxErrMsg(18);
-  request->nlhs = nlhs;
-  request->plhs = plhs;
-  request->op = op;
-  request->nrhs = nrhs;
-  request->prhs = prhs;
-  return kOperations[op](*request, zq::fileio::fileTable(), zq::fileio::transferDescriptor());
+  // The request block lives on the stack: it goes away when the operation
+  // returns or an error unwinds it, and costs no allocation per call.
+  FiRequest request{nlhs, plhs, op, nrhs, prhs};
+  return kOperations[op](request, zq::fileio::fileTable(), zq::fileio::transferDescriptor());
 }

@@ -39,8 +39,7 @@ struct FiRequest {
   qxArray **prhs;
 };
 
-using FileIoOperation = int (*)(FiRequest &request, fileio::FileTable &table,
-                                fileio::TransferDescriptor &transfer);
+using FileIoOperation = int (*)(FiRequest &request, fileio::FileTable &table, fileio::TransferDescriptor &transfer);
 
 // Entry handler of file-I/O operation Op: re-arms the conversion warning and
 // calls fiFcn.

@@ -44,8 +44,8 @@ void bnPrintFunObjArray(const char *name, const qxArray *a);
 
 // List printers and file deletion.
 int bnPrintList(const char *header, char *list, int keepExtensions, int keepAtSign);
-uint8_t bnPrintDirectoryList(const char *dir, const char *name, int keepExtensions,
-                             const char *header, int keepAtSign, qxArray **cellOut);
+uint8_t bnPrintDirectoryList(const char *dir, const char *name, int keepExtensions, const char *header, int keepAtSign,
+                             qxArray **cellOut);
 void bnFullDeleteFcn(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
 
 // Version and build date ("Mmm dd yyyy").

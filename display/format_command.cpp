@@ -21,9 +21,9 @@ struct FormatWord {
 
 // Looked up exactly and case-sensitively, in this order.
 constexpr FormatWord kWords[] = {
-    {"short", kShort, nullptr},  {"long", kLong, nullptr},      {"hex", kHex, nullptr},
-    {"bank", kBank, nullptr},    {"+", kPlus, nullptr},         {"rational", kRational, nullptr},
-    {"rat", kRational, nullptr}, {"debug", kDebug, nullptr},    {"compact", 0, ""},
+    {"short", kShort, nullptr},  {"long", kLong, nullptr},   {"hex", kHex, nullptr},
+    {"bank", kBank, nullptr},    {"+", kPlus, nullptr},      {"rational", kRational, nullptr},
+    {"rat", kRational, nullptr}, {"debug", kDebug, nullptr}, {"compact", 0, ""},
     {"loose", 0, "\n"},
 };
 

@@ -23,8 +23,17 @@ namespace {
 MatrixView viewOf(const qxArray *a) {
   const ClassTraits *traits = findClassTraits(qxGetClassID(a));
   if (traits == nullptr) qxErrMsg(15);
-  MatrixView v{a, traits, static_cast<const char *>(qxGetData(a)), static_cast<const char *>(qxGetImagData(a)),
-               qxGetElementSize(a), qxGetM(a), qxGetN(a), 0, nullptr, nullptr, 0};
+  MatrixView v{a,
+               traits,
+               static_cast<const char *>(qxGetData(a)),
+               static_cast<const char *>(qxGetImagData(a)),
+               qxGetElementSize(a),
+               qxGetM(a),
+               qxGetN(a),
+               0,
+               nullptr,
+               nullptr,
+               0};
   if (qxGetClassCode(a) == QX_CODE_SPARSE) {
     v.ir = qxGetIr(a);
     v.jc = qxGetJc(a);
@@ -187,7 +196,8 @@ void printChunks(const MatrixView &v, const ElementStyle &s) {
       labels.startRow(i);
       if (stopRequested()) return;
       for (int j = start; j < end; ++j) {
-        printElement(console, v, s, static_cast<std::size_t>(j) * static_cast<std::size_t>(v.rows) + static_cast<std::size_t>(i));
+        printElement(console, v, s,
+                     static_cast<std::size_t>(j) * static_cast<std::size_t>(v.rows) + static_cast<std::size_t>(i));
       }
       utPrintf("\n");
     }
@@ -257,8 +267,9 @@ std::string formatScalar(const void *re, const void *im, int classId) {
   if (traits == nullptr) qxErrMsg(15);
   std::string text;
   TextSink out(&text);
-  const MatrixView view{nullptr, traits, static_cast<const char *>(re), static_cast<const char *>(im),
-                        traits->size, 1, 1, 1, nullptr, nullptr, 0};
+  const MatrixView view{
+      nullptr, traits, static_cast<const char *>(re), static_cast<const char *>(im), traits->size, 1, 1, 1, nullptr,
+      nullptr, 0};
   int p = printFormat();
   if (p == kPlus) {
     const double x = view.realAt(0);

@@ -117,7 +117,8 @@ void printSigns(const MatrixView &v) {
     labels.startRow(i);
     for (int j = 0; j < v.cols; ++j) {
       if (stopRequested()) return;
-      const double x = v.realAt(static_cast<std::size_t>(j) * static_cast<std::size_t>(v.rows) + static_cast<std::size_t>(i));
+      const double x =
+          v.realAt(static_cast<std::size_t>(j) * static_cast<std::size_t>(v.rows) + static_cast<std::size_t>(i));
       utPrintf("%c", signCharacter(x));
     }
     utPrintf("\n");

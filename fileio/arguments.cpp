@@ -69,8 +69,7 @@ qxArray *scalar(double value) { return created(qxCreateScalarDouble(value)); }
 qxArray *text(const char *value) { return created(qxCreateString(value)); }
 
 bool isReadPermission(const char *permission) {
-  return std::strcmp(permission, "r") == 0 || std::strcmp(permission, "rb") == 0 ||
-         std::strcmp(permission, "rt") == 0;
+  return std::strcmp(permission, "r") == 0 || std::strcmp(permission, "rb") == 0 || std::strcmp(permission, "rt") == 0;
 }
 
 bool permissionHasAny(const FileEntry &entry, const char *letters) {

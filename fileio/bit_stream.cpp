@@ -1,9 +1,9 @@
 // Settling the partial byte of bit-level output with the file.
 #include "fileio/bit_stream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 
 #include "fileio/arguments.h"
@@ -58,7 +58,8 @@ int flushPendingByte(FileEntry &entry) {
     out = static_cast<uint8_t>((existing & ~valid) | (carry.byte & valid));
   }
   errno = 0;
-  if (std::fwrite(&out, 1, 1, entry.stream) != 1) return fail(entry, streamFailureCode(entry.stream, kErrCarryByteWrite));
+  if (std::fwrite(&out, 1, 1, entry.stream) != 1)
+    return fail(entry, streamFailureCode(entry.stream, kErrCarryByteWrite));
   recordCode(entry, 0);
   return 0;
 }
@@ -110,9 +111,13 @@ bool refill(FileEntry &entry, BitCarry &carry) {
 
 }  // namespace
 
-int prepareBitsForReading(FileEntry &entry, int bitCount, int format) { return prepareBits(entry, bitCount, format, 0); }
+int prepareBitsForReading(FileEntry &entry, int bitCount, int format) {
+  return prepareBits(entry, bitCount, format, 0);
+}
 
-int prepareBitsForWriting(FileEntry &entry, int bitCount, int format) { return prepareBits(entry, bitCount, format, 1); }
+int prepareBitsForWriting(FileEntry &entry, int bitCount, int format) {
+  return prepareBits(entry, bitCount, format, 1);
+}
 
 // For byte-order code 1 the carried bits are the low bitCount of the byte,
 // taken from the top; otherwise the bits from bitOffset up, taken from the

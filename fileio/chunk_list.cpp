@@ -62,9 +62,7 @@ TransferDescriptor &transferDescriptor() {
   return transfer;
 }
 
-size_t resultElementSize(const TransferDescriptor &t) {
-  return static_cast<size_t>(elementSizeOfClass(t.resultClass));
-}
+size_t resultElementSize(const TransferDescriptor &t) { return static_cast<size_t>(elementSizeOfClass(t.resultClass)); }
 
 void startChunks(TransferDescriptor &t, qxArray *array) {
   destroyChunks(t);

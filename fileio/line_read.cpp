@@ -1,12 +1,17 @@
 // fgets: the next line of a file with its terminator (line feed, carriage
 // return and line feed, or a carriage return alone), optionally cut at a
 // length; the character after a line is never consumed.
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "fileio/arguments.h"
 #include "fileio/error_codes.h"
@@ -16,10 +21,11 @@
 namespace zq::fileio {
 namespace {
 
-// A line as read: its characters, the length of the terminator that ended
-// it, and the last code of the read.
+// A line as read: its characters (valid until the next read from any
+// stream: they may still lie in the stream's buffer), the length of the
+// terminator that ended it, and the last code of the read.
 struct LineRead {
-  std::string text;
+  std::string_view text;
   int terminator = 0;
   int code = 0;
 };
@@ -34,7 +40,7 @@ int terminatorLength(int last, int beforeLast, int next) {
   return 0;
 }
 
-int terminatorLength(const std::string &line, int next) {
+int terminatorLength(std::string_view line, int next) {
   const size_t n = line.size();
   return terminatorLength(n > 0 ? line[n - 1] : 0, n > 1 ? line[n - 2] : 0, next);
 }
@@ -45,26 +51,74 @@ int pushBack(int c, FILE *stream) {
   return std::ungetc(c, stream) == EOF ? streamFailureCode(stream, kErrUngetc) : 0;
 }
 
-// Moves the characters before the next line feed or carriage return that
-// the stream already holds in its buffer (at most `room`) to buffer[n...],
-// and returns how many. The C library's own getc reads from the same
-// buffer pointers; elsewhere the run is empty and getc does all the work.
-size_t takeOrdinaryRun(FILE *stream, std::string &buffer, size_t n, size_t room) {
+// The characters the stream has read ahead into its buffer and not yet
+// handed out; consuming them advances the same pointers the C library's
+// own getc reads from. Elsewhere than glibc the window is always empty and
+// getc does all the work.
+std::string_view bufferedChars(FILE *stream) {
 #ifdef __GLIBC__
   const char *from = stream->_IO_read_ptr;
-  size_t run = std::min(room, static_cast<size_t>(stream->_IO_read_end - from));
-  if (run == 0) return 0;  // nothing buffered yet (the buffer may not exist)
-  if (const void *lf = std::memchr(from, '\n', run)) run = static_cast<size_t>(static_cast<const char *>(lf) - from);
-  if (const void *cr = std::memchr(from, '\r', run)) run = static_cast<size_t>(static_cast<const char *>(cr) - from);
+  if (from == nullptr || stream->_IO_read_end <= from) return {};  // nothing buffered yet
+  return {from, static_cast<size_t>(stream->_IO_read_end - from)};
+#else
+  (void)stream;
+  return {};
+#endif
+}
+
+void consumeBuffered(FILE *stream, size_t count) {
+#ifdef __GLIBC__
+  stream->_IO_read_ptr += count;
+#else
+  (void)stream, (void)count;
+#endif
+}
+
+// The position of the first line feed or carriage return in text, or npos.
+// One pass: sixteen characters at a time where the processor allows.
+size_t findLineBreak(std::string_view text) {
+  size_t i = 0;
+#ifdef __SSE2__
+  const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+  for (; i + 16 <= text.size(); i += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text.data() + i));
+    const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr)));
+    if (hits != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+  }
+#endif
+  for (; i < text.size(); ++i) {
+    if (text[i] == '\n' || text[i] == '\r') return i;
+  }
+  return std::string_view::npos;
+}
+
+// Moves the characters before the next line feed or carriage return that
+// the stream already holds in its buffer (at most `room`) to buffer[n...],
+// and returns how many.
+size_t takeOrdinaryRun(FILE *stream, std::string &buffer, size_t n, size_t room) {
+  const std::string_view window = bufferedChars(stream);
+  const std::string_view span = window.substr(0, std::min(room, window.size()));
+  const size_t run = std::min(findLineBreak(span), span.size());
   if (run == 0) return 0;
   if (buffer.size() < n + run) buffer.resize(std::max(2 * buffer.size(), n + run));
-  std::memcpy(&buffer[n], from, run);
-  stream->_IO_read_ptr += run;
+  std::memcpy(&buffer[n], window.data(), run);
+  consumeBuffered(stream, run);
   return run;
-#else
-  (void)stream, (void)buffer, (void)n, (void)room;
-  return 0;
-#endif
+}
+
+// The common case in one step: the buffer holds a whole line ended by a
+// line feed alone, within the limit, and the character after it (so the
+// end of the file cannot be met). Consumes the line where it lies and
+// returns true; anything else is left to the general loop.
+bool takeBufferedLine(FILE *stream, size_t limit, LineRead &line) {
+  const std::string_view window = bufferedChars(stream);
+  const size_t lf = findLineBreak(window);
+  if (lf == std::string_view::npos || window[lf] != '\n' || lf + 1 >= window.size() || lf >= limit) return false;
+  consumeBuffered(stream, lf + 1);
+  line.text = window.substr(0, lf + 1);
+  line.terminator = 1;
+  line.code = 0;
+  return true;
 }
 
 // Reads one line, at most `limit` characters, into a buffer kept between
@@ -74,6 +128,7 @@ size_t takeOrdinaryRun(FILE *stream, std::string &buffer, size_t n, size_t room)
 const LineRead &readLine(FILE *stream, size_t limit) {
   static LineRead line;
   static std::string buffer(256, '\0');
+  if (takeBufferedLine(stream, limit, line)) return line;
   size_t n = 0;
   int last = 0, beforeLast = 0;
   line.terminator = 0;
@@ -115,7 +170,7 @@ const LineRead &readLine(FILE *stream, size_t limit) {
     beforeLast = last;
     last = c;
   }
-  line.text.assign(buffer, 0, n);
+  line.text = std::string_view(buffer.data(), n);
   if (ended) return line;
   // The limit was reached: peek at the next character without leaving the
   // end-of-file state behind.
@@ -134,16 +189,24 @@ const LineRead &readLine(FILE *stream, size_t limit) {
   return line;
 }
 
-qxArray *charRow(const std::string &text) {
+// The line as a 1-by-n char row, its bytes widened to character codes in
+// blocks of 16 that the compiler turns into vector instructions.
+qxArray *charRow(std::string_view text) {
   const int dims[2] = {1, static_cast<int>(text.size())};
   qxArray *row = created(qxCreateCharArray(2, dims));
-  qxChar *out = qxGetChars(row);
-  for (const char c : text) *out++ = static_cast<unsigned char>(c);
+  qxChar *__restrict codes = qxGetChars(row);
+  const auto *__restrict bytes = reinterpret_cast<const unsigned char *>(text.data());
+  const size_t n = text.size();
+  size_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    for (size_t k = 0; k < 16; ++k) codes[i + k] = bytes[i + k];
+  }
+  for (; i < n; ++i) codes[i] = bytes[i];
   return row;
 }
 
 // The codes of the last `length` characters, or a 0 x 0 double.
-qxArray *terminatorCodes(const std::string &text, int length) {
+qxArray *terminatorCodes(std::string_view text, int length) {
   qxArray *codes = created(qxCreateDoubleMatrix(length == 0 ? 0 : 1, length, 0));
   double *out = qxGetPr(codes);
   for (size_t i = text.size() - static_cast<size_t>(length); i < text.size(); ++i) {

@@ -105,8 +105,7 @@ int seekFrom(FILE *stream, long k, Origin origin) {
         code = seekCode(stream, p0, SEEK_SET, kErrInternal);
         return code != 0 ? code : kErrOffsetBeforeStart;
       }
-    default:
-      return kErrUnknown;
+    default: return kErrUnknown;
   }
 }
 

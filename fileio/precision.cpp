@@ -30,15 +30,30 @@ struct TypeName {
 
 // Searched in this order; the first list before the second.
 constexpr TypeName kFirstList[] = {
-    {"char", 1},    {"char*1", 1},        {"schar", 2},  {"signedchar", 2},    {"short", 3},
-    {"int", 4},     {"long", 5},          {"float", 10}, {"single", 10},       {"double", 11},
-    {"uchar", 6},   {"unsignedchar", 6},  {"ushort", 7}, {"unsignedshort", 7}, {"uint", 8},
-    {"unsignedint", 8}, {"ulong", 9},     {"unsignedlong", 9}, {"noconvert", kTypeNoConvert},
+    {"char", 1},
+    {"char*1", 1},
+    {"schar", 2},
+    {"signedchar", 2},
+    {"short", 3},
+    {"int", 4},
+    {"long", 5},
+    {"float", 10},
+    {"single", 10},
+    {"double", 11},
+    {"uchar", 6},
+    {"unsignedchar", 6},
+    {"ushort", 7},
+    {"unsignedshort", 7},
+    {"uint", 8},
+    {"unsignedint", 8},
+    {"ulong", 9},
+    {"unsignedlong", 9},
+    {"noconvert", kTypeNoConvert},
 };
 constexpr TypeName kSecondList[] = {
-    {"int8", 2},      {"int16", 3},     {"int32", 4},     {"int64", 5},     {"uint8", 6},    {"uint16", 7},
-    {"uint32", 8},    {"uint64", 9},    {"integer*1", 2}, {"integer*2", 3}, {"integer*4", 4}, {"integer*8", 5},
-    {"float32", 10},  {"float64", 11},  {"real*4", 10},   {"real*8", 11},
+    {"int8", 2},     {"int16", 3},    {"int32", 4},     {"int64", 5},     {"uint8", 6},     {"uint16", 7},
+    {"uint32", 8},   {"uint64", 9},   {"integer*1", 2}, {"integer*2", 3}, {"integer*4", 4}, {"integer*8", 5},
+    {"float32", 10}, {"float64", 11}, {"real*4", 10},   {"real*8", 11},
 };
 
 // Formats 5 and 6 are the two whose long is 64 bits.
@@ -54,9 +69,7 @@ int bitFieldType(int bits, bool isUnsigned) {
 
 bool endsName(std::string_view rest) { return rest.empty() || rest.front() == '='; }
 
-int sizeInFormat(int format, int type) {
-  return format == utGetDataSizeType() ? 0 : utDconvertSize(format, type);
-}
+int sizeInFormat(int format, int type) { return format == utGetDataSizeType() ? 0 : utDconvertSize(format, type); }
 
 void switchTo64BitLong(int &format) {
   if (format != kLittleEndian64 && format != kBigEndian64) {

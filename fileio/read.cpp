@@ -57,8 +57,8 @@ struct Reader {
   // Reads up to n values (bytes) into the last chunk with one stdio call.
   int readRaw(void *destination, int n) {
     clearErrno();
-    const size_t got = std::fread(destination, static_cast<size_t>(choice.valueSize), static_cast<size_t>(n),
-                                  entry.stream);
+    const size_t got =
+        std::fread(destination, static_cast<size_t>(choice.valueSize), static_cast<size_t>(n), entry.stream);
     if (got < static_cast<size_t>(n)) recordCode(entry, streamFailureCode(entry.stream, kErrUnknown));
     return static_cast<int>(got);
   }
@@ -79,9 +79,7 @@ struct Reader {
     int got = 0;
     switch (choice.path) {
       case TransferPath::Raw:
-      case TransferPath::Direct:
-        got = readRaw(destination, n);
-        break;
+      case TransferPath::Direct: got = readRaw(destination, n); break;
       case TransferPath::NativeConvert:
         got = readRaw(staging.get(), n);
         qxConvertBufferToType(destination, transfer.resultClass, staging.get(), choice.fileClass, got);
@@ -96,9 +94,7 @@ struct Reader {
           qxConvertBufferToType(destination, transfer.resultClass, staging.get(), QX_CLASS_DOUBLE, got);
         }
         break;
-      case TransferPath::Bits:
-        got = readFields(n);
-        break;
+      case TransferPath::Bits: got = readFields(n); break;
     }
     chunkStored(transfer, got);
     if (got == n) recordCode(entry, 0);
@@ -138,8 +134,9 @@ struct Reader {
     const bool staged = choice.path != TransferPath::Raw && choice.path != TransferPath::Direct;
     const int limit = staged || skip > 0 ? kStagingValues : INT_MAX;
     bool complete = false;
-    steppedTransfer(transfer.count, chunkRoom(transfer), prec.blockCount, skip > 0, false, limit,
-                    [this](int n) { return step(n); }, [this] { return skipStep(); }, complete);
+    steppedTransfer(
+        transfer.count, chunkRoom(transfer), prec.blockCount, skip > 0, false, limit, [this](int n) { return step(n); },
+        [this] { return skipStep(); }, complete);
     if (!complete) entry.lastError = entry.status;
     return complete;
   }
@@ -147,7 +144,7 @@ struct Reader {
   // For a regular file read without skips, the values left in it: the
   // first chunk is then made large enough to take them all at once.
   long long valuesLeft() const {
-    struct stat st{};
+    struct stat st {};
     if (skip > 0 || choice.path == TransferPath::Bits || fstat(fileno(entry.stream), &st) != 0 ||
         !S_ISREG(st.st_mode)) {
       return -1;
@@ -266,8 +263,8 @@ int freadOperation(FiRequest &request, FileTable &table, TransferDescriptor &tra
   precisionArgument(args.precision.get(), prec);
   const long long wanted = describeResult(transfer, prec, args.size);
 
-  Reader reader{entry, transfer, prec, choosePath(prec, prec.inputType, transfer.resultClass), args.skip, LONG_MAX,
-                nullptr};
+  Reader reader{entry,     transfer, prec,   choosePath(prec, prec.inputType, transfer.resultClass),
+                args.skip, LONG_MAX, nullptr};
   if (prepareBitsForReading(entry, prec.bitCount, prec.format) != 0 || wanted == 0) {
     const int rows = wanted == 0 ? args.size.rows : 0, cols = wanted == 0 ? args.size.cols : 0;
     readOutputs(request, created(qxCreateNumericMatrix(rows, cols, transfer.resultClass, 0)), transfer, args.size);
@@ -278,7 +275,8 @@ int freadOperation(FiRequest &request, FileTable &table, TransferDescriptor &tra
   }
   // Nothing is read when a skipping transfer cannot measure the file.
   const bool readable = args.skip == 0 || measureFile(entry, reader.fileEnd);
-  qxArray *result = wanted < 0 ? readOpenEnded(reader, transfer, readable) : readFixed(reader, transfer, wanted, readable);
+  qxArray *result =
+      wanted < 0 ? readOpenEnded(reader, transfer, readable) : readFixed(reader, transfer, wanted, readable);
   settleReadStatus(entry, transfer.count);
   readOutputs(request, result, transfer, args.size);
   popChunk(transfer);

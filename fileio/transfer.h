@@ -7,7 +7,7 @@
 namespace zq::fileio {
 
 struct Chunk {
-  int count = 0;            // values stored in this chunk
+  int count = 0;             // values stored in this chunk
   qxArray *array = nullptr;  // storage, of the descriptor's resultClass
   Chunk *next = nullptr;
 };

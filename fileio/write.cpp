@@ -65,9 +65,7 @@ struct Writer {
     int put = 0;
     switch (choice.path) {
       case TransferPath::Raw:
-      case TransferPath::Direct:
-        put = writeRaw(source(), n);
-        break;
+      case TransferPath::Direct: put = writeRaw(source(), n); break;
       case TransferPath::NativeConvert:
         qxConvertBufferToType(staging.get(), choice.fileClass, source(), dataClass, n);
         put = writeRaw(staging.get(), n);
@@ -77,9 +75,7 @@ struct Writer {
         doublesToFileValues(staging.get(), n, choice.valueSize, prec.outputType, prec.format);
         put = writeRaw(staging.get(), n);
         break;
-      case TransferPath::Bits:
-        put = writeFields(n);
-        break;
+      case TransferPath::Bits: put = writeFields(n); break;
     }
     written += put;
     if (skip > 0 && choice.path != TransferPath::Bits) {
@@ -110,8 +106,9 @@ struct Writer {
     const bool staged = choice.path != TransferPath::Raw && choice.path != TransferPath::Direct;
     const int limit = staged ? kStagingValues : INT_MAX;
     bool complete = false;
-    steppedTransfer(0, want, prec.blockCount, skip > 0, true, limit, [this](int n) { return step(n); },
-                    [this] { return skipStep(); }, complete);
+    steppedTransfer(
+        0, want, prec.blockCount, skip > 0, true, limit, [this](int n) { return step(n); },
+        [this] { return skipStep(); }, complete);
     return complete;
   }
 };
@@ -203,7 +200,8 @@ int fwriteOperation(FiRequest &request, FileTable &table, TransferDescriptor &tr
 
   const PathChoice choice = writePath(prec, args.dataClass);
   const long long elements = qxGetNumberOfElements(args.data);
-  const long long want = choice.path == TransferPath::Raw ? elements * static_cast<long long>(qxGetElementSize(args.data)) : elements;
+  const long long want =
+      choice.path == TransferPath::Raw ? elements * static_cast<long long>(qxGetElementSize(args.data)) : elements;
   transfer = TransferDescriptor{};
   transfer.resultClass = args.dataClass;
   transfer.rows = qxGetM(args.data);

@@ -63,8 +63,8 @@ enum utPrecisionType {
   UT_TYPE_FLOAT = 10,
   UT_TYPE_DOUBLE = 11
 };
-int utGetDataSizeType(void);       // index of the native format
-int utGetNumDataSizeTypes(void);   // count; the last index marks "invalid"
+int utGetDataSizeType(void);      // index of the native format
+int utGetNumDataSizeTypes(void);  // count; the last index marks "invalid"
 const char *utGetDataSizeTypeName(int format);
 int utGetDataEndianType(int format);  // 1: most significant byte first
 // Converts n values held in 8-byte slots of buffer, in place: from the

@@ -1,8 +1,8 @@
 // libzqservices: terminal, file-system and session services of the host.
 #pragma once
 
-#include <stdio.h>
 #include <stdint.h>
+#include <stdio.h>
 
 #include "host/qx.h"
 

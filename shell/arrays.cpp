@@ -131,12 +131,18 @@ int commonClass(const Values &parts) {
     const int c = classOf(v);
     const bool logical = v.isScalar() ? v.isLogicalScalar() : qxIsLogical(v.array()) != 0;
     if (!logical) allLogical = false;
-    if (c == QX_CLASS_CELL) anyCell = true;
-    else if (holdsStructs(c)) anyStruct = true;
-    else if (c == QX_CLASS_CHAR) anyChar = true;
-    else if (c == QX_CLASS_SINGLE) anySingle = true;
-    else if (isIntegerClass(c)) integer = integer == 0 ? c : integer;
-    else if (c != QX_CLASS_DOUBLE && c != QX_CLASS_SPARSE) other = c;
+    if (c == QX_CLASS_CELL)
+      anyCell = true;
+    else if (holdsStructs(c))
+      anyStruct = true;
+    else if (c == QX_CLASS_CHAR)
+      anyChar = true;
+    else if (c == QX_CLASS_SINGLE)
+      anySingle = true;
+    else if (isIntegerClass(c))
+      integer = integer == 0 ? c : integer;
+    else if (c != QX_CLASS_DOUBLE && c != QX_CLASS_SPARSE)
+      other = c;
   }
   if (anyCell) return QX_CLASS_CELL;
   if (anyStruct) return QX_CLASS_STRUCT;

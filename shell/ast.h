@@ -28,9 +28,31 @@ class Symbols {
 };
 
 enum class Op {
-  Add, Sub, Mul, Div, LeftDiv, Pow, ElMul, ElDiv, ElLeftDiv, ElPow,
-  Lt, Le, Gt, Ge, Eq, Ne, And, Or, AndAnd, OrOr,
-  Neg, Plus, Not, Transpose, CTranspose
+  Add,
+  Sub,
+  Mul,
+  Div,
+  LeftDiv,
+  Pow,
+  ElMul,
+  ElDiv,
+  ElLeftDiv,
+  ElPow,
+  Lt,
+  Le,
+  Gt,
+  Ge,
+  Eq,
+  Ne,
+  And,
+  Or,
+  AndAnd,
+  OrOr,
+  Neg,
+  Plus,
+  Not,
+  Transpose,
+  CTranspose
 };
 
 enum class ExprKind {
@@ -86,9 +108,9 @@ struct Stmt {
   StmtKind kind;
   int line = 1;
   int column = 1;
-  int lastLine = 1;    // line of the statement's terminator
-  bool print = false;  // not ended by ';'
-  ExprPtr expr;        // Expression, Assign (value), For (range), While (condition)
+  int lastLine = 1;              // line of the statement's terminator
+  bool print = false;            // not ended by ';'
+  ExprPtr expr;                  // Expression, Assign (value), For (range), While (condition)
   std::vector<ExprPtr> targets;  // Assign, MultiAssign (null for ~), For (variable)
   std::vector<Clause> clauses;   // If
   Block body;                    // For, While

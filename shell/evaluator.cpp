@@ -48,8 +48,8 @@ struct OutputSlots : ArrayList {
 // None means a call without a result, or c{...} or s.f selecting nothing.
 const Value &firstOf(const Values &values, const Expr &e) {
   if (values.empty()) {
-    const bool selection = (e.kind == ExprKind::Index && e.brace) || e.kind == ExprKind::Field ||
-                           e.kind == ExprKind::DynField;
+    const bool selection =
+        (e.kind == ExprKind::Index && e.brace) || e.kind == ExprKind::Field || e.kind == ExprKind::DynField;
     zqhost::raise(selection ? "Indexing produced no results." : zqhost::messageText(3));
   }
   return values.front();
@@ -68,7 +68,8 @@ Evaluator::Variable &Evaluator::slot(int s) {
 }
 
 Evaluator::Variable *Evaluator::defined(int s) {
-  if (s < static_cast<int>(vars_.size()) && vars_[static_cast<size_t>(s)].defined) return &vars_[static_cast<size_t>(s)];
+  if (s < static_cast<int>(vars_.size()) && vars_[static_cast<size_t>(s)].defined)
+    return &vars_[static_cast<size_t>(s)];
   return nullptr;
 }
 
@@ -245,8 +246,10 @@ Evaluator::Flow Evaluator::forLoop(const Stmt &s) {
       column[1].value = Value::number(j + 1);
       item = indexValue(range, column);
     }
-    if (target.kind == ExprKind::Ident) assignSlot(target.slot, std::move(item));
-    else assignTo(target, item);
+    if (target.kind == ExprKind::Ident)
+      assignSlot(target.slot, std::move(item));
+    else
+      assignTo(target, item);
     if (run(s.body) == Flow::Break) break;
   }
   return Flow::Normal;
@@ -294,9 +297,12 @@ struct Evaluator::Step {
 
 Evaluator::Step Evaluator::makeStep(const Expr &e, const Value &base) {
   Step step{&e, {}, {}};
-  if (e.kind == ExprKind::Field) step.field = e.text;
-  else if (e.kind == ExprKind::DynField) step.field = textOf(eval(*e.args.front()), "A dynamic field name");
-  else step.subs = subscripts(e, base);
+  if (e.kind == ExprKind::Field)
+    step.field = e.text;
+  else if (e.kind == ExprKind::DynField)
+    step.field = textOf(eval(*e.args.front()), "A dynamic field name");
+  else
+    step.subs = subscripts(e, base);
   return step;
 }
 
@@ -325,9 +331,12 @@ bool Evaluator::extract(const Value &base, const Step &step, Value &part) {
 }
 
 void Evaluator::store(Value &base, bool isDefined, const Step &step, const Value &v) {
-  if (step.expr->kind != ExprKind::Index) assignField(base, isDefined, step.field, v);
-  else if (step.expr->brace) assignCell(base, isDefined, step.subs, v);
-  else assignIndex(base, isDefined, step.subs, v);
+  if (step.expr->kind != ExprKind::Index)
+    assignField(base, isDefined, step.field, v);
+  else if (step.expr->brace)
+    assignCell(base, isDefined, step.subs, v);
+  else
+    assignIndex(base, isDefined, step.subs, v);
 }
 
 // Assigns rhs to a target such as x(i).f{j}. All subscripts are evaluated
@@ -382,35 +391,27 @@ void Evaluator::assignTo(const Expr &target, const Value &rhs) {
 Value Evaluator::eval(const Expr &e) {
   switch (e.kind) {
     case ExprKind::Number:
-    case ExprKind::String:
-      return literal(e);
+    case ExprKind::String: return literal(e);
     case ExprKind::Ident:
       if (const Variable *v = defined(e.slot)) return v->value;
       return firstOf(callExpr(e, nullptr, 1), e);
-    case ExprKind::Unary:
-      return unaryOp(e.op, eval(*e.args[0]));
+    case ExprKind::Unary: return unaryOp(e.op, eval(*e.args[0]));
     case ExprKind::Binary: {
       if (e.op == Op::AndAnd || e.op == Op::OrOr) return logicalShortCircuit(e);
       const Value a = eval(*e.args[0]);
       return binaryOp(e.op, a, eval(*e.args[1]));
     }
-    case ExprKind::Range:
-      return range(e);
-    case ExprKind::Matrix:
-      return matrix(e);
-    case ExprKind::Cell:
-      return cellLiteral(e);
-    case ExprKind::Handle:
-      return handle(e);
+    case ExprKind::Range: return range(e);
+    case ExprKind::Matrix: return matrix(e);
+    case ExprKind::Cell: return cellLiteral(e);
+    case ExprKind::Handle: return handle(e);
     case ExprKind::End: {
       if (ends_.empty()) zqhost::raise("'end' is only valid inside an index.");
       const EndContext &c = ends_.back();
       return Value::number(endOf(*c.base, c.position, c.count));
     }
-    case ExprKind::Colon:
-      return makeString(":");
-    default:
-      return firstOf(evalMulti(e, 1), e);
+    case ExprKind::Colon: return makeString(":");
+    default: return firstOf(evalMulti(e, 1), e);
   }
 }
 
@@ -434,8 +435,7 @@ Values Evaluator::evalMulti(const Expr &e, int nargout) {
   }
   if (e.kind == ExprKind::Field || e.kind == ExprKind::DynField) {
     const Value base = eval(*e.base);
-    const std::string name =
-        e.kind == ExprKind::Field ? e.text : textOf(eval(*e.args.front()), "A dynamic field name");
+    const std::string name = e.kind == ExprKind::Field ? e.text : textOf(eval(*e.args.front()), "A dynamic field name");
     return fieldValues(base, name);
   }
   return {eval(e)};
@@ -450,8 +450,10 @@ void Evaluator::evalArgs(const std::vector<ExprPtr> &args, Values &out) {
     } else if (k == ExprKind::Ident && defined(a->slot) != nullptr) {
       // The array carries the variable's scope (isglobal reads it).
       const Variable &var = *defined(a->slot);
-      if (var.global) qxSetScope(var.value.array(), QX_SCOPE_GLOBAL);
-      else if (!var.value.isScalar() && qxGetScope(var.value.array()) != QX_SCOPE_LOCAL) qxSetScope(var.value.array(), QX_SCOPE_LOCAL);
+      if (var.global)
+        qxSetScope(var.value.array(), QX_SCOPE_GLOBAL);
+      else if (!var.value.isScalar() && qxGetScope(var.value.array()) != QX_SCOPE_LOCAL)
+        qxSetScope(var.value.array(), QX_SCOPE_LOCAL);
       out.push_back(var.value);
     } else {
       out.push_back(eval(*a));

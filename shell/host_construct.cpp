@@ -222,7 +222,8 @@ Triplets tripletsOfLists(const Values &args) {
     t.re.assign(t.rows.size(), t.re[0]);
     if (!t.im.empty()) t.im.assign(t.rows.size(), t.im[0]);
   }
-  if (t.rows.size() != t.cols.size() || t.rows.size() != t.re.size()) zqhost::raise("Vectors must be the same lengths.");
+  if (t.rows.size() != t.cols.size() || t.rows.size() != t.re.size())
+    zqhost::raise("Vectors must be the same lengths.");
   for (size_t k = 0; k < t.rows.size(); ++k) {
     for (double index : {t.rows[k], t.cols[k]}) {
       if (!(index >= 1) || index != std::floor(index) || index > INT_MAX) {

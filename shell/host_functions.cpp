@@ -1,9 +1,10 @@
 // The table of host functions, and the query and session functions.
 #include "shell/host_functions.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <string>
-#include <sys/stat.h>
 
 #include "host/ut.h"
 #include "shell/indexing.h"
@@ -13,22 +14,54 @@ namespace zq::shell {
 namespace {
 
 constexpr HostFunction kHostFunctions[] = {
-    {"Inf", host::inf},         {"NaN", host::nan},          {"abs", host::abs},
-    {"all", host::all},         {"any", host::any},          {"cat", host::cat},
-    {"ceil", host::ceil},       {"cell", host::cell},        {"class", host::classFn},
-    {"clear", host::clear},     {"complex", host::complex},  {"eps", host::eps},
-    {"error", host::error},     {"exist", host::exist},      {"exit", host::exit},
-    {"eye", host::eye},         {"false", host::falseFn},    {"feval", host::feval},
-    {"fieldnames", host::fieldnames}, {"fix", host::fix},    {"floor", host::floor},
-    {"full", host::full},       {"global", host::global},    {"i", host::imagUnit},
-    {"imag", host::imag},       {"inf", host::inf},          {"isempty", host::isempty},
-    {"isequal", host::isequal}, {"isfield", host::isfield},  {"j", host::imagUnit},
-    {"length", host::length},   {"logical", host::logical},  {"mod", host::mod},
-    {"nan", host::nan},         {"ndims", host::ndims},      {"numel", host::numel},
-    {"ones", host::ones},       {"pi", host::pi},            {"quit", host::exit},
-    {"real", host::real},       {"reshape", host::reshape},  {"round", host::round},
-    {"size", host::size},       {"sparse", host::sparse},    {"struct", host::structFn},
-    {"sum", host::sum},         {"true", host::trueFn},      {"who", host::who},
+    {"Inf", host::inf},
+    {"NaN", host::nan},
+    {"abs", host::abs},
+    {"all", host::all},
+    {"any", host::any},
+    {"cat", host::cat},
+    {"ceil", host::ceil},
+    {"cell", host::cell},
+    {"class", host::classFn},
+    {"clear", host::clear},
+    {"complex", host::complex},
+    {"eps", host::eps},
+    {"error", host::error},
+    {"exist", host::exist},
+    {"exit", host::exit},
+    {"eye", host::eye},
+    {"false", host::falseFn},
+    {"feval", host::feval},
+    {"fieldnames", host::fieldnames},
+    {"fix", host::fix},
+    {"floor", host::floor},
+    {"full", host::full},
+    {"global", host::global},
+    {"i", host::imagUnit},
+    {"imag", host::imag},
+    {"inf", host::inf},
+    {"isempty", host::isempty},
+    {"isequal", host::isequal},
+    {"isfield", host::isfield},
+    {"j", host::imagUnit},
+    {"length", host::length},
+    {"logical", host::logical},
+    {"mod", host::mod},
+    {"nan", host::nan},
+    {"ndims", host::ndims},
+    {"numel", host::numel},
+    {"ones", host::ones},
+    {"pi", host::pi},
+    {"quit", host::exit},
+    {"real", host::real},
+    {"reshape", host::reshape},
+    {"round", host::round},
+    {"size", host::size},
+    {"sparse", host::sparse},
+    {"struct", host::structFn},
+    {"sum", host::sum},
+    {"true", host::trueFn},
+    {"who", host::who},
     {"zeros", host::zeros},
 };
 
@@ -108,7 +141,8 @@ Values isempty(Evaluator &, int nargout, Values &args) {
 Values fieldnames(Evaluator &, int nargout, Values &args) {
   checkCount(args, 1, 1, nargout, 1);
   const int c = classOf(args[0]);
-  if (c != QX_CLASS_STRUCT && c != QX_CLASS_OBJECT) zqhost::raise("Invalid input argument of type '" + std::string(className(args[0])) + "'.");
+  if (c != QX_CLASS_STRUCT && c != QX_CLASS_OBJECT)
+    zqhost::raise("Invalid input argument of type '" + std::string(className(args[0])) + "'.");
   const qxArray *s = args[0].array();
   const int n = qxGetNumberOfFields(s);
   Value out = Value::adopt(qxCreateCellMatrix(n, 1));
@@ -142,8 +176,10 @@ Values isfield(Evaluator &, int nargout, Values &args) {
 Values feval(Evaluator &ev, int nargout, Values &args) {
   if (args.empty()) qxErrMsg(2);
   std::string name;
-  if (classOf(args[0]) == QX_CLASS_FUNCTION) name = qxFunctionHandleToString(qxGetData(args[0].array()));
-  else name = textOf(args[0], "The function name");
+  if (classOf(args[0]) == QX_CLASS_FUNCTION)
+    name = qxFunctionHandleToString(qxGetData(args[0].array()));
+  else
+    name = textOf(args[0], "The function name");
   Values rest(args.begin() + 1, args.end());
   if (const Value *v = ev.variable(name); v != nullptr && !ev.isFunction(name)) {
     zqhost::raise("'" + name + "' is a variable, not a function.");
@@ -175,8 +211,10 @@ Values clear(Evaluator &ev, int nargout, Values &args) {
   }
   for (const Value &a : args) {
     const std::string name = nameArgument(a);
-    if (name == "all" || name == "-all" || name == "variables") ev.clearAll();
-    else ev.clearVariable(name);
+    if (name == "all" || name == "-all" || name == "variables")
+      ev.clearAll();
+    else
+      ev.clearVariable(name);
   }
   return {};
 }
@@ -187,7 +225,8 @@ Values who(Evaluator &ev, int nargout, Values &args) {
   const std::vector<std::string> names = ev.variableNames();
   if (nargout > 0) {
     Value out = Value::adopt(qxCreateCellMatrix(static_cast<int>(names.size()), 1));
-    for (size_t k = 0; k < names.size(); ++k) qxSetCell(out.array(), static_cast<int>(k), qxCreateString(names[k].c_str()));
+    for (size_t k = 0; k < names.size(); ++k)
+      qxSetCell(out.array(), static_cast<int>(k), qxCreateString(names[k].c_str()));
     return {out};
   }
   if (names.empty()) return {};

@@ -153,12 +153,21 @@ Values imag(Evaluator &, int nargout, Values &args) {
 }
 
 Values abs(Evaluator &, int nargout, Values &args) {
-  return mapped(args, nargout, [](double x) { return std::fabs(x); }, true);
+  return mapped(
+      args, nargout, [](double x) { return std::fabs(x); }, true);
 }
-Values floor(Evaluator &, int nargout, Values &args) { return mapped(args, nargout, [](double x) { return std::floor(x); }); }
-Values ceil(Evaluator &, int nargout, Values &args) { return mapped(args, nargout, [](double x) { return std::ceil(x); }); }
-Values round(Evaluator &, int nargout, Values &args) { return mapped(args, nargout, [](double x) { return std::round(x); }); }
-Values fix(Evaluator &, int nargout, Values &args) { return mapped(args, nargout, [](double x) { return std::trunc(x); }); }
+Values floor(Evaluator &, int nargout, Values &args) {
+  return mapped(args, nargout, [](double x) { return std::floor(x); });
+}
+Values ceil(Evaluator &, int nargout, Values &args) {
+  return mapped(args, nargout, [](double x) { return std::ceil(x); });
+}
+Values round(Evaluator &, int nargout, Values &args) {
+  return mapped(args, nargout, [](double x) { return std::round(x); });
+}
+Values fix(Evaluator &, int nargout, Values &args) {
+  return mapped(args, nargout, [](double x) { return std::trunc(x); });
+}
 
 Values mod(Evaluator &, int nargout, Values &args) {
   checkCount(args, 2, 2, nargout, 1);

@@ -222,7 +222,8 @@ std::vector<int> grownDims(const std::vector<int> &dims, const Subscripts &subs,
     if (need <= checkedCount(dims)) return out;
     if (checkedCount(dims) == 0) {
       const std::vector<int> r = dimsOf(rhs);
-      return r.size() == 2 && r[1] == 1 && r[0] > 1 && !subs[0].colon ? std::vector<int>{need, 1} : std::vector<int>{1, need};
+      return r.size() == 2 && r[1] == 1 && r[0] > 1 && !subs[0].colon ? std::vector<int>{need, 1}
+                                                                      : std::vector<int>{1, need};
     }
     if (dims.size() == 2 && dims[0] == 1) return {1, need};
     if (dims.size() == 2 && dims[1] == 1) return {need, 1};
@@ -335,8 +336,8 @@ Value indexValue(const Value &base, const Subscripts &subs) {
   const Value full = fullOf(base);
   const std::vector<int> dims = dimsOf(full);
   const Selection sel = select(dims, subs, true);
-  const std::vector<int> shape = subs.size() == 1 ? linearShape(dims, subs[0], static_cast<int>(sel.linear.size()))
-                                                  : sel.shape;
+  const std::vector<int> shape =
+      subs.size() == 1 ? linearShape(dims, subs[0], static_cast<int>(sel.linear.size())) : sel.shape;
   return gather(full, shape, sel.linear);
 }
 
@@ -372,8 +373,10 @@ Values fieldValues(const Value &base, const std::string &name) {
 void assignIndex(Value &base, bool defined, const Subscripts &subs, const Value &rhsIn) {
   if (subs.empty()) zqhost::raise("An indexed assignment needs at least one index.");
   if (defined && isPlainEmpty(rhsIn) && !isPlainEmpty(base)) {
-    if (subs.size() == 1) deleteLinear(base, subs[0]);
-    else deleteSlices(base, subs);
+    if (subs.size() == 1)
+      deleteLinear(base, subs[0]);
+    else
+      deleteSlices(base, subs);
     return;
   }
   if (defined && rhsIn.isScalar() && rhsIn.isLogicalScalar() == (!base.isScalar() && qxIsLogical(base.array()))) {
@@ -404,7 +407,8 @@ void assignIndex(Value &base, bool defined, const Subscripts &subs, const Value 
   }
   qxArray *a = base.mutableArray();
   const qxArray *r = rhs.array();
-  for (size_t k = 0; k < sel.linear.size(); ++k) copyElements(a, sel.linear[k], r, count == 1 ? 0 : static_cast<int>(k), 1);
+  for (size_t k = 0; k < sel.linear.size(); ++k)
+    copyElements(a, sel.linear[k], r, count == 1 ? 0 : static_cast<int>(k), 1);
   if (qxIsComplex(a) && qxGetClassID(a) != QX_CLASS_CELL) qxFreeImagIfZero(a);
   base.refresh();
 }

@@ -10,12 +10,13 @@
 namespace zq::shell {
 namespace {
 
-constexpr std::array<std::string_view, 8> kKeywords = {"if", "elseif", "else", "end", "for", "while", "break", "continue"};
+constexpr std::array<std::string_view, 8> kKeywords = {"if",  "elseif", "else",  "end",
+                                                       "for", "while",  "break", "continue"};
 
 // Operators, longest first so that the first match is the right one.
 constexpr std::array<std::string_view, 33> kOperators = {
     "==", "~=", "!=", "<=", ">=", "&&", "||", ".*", "./", ".\\", ".^", ".'", "+", "-", "*", "/", "\\",
-    "^",  "<",  ">",  "&",  "|",  "~",  "!",  "=",  "(",  ")",  "[",  "]",  "{",  "}",  ".",  ":"};
+    "^",  "<",  ">",  "&",  "|",  "~",  "!",  "=",  "(",  ")",   "[",  "]",  "{", "}", ".", ":"};
 
 bool isIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool isIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
@@ -121,12 +122,9 @@ class Lexer {
       case Tok::Number:
       case Tok::String:
       case Tok::Ident:
-      case Tok::EndIndex:
-        return true;
-      case Tok::Op:
-        return t.text == ")" || t.text == "]" || t.text == "}" || t.text == "'" || t.text == ".'";
-      default:
-        return false;
+      case Tok::EndIndex: return true;
+      case Tok::Op: return t.text == ")" || t.text == "]" || t.text == "}" || t.text == "'" || t.text == ".'";
+      default: return false;
     }
   }
 

@@ -11,17 +11,17 @@
 namespace zq::shell {
 
 enum class Tok {
-  Number,     // text: the literal; imaginary when it ends in i or j
-  String,     // text: the contents, '' already folded to '
-  Ident,      // text: the name
-  Keyword,    // text: if elseif else end for while break continue
-  EndIndex,   // "end" inside an index
-  Command,    // text: the command name; words: its arguments
-  Op,         // text: an operator or punctuation ( ) [ ] { } . @ = etc.
-  Comma,      // ',' (also an element separator made from blanks in brackets)
-  Semi,       // ';' (in brackets, also a row separator made from a newline)
-  Newline,    // end of a statement line
-  Error,      // text: a message about malformed input (the parser raises it)
+  Number,    // text: the literal; imaginary when it ends in i or j
+  String,    // text: the contents, '' already folded to '
+  Ident,     // text: the name
+  Keyword,   // text: if elseif else end for while break continue
+  EndIndex,  // "end" inside an index
+  Command,   // text: the command name; words: its arguments
+  Op,        // text: an operator or punctuation ( ) [ ] { } . @ = etc.
+  Comma,     // ',' (also an element separator made from blanks in brackets)
+  Semi,      // ';' (in brackets, also a row separator made from a newline)
+  Newline,   // end of a statement line
+  Error,     // text: a message about malformed input (the parser raises it)
   Eof
 };
 

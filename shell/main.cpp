@@ -1,5 +1,6 @@
 // zq: the interpreter shell. Runs a script, a text given with -e, or an
 // interactive prompt with line editing and a history file.
+#include <editline/readline.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -10,8 +11,6 @@
 #include <iostream>
 #include <sstream>
 #include <string>
-
-#include <editline/readline.h>
 
 #include "builtins/zqbuiltins.h"
 #include "shell/session.h"
@@ -171,9 +170,12 @@ int main(int argc, char **argv) {
   int status = 0;
   {
     zq::shell::Session session;
-    if (options.hasText) session.run(options.text, options.keepGoing);
-    else if (!options.file.empty()) session.run(script, options.keepGoing);
-    else interactive(session);
+    if (options.hasText)
+      session.run(options.text, options.keepGoing);
+    else if (!options.file.empty())
+      session.run(script, options.keepGoing);
+    else
+      interactive(session);
     fiFlushWriteCarryByteFIO();
     status = session.exitStatus();
   }

@@ -22,12 +22,15 @@ enum class Kind { Arithmetic, Comparison, Logical };
 
 Kind kindOf(Op op) {
   switch (op) {
-    case Op::Lt: case Op::Le: case Op::Gt: case Op::Ge: case Op::Eq: case Op::Ne:
-      return Kind::Comparison;
-    case Op::And: case Op::Or:
-      return Kind::Logical;
-    default:
-      return Kind::Arithmetic;
+    case Op::Lt:
+    case Op::Le:
+    case Op::Gt:
+    case Op::Ge:
+    case Op::Eq:
+    case Op::Ne: return Kind::Comparison;
+    case Op::And:
+    case Op::Or: return Kind::Logical;
+    default: return Kind::Arithmetic;
   }
 }
 
@@ -37,9 +40,12 @@ T arithmetic(Op op, T x, T y) {
   switch (op) {
     case Op::Add: return x + y;
     case Op::Sub: return x - y;
-    case Op::Mul: case Op::ElMul: return x * y;
-    case Op::Div: case Op::ElDiv: return x / y;
-    case Op::LeftDiv: case Op::ElLeftDiv: return y / x;
+    case Op::Mul:
+    case Op::ElMul: return x * y;
+    case Op::Div:
+    case Op::ElDiv: return x / y;
+    case Op::LeftDiv:
+    case Op::ElLeftDiv: return y / x;
     default: return T(0);
   }
 }
@@ -48,7 +54,8 @@ bool isPower(Op op) { return op == Op::Pow || op == Op::ElPow; }
 
 double realOp(Op op, double x, double y) {
   switch (op) {
-    case Op::Pow: case Op::ElPow: return std::pow(x, y);
+    case Op::Pow:
+    case Op::ElPow: return std::pow(x, y);
     case Op::Lt: return x < y;
     case Op::Le: return x <= y;
     case Op::Gt: return x > y;
@@ -128,9 +135,12 @@ std::vector<int> expandedDims(std::vector<int> a, std::vector<int> b) {
   b.resize(n, 1);
   std::vector<int> out(n);
   for (size_t k = 0; k < n; ++k) {
-    if (a[k] == b[k] || b[k] == 1) out[k] = a[k];
-    else if (a[k] == 1) out[k] = b[k];
-    else zqhost::raise("Matrix dimensions must agree.");
+    if (a[k] == b[k] || b[k] == 1)
+      out[k] = a[k];
+    else if (a[k] == 1)
+      out[k] = b[k];
+    else
+      zqhost::raise("Matrix dimensions must agree.");
   }
   return out;
 }
@@ -259,7 +269,8 @@ Value matrixPower(const Value &a, const Value &b) {
   requireMatrix(d);
   if (d[0] != d[1]) zqhost::raise("Inputs must be a scalar and a square matrix.");
   const double p = scalarOf(b, "Exponent");
-  if (p < 0 || p != std::floor(p) || p > 1e9) zqhost::raise("Only non-negative integer powers of a matrix are supported.");
+  if (p < 0 || p != std::floor(p) || p > 1e9)
+    zqhost::raise("Only non-negative integer powers of a matrix are supported.");
   std::vector<double> identity(static_cast<size_t>(d[0]) * d[0], 0.0);
   for (int i = 0; i < d[0]; ++i) identity[static_cast<size_t>(i) * d[0] + i] = 1;
   Value result = makeDoubles(d, identity), base = a;
@@ -359,8 +370,7 @@ Value binaryOp(Op op, const Value &a, const Value &b) {
       if (!scalarB) zqhost::raise("The exponent of ^ must be a scalar; use .^ for element-wise powers.");
       if (!scalarA) return matrixPower(a, b);
       break;
-    default:
-      break;
+    default: break;
   }
   return elementwise(op, a, b);
 }

@@ -31,7 +31,7 @@ struct OpName {
   Op op;
 };
 
-constexpr OpName kComparisons[] = {{"<", Op::Lt}, {"<=", Op::Le}, {">", Op::Gt}, {">=", Op::Ge},
+constexpr OpName kComparisons[] = {{"<", Op::Lt},  {"<=", Op::Le}, {">", Op::Gt}, {">=", Op::Ge},
                                    {"==", Op::Eq}, {"~=", Op::Ne}, {"!=", Op::Ne}};
 constexpr OpName kAdditive[] = {{"+", Op::Add}, {"-", Op::Sub}};
 constexpr OpName kMultiplicative[] = {{"*", Op::Mul},    {"/", Op::Div},    {"\\", Op::LeftDiv},
@@ -45,8 +45,8 @@ constexpr OpName kElementOr[] = {{"|", Op::Or}};
 constexpr OpName kElementAnd[] = {{"&", Op::And}};
 
 // Binary operator levels, loosest first; the empty level is the range.
-constexpr std::span<const OpName> kLevels[] = {kOrOr, kAndAnd, kElementOr, kElementAnd, kComparisons, {}, kAdditive,
-                                               kMultiplicative};
+constexpr std::span<const OpName> kLevels[] = {kOrOr,        kAndAnd, kElementOr, kElementAnd,
+                                               kComparisons, {},      kAdditive,  kMultiplicative};
 
 const OpName *matchOp(const Token &t, std::span<const OpName> table) {
   if (t.kind != Tok::Op) return nullptr;
@@ -111,9 +111,9 @@ void Parser::expectOp(const char *text, const Token &opener) {
   if (acceptOp(text)) return;
   const Token &t = peek();
   if (t.kind == Tok::Newline || t.kind == Tok::Eof || (t.kind == Tok::Semi && !t.synthetic)) {
-    throw ParseError("Unbalanced brackets: '" + opener.text + "' at " + position(opener.line, opener.column) +
-                         " is not closed.",
-                     t.kind == Tok::Eof);
+    throw ParseError(
+        "Unbalanced brackets: '" + opener.text + "' at " + position(opener.line, opener.column) + " is not closed.",
+        t.kind == Tok::Eof);
   }
   unexpected(t);
 }
@@ -217,7 +217,8 @@ Block Parser::block(std::initializer_list<const char *> enders, const Token &ope
   while (true) {
     while (peek().kind == Tok::Newline || peek().kind == Tok::Semi || peek().kind == Tok::Comma) advance();
     if (peek().kind == Tok::Eof) {
-      throw ParseError("Missing 'end' for the '" + opener.text + "' at " + position(opener.line, opener.column) + ".", true);
+      throw ParseError("Missing 'end' for the '" + opener.text + "' at " + position(opener.line, opener.column) + ".",
+                       true);
     }
     if (peek().kind == Tok::Keyword) {
       for (const char *e : enders) {
@@ -336,8 +337,10 @@ StmtPtr Parser::multiAssignment() {
       s->targets.push_back(postfix(primary()));
       if (!isAssignable(*s->targets.back())) unexpected(peek());
     }
-    if (peek().kind == Tok::Comma) advance();
-    else if (!isOp("]")) unexpected(peek());
+    if (peek().kind == Tok::Comma)
+      advance();
+    else if (!isOp("]"))
+      unexpected(peek());
   }
   advance();  // ]
   advance();  // =
@@ -496,8 +499,7 @@ ExprPtr Parser::primary() {
       advance();
       return e;
     }
-    default:
-      break;
+    default: break;
   }
   if (t.kind != Tok::Op) unexpected(t);
   if (t.text == "(") {
@@ -513,7 +515,8 @@ ExprPtr Parser::primary() {
   if (t.text == "@") {
     const Token at = advance();
     if (peek().kind != Tok::Ident) {
-      if (isOp("(")) throw ParseError("Anonymous functions are not supported at " + position(at.line, at.column) + ".", false);
+      if (isOp("("))
+        throw ParseError("Anonymous functions are not supported at " + position(at.line, at.column) + ".", false);
       unexpected(peek());
     }
     auto e = make(ExprKind::Handle, at);

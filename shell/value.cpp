@@ -135,7 +135,8 @@ std::vector<double> realParts(const Value &v) {
   const qxArray *a = v.array();
   const int c = qxGetClassID(a);
   if (c == QX_CLASS_SPARSE) return realParts(Value::adopt(qxCreateConvertedCopy(a, QX_CLASS_DOUBLE)));
-  if (!isNumericOrChar(v)) zqhost::raise(std::string("Operation is not defined for values of class ") + className(v) + ".");
+  if (!isNumericOrChar(v))
+    zqhost::raise(std::string("Operation is not defined for values of class ") + className(v) + ".");
   std::vector<double> out(static_cast<size_t>(qxGetNumberOfElements(a)));
   qxConvertBufferToType(out.data(), QX_CLASS_DOUBLE, qxGetData(a), c, static_cast<int>(out.size()));
   return out;

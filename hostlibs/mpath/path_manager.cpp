@@ -1,11 +1,12 @@
 // libzqmpath: the current directory and the search path. The manager keeps
 // no cache of directory contents, so a change notice needs no work.
+#include <unistd.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "host/zqmpath.h"

@@ -125,7 +125,7 @@ qxArray *qxCreateConvertedCopy(const qxArray *a, int classId) {
   const bool complex = a->pi != nullptr && (classId == QX_CLASS_DOUBLE || classId == QX_CLASS_SINGLE);
   qxArray *copy = zqhost::newArray(classId, a->dims, complex);
   if (copy == nullptr) return nullptr;
-  const int n = zqhost::elementCount(a->dims);
+  const int n = a->dims.count();
   qxConvertBufferToType(copy->pr, classId, a->pr, a->classId, n);
   if (complex) qxConvertBufferToType(copy->pi, classId, a->pi, a->classId, n);
   copy->logical = classId == QX_CLASS_DOUBLE && a->logical && a->classId == QX_CLASS_DOUBLE;

@@ -41,9 +41,7 @@ int slotOf(int code) {
   return code;
 }
 
-const char *classNameForError(int nrhs, qxArray *prhs[]) {
-  return nrhs == 0 ? "none" : qxGetClassName(prhs[0]);
-}
+const char *classNameForError(int nrhs, qxArray *prhs[]) { return nrhs == 0 ? "none" : qxGetClassName(prhs[0]); }
 
 }  // namespace
 

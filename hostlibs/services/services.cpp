@@ -1,19 +1,20 @@
 // libzqservices: window width, column printing, directory listing, file
 // status, tilde expansion, opening files on the search path, the bell,
 // message translation, features and the installation root.
+#include <dirent.h>
+#include <fnmatch.h>
+#include <pwd.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
-#include <fnmatch.h>
-#include <pwd.h>
 #include <string>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -110,7 +111,7 @@ char *ioGetDirList(const char *path, int) {
 }
 
 int ioGetFileStatus(const char *path, ioFileStatus *status) {
-  struct stat st{};
+  struct stat st {};
   if (::stat(path, &st) != 0) return -1;
   status->mtime = static_cast<int32_t>(st.st_mtime);
   status->isDir = S_ISDIR(st.st_mode) ? 1 : 0;
@@ -159,7 +160,7 @@ FILE *ioFopenPathName(const char *name, const char *permission, char *fullPath, 
       if (firstError == 0) firstError = errno != 0 ? errno : -1;
       continue;
     }
-    struct stat st{};
+    struct stat st {};
     if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
       std::fclose(f);
       if (firstError == 0) firstError = EISDIR;

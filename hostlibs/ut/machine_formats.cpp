@@ -51,9 +51,7 @@ constexpr MachineFormat kFormats[] = {
 constexpr int kFormatCount = static_cast<int>(std::size(kFormats));
 constexpr bool kNativeBigEndian = std::endian::native == std::endian::big;
 
-const MachineFormat *formatAt(int format) {
-  return format >= 0 && format < kFormatCount ? &kFormats[format] : nullptr;
-}
+const MachineFormat *formatAt(int format) { return format >= 0 && format < kFormatCount ? &kFormats[format] : nullptr; }
 
 // The precision types: integer width (0 for the floating types, whose size
 // depends on the format) and signedness. "long" takes the format's width.
@@ -62,10 +60,10 @@ struct TypeInfo {
   bool isSigned;
 };
 constexpr TypeInfo kTypes[] = {
-    {0, false},                                           // unused code 0
-    {1, false}, {1, true}, {2, true}, {4, true}, {-1, true},    // char schar short int long
-    {1, false}, {2, false}, {4, false}, {-1, false},             // uchar ushort uint ulong
-    {0, true},  {0, true},                                       // float double
+    {0, false},                                                   // unused code 0
+    {1, false}, {1, true},  {2, true},  {4, true},   {-1, true},  // char schar short int long
+    {1, false}, {2, false}, {4, false}, {-1, false},              // uchar ushort uint ulong
+    {0, true},  {0, true},                                        // float double
 };
 constexpr int kTypeCount = static_cast<int>(std::size(kTypes));
 
@@ -162,9 +160,7 @@ uint64_t load64(const unsigned char *p) {
   return v;
 }
 
-uint64_t loadBigEndian64(const unsigned char *p) {
-  return kNativeBigEndian ? load64(p) : __builtin_bswap64(load64(p));
-}
+uint64_t loadBigEndian64(const unsigned char *p) { return kNativeBigEndian ? load64(p) : __builtin_bswap64(load64(p)); }
 
 // VAX values are 16-bit little-endian words, the most significant word first.
 uint64_t loadVax(const unsigned char *p, int bytes) {
@@ -341,18 +337,23 @@ void realsFromNative(unsigned char *slots, int n, Real kind, int bytes, bool big
   switch (kind) {
     case Real::Ieee:
       if (bytes == 8) {
-        eachSlotFromNative(slots, n, [=](double x, unsigned char *p) {
-          storeUnsigned(p, 8, bigEndian, std::bit_cast<uint64_t>(x));
-        });
+        eachSlotFromNative(
+            slots, n, [=](double x, unsigned char *p) { storeUnsigned(p, 8, bigEndian, std::bit_cast<uint64_t>(x)); });
       } else {
         eachSlotFromNative(slots, n, [=](double x, unsigned char *p) {
           storeUnsigned(p, 4, bigEndian, std::bit_cast<uint32_t>(static_cast<float>(x)));
         });
       }
       break;
-    case Real::VaxF: eachSlotFromNative(slots, n, [](double x, unsigned char *p) { storeVax(p, 4, encodeReal(kVaxF, x)); }); break;
-    case Real::VaxD: eachSlotFromNative(slots, n, [](double x, unsigned char *p) { storeVax(p, 8, encodeReal(kVaxD, x)); }); break;
-    case Real::VaxG: eachSlotFromNative(slots, n, [](double x, unsigned char *p) { storeVax(p, 8, encodeReal(kVaxG, x)); }); break;
+    case Real::VaxF:
+      eachSlotFromNative(slots, n, [](double x, unsigned char *p) { storeVax(p, 4, encodeReal(kVaxF, x)); });
+      break;
+    case Real::VaxD:
+      eachSlotFromNative(slots, n, [](double x, unsigned char *p) { storeVax(p, 8, encodeReal(kVaxD, x)); });
+      break;
+    case Real::VaxG:
+      eachSlotFromNative(slots, n, [](double x, unsigned char *p) { storeVax(p, 8, encodeReal(kVaxG, x)); });
+      break;
     case Real::Cray:
       eachSlotFromNative(slots, n, [](double x, unsigned char *p) { storeUnsigned(p, 8, true, encodeReal(kCray, x)); });
       break;
@@ -376,8 +377,8 @@ void integersToNative(unsigned char *slots, int n, int bytes, bool isSigned, boo
 
 // The limits of an integer type, as doubles (2^63 and 2^64 are exact).
 struct IntegerRange {
-  double above;     // the first value too large
-  double below;     // the last value too small
+  double above;  // the first value too large
+  double below;  // the last value too small
   uint64_t largest;
   uint64_t smallest;
   bool isSigned;
@@ -409,9 +410,8 @@ IntegerRange rangeOf(int bytes, bool isSigned) {
 template <int Bytes>
 void integersFromNativeOf(unsigned char *slots, int n, bool isSigned, bool bigEndian) {
   const IntegerRange range = rangeOf(Bytes, isSigned);
-  eachSlotFromNative(slots, n, [&](double x, unsigned char *p) {
-    storeUnsigned(p, Bytes, bigEndian, clampToInteger(x, range));
-  });
+  eachSlotFromNative(slots, n,
+                     [&](double x, unsigned char *p) { storeUnsigned(p, Bytes, bigEndian, clampToInteger(x, range)); });
 }
 
 #pragma GCC push_options
@@ -422,8 +422,8 @@ void integersFromNativeOf(unsigned char *slots, int n, bool isSigned, bool bigEn
 // truncation that the compiler can vectorise. Results go to the start of
 // each slot, the rest of the slot cleared.
 template <typename T>
-__attribute__((target_clones("arch=x86-64-v4", "avx2", "default"))) void nativeIntegersFromDoubles(
-    unsigned char *slots, int n) {
+__attribute__((target_clones("arch=x86-64-v4", "avx2", "default"))) void nativeIntegersFromDoubles(unsigned char *slots,
+                                                                                                   int n) {
   const double lowest = static_cast<double>(std::numeric_limits<T>::min());
   const double highest = static_cast<double>(std::numeric_limits<T>::max());
   for (int i = 0; i < n; ++i) {

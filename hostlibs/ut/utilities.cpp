@@ -1,4 +1,7 @@
 // libut: allocation, command-window output, interrupts, numbers, time, text.
+#include <sys/resource.h>
+#include <sys/time.h>
+
 #include <atomic>
 #include <cerrno>
 #include <cmath>
@@ -6,8 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <sys/resource.h>
-#include <sys/time.h>
 
 #include "host/ut.h"
 #include "zqhost/host.h"
@@ -113,6 +114,8 @@ void ut_allow_further_cleanup_fcn(void) {}
 // Doubles are stored little-endian with the low word first.
 int utGetFormatType(void) { return 0; }
 
-void *utIncrVoidPtr(void *p, int i, size_t size) { return static_cast<char *>(p) + static_cast<ptrdiff_t>(i) * static_cast<ptrdiff_t>(size); }
+void *utIncrVoidPtr(void *p, int i, size_t size) {
+  return static_cast<char *>(p) + static_cast<ptrdiff_t>(i) * static_cast<ptrdiff_t>(size);
+}
 
 }  // extern "C"

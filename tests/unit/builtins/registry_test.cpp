@@ -1,4 +1,6 @@
 // The builtin table, its registration and dispatch by class code.
+#include "builtins/registry.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "builtins/file_io.h"
-#include "builtins/registry.h"
 #include "builtins/zqbuiltins.h"
 #include "support/host_fixture.h"
 
@@ -16,12 +17,13 @@ namespace {
 using zq::builtins::builtinTable;
 
 const char *const kOrder[] = {
-    "fopen", "fclose", "fread", "fwrite", "fscanf", "fprintf", "sscanf", "sprintf", "fgets", "fseek", "ftell",
-    "ferror", "feof", "chdir", "cd", "delete", "dir", "format", "display", "disp", "char", "isspace", "isletter",
-    "upper", "lower", "strcmp", "strcmpi", "strncmp", "strncmpi", "findstr", "strfind", "strrep", "clock",
-    "cputime", "double", "single", "uint8", "uint16", "uint32", "int8", "int16", "int32", "func2str", "functions",
-    "str2func", "feature", "getenv", "beep", "isstr", "ischar", "setstr", "string", "computer", "isglobal",
-    "lasterr", "lastwarn", "islogical", "issparse", "isreal", "zelmarroot", "_colonobj", "warning"};
+    "fopen",   "fclose",   "fread",     "fwrite",   "fscanf",   "fprintf",    "sscanf",    "sprintf",   "fgets",
+    "fseek",   "ftell",    "ferror",    "feof",     "chdir",    "cd",         "delete",    "dir",       "format",
+    "display", "disp",     "char",      "isspace",  "isletter", "upper",      "lower",     "strcmp",    "strcmpi",
+    "strncmp", "strncmpi", "findstr",   "strfind",  "strrep",   "clock",      "cputime",   "double",    "single",
+    "uint8",   "uint16",   "uint32",    "int8",     "int16",    "int32",      "func2str",  "functions", "str2func",
+    "feature", "getenv",   "beep",      "isstr",    "ischar",   "setstr",     "string",    "computer",  "isglobal",
+    "lasterr", "lastwarn", "islogical", "issparse", "isreal",   "zelmarroot", "_colonobj", "warning"};
 
 std::set<int> codesOf(const BuiltinEntry &e) {
   std::set<int> codes;
@@ -50,12 +52,23 @@ TEST(BuiltinTable, RegistersEachNameForItsClassCodes) {
     const char *name;
     std::set<int> codes;
   } cases[] = {
-      {"fopen", {1, 2, 4}},      {"string", {1, 2, 4}},   {"ftell", {1, 2}},
-      {"feof", {1, 2}},          {"fwrite", anyValue},    {"disp", anyValue},
-      {"zelmarroot", anyValue},  {"cd", {1, 4}},          {"_colonobj", {1, 4}},
-      {"delete", {4}},           {"getenv", {4}},         {"isspace", {1, 2, 4, 7, 8, 9, 10, 11, 12, 13}},
-      {"upper", {1, 2, 4, 5, 7, 8, 9, 10, 11, 12, 13}},   {"strcmp", {1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 13}},
-      {"func2str", {17}},        {"functions", {17}},     {"str2func", {4, 5}},
+      {"fopen", {1, 2, 4}},
+      {"string", {1, 2, 4}},
+      {"ftell", {1, 2}},
+      {"feof", {1, 2}},
+      {"fwrite", anyValue},
+      {"disp", anyValue},
+      {"zelmarroot", anyValue},
+      {"cd", {1, 4}},
+      {"_colonobj", {1, 4}},
+      {"delete", {4}},
+      {"getenv", {4}},
+      {"isspace", {1, 2, 4, 7, 8, 9, 10, 11, 12, 13}},
+      {"upper", {1, 2, 4, 5, 7, 8, 9, 10, 11, 12, 13}},
+      {"strcmp", {1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 13}},
+      {"func2str", {17}},
+      {"functions", {17}},
+      {"str2func", {4, 5}},
   };
   for (const auto &c : cases) EXPECT_EQ(codesOf(byName(c.name)), c.codes) << c.name;
   for (const BuiltinEntry &e : builtinTable()) EXPECT_EQ(e.slots[0], nullptr) << e.name;

@@ -27,18 +27,10 @@ void applyWords(const char *line) {
 
 TEST_F(DisplayTest, FormatWordsAndModifiersSelectTheirCodes) {
   const FormatCase cases[] = {
-      {{"long e"}, 4, "\n"},
-      {{"rational"}, 10, "\n"},
-      {{"rat"}, 10, "\n"},
-      {{"hex e"}, 9, "\n"},
-      {{"bank e"}, 10, "\n"},
-      {{"short x"}, 1, "\n"},
-      {{"long", "compact"}, 2, ""},
-      {{"compact", "loose"}, 1, "\n"},
-      {{"long e", "compact", ""}, 1, "\n"},
-      {{"compact e"}, 3, ""},
-      {{"debug g"}, 11, "\n"},
-      {{"rat", "compact g"}, 10, ""},
+      {{"long e"}, 4, "\n"},        {{"rational"}, 10, "\n"},        {{"rat"}, 10, "\n"},
+      {{"hex e"}, 9, "\n"},         {{"bank e"}, 10, "\n"},          {{"short x"}, 1, "\n"},
+      {{"long", "compact"}, 2, ""}, {{"compact", "loose"}, 1, "\n"}, {{"long e", "compact", ""}, 1, "\n"},
+      {{"compact e"}, 3, ""},       {{"debug g"}, 11, "\n"},         {{"rat", "compact g"}, 10, ""},
   };
   for (const FormatCase &c : cases) {
     SetPrtfmt(1);

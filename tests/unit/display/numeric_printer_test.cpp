@@ -1,6 +1,8 @@
 // The numeric printer as a user sees it through display and disp: number
 // formats, scale factors, special values, classes, empty values, sparse
 // labels, column chunks and stop requests.
+#include "display/numeric_printer.h"
+
 #include <climits>
 #include <cmath>
 #include <numbers>
@@ -8,7 +10,6 @@
 
 #include "builtins/zqbuiltins.h"
 #include "display/display_support.h"
-#include "display/numeric_printer.h"
 #include "host/ut.h"
 
 namespace zqtest {
@@ -127,7 +128,8 @@ TEST_F(DisplayTest, NameLinesAndEmptyValuesInLooseAndCompactMode) {
 
 TEST_F(DisplayTest, SparseRowsCarryTheirIndexLabels) {
   const BodyCase cases[] = {
-      {"short", "", sparseWith(3, 3, {1, 3}, {1, 1}, {1, 2000}), "   (1,1)              1\n   (3,1)           2000\n\n"},
+      {"short", "", sparseWith(3, 3, {1, 3}, {1, 1}, {1, 2000}),
+       "   (1,1)              1\n   (3,1)           2000\n\n"},
       {"short", "", sparseWith(20000, 3, {12345}, {2}, {5}), "     (12345,2)              5\n\n"},
       {"+", "", sparseWith(2, 2, {2, 1}, {1, 2}, {7, -1}), "   (2,1)   +\n   (1,2)   -\n\n"},
   };
@@ -139,9 +141,12 @@ TEST_F(DisplayTest, SparseLabelsKeepTheCommaInPlace) {
     int row, col, width;
     const char *label;
   } cases[] = {
-      {2, 1, 11, "   (2,1)   "},       {123, 45, 11, " (123,45)  "},
-      {123456, 1, 11, "(123456,1) "},   {1234567, 1234, 11, "(1234567,1234)"},
-      {1, 1, 23, "         (1,1)         "}, {2147483647, 2147483647, 23, "(2147483647,2147483647)"},
+      {2, 1, 11, "   (2,1)   "},
+      {123, 45, 11, " (123,45)  "},
+      {123456, 1, 11, "(123456,1) "},
+      {1234567, 1234, 11, "(1234567,1234)"},
+      {1, 1, 23, "         (1,1)         "},
+      {2147483647, 2147483647, 23, "(2147483647,2147483647)"},
   };
   for (const auto &c : cases) {
     char buffer[zq::display::kSparseLabelSize];
@@ -224,9 +229,9 @@ TEST_F(DisplayTest, SpecialTextsFillTheFieldFromTheRight) {
     int result;
     const char *text;
   } cases[] = {
-      {0.0, 6, 0, 1, "     0"}, {-0.0, 4, 0, 1, "   0"},   {0.0, 7, 1, 1, "       "},
-      {kNaN, 5, 0, 1, "  NaN"},  {kInf, 5, 1, 1, "  Inf"},  {-kInf, 5, 0, 1, " -Inf"},
-      {kNaN, 2, 0, 1, " NaN"},   {1.5, 6, 0, 0, "unchanged"}, {-1e-300, 6, 0, 0, "unchanged"},
+      {0.0, 6, 0, 1, "     0"}, {-0.0, 4, 0, 1, "   0"},     {0.0, 7, 1, 1, "       "},
+      {kNaN, 5, 0, 1, "  NaN"}, {kInf, 5, 1, 1, "  Inf"},    {-kInf, 5, 0, 1, " -Inf"},
+      {kNaN, 2, 0, 1, " NaN"},  {1.5, 6, 0, 0, "unchanged"}, {-1e-300, 6, 0, 0, "unchanged"},
   };
   for (const auto &c : cases) {
     char buffer[32] = "unchanged";

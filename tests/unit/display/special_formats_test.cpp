@@ -30,9 +30,10 @@ TEST_F(DisplayTest, ContinuedFractionsRoundTheirQuotients) {
   const struct {
     double x, p, q;
   } cases[] = {
-      {0.5, 1, 2},      {-0.75, -3, 4},       {std::numbers::pi, 355, 113}, {0, 0, 1},
-      {0.6, 3, 5},      {1.0 / 3, 1, 3},      {1e-7, 1, 10000000},          {-2, -2, 1},
-      {kNaN, 0, 0},     {kInf, 1, 0},         {-kInf, -1, 0},               {1.0 / 1234567, 1, 1234567},
+      {0.5, 1, 2},         {-0.75, -3, 4}, {std::numbers::pi, 355, 113},
+      {0, 0, 1},           {0.6, 3, 5},    {1.0 / 3, 1, 3},
+      {1e-7, 1, 10000000}, {-2, -2, 1},    {kNaN, 0, 0},
+      {kInf, 1, 0},        {-kInf, -1, 0}, {1.0 / 1234567, 1, 1234567},
   };
   for (const auto &c : cases) {
     double p = -99;

@@ -1,5 +1,7 @@
 // The open-file table: fid allocation and reuse, the fid conversion, the
 // error texts, and the release of pending output bits.
+#include "fileio/file_table.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,10 +12,9 @@
 #include "builtins/zqbuiltins.h"
 #include "fileio/bit_stream.h"
 #include "fileio/error_codes.h"
-#include "fileio/file_table.h"
+#include "fileio/scratch_files.h"
 #include "host/ut.h"
 #include "support/host_fixture.h"
-#include "fileio/scratch_files.h"
 
 namespace {
 
@@ -66,8 +67,9 @@ TEST(FileTable, ConvertsArgumentsToFidsByTruncatingAndSaturating) {
     double value;
     int fid;
   } cases[] = {
-      {3.9, 3},        {-0.5, 0},         {-3.9, -3},         {2147483647.0, INT_MAX}, {2147483648.0, -1},
-      {inf, -1},       {-inf, INT_MIN},   {-2147483649.0, INT_MIN}, {nan, INT_MAX},   {-nan, INT_MIN},
+      {3.9, 3},           {-0.5, 0},       {-3.9, -3},      {2147483647.0, INT_MAX},
+      {2147483648.0, -1}, {inf, -1},       {-inf, INT_MIN}, {-2147483649.0, INT_MIN},
+      {nan, INT_MAX},     {-nan, INT_MIN},
   };
   for (const auto &c : cases) {
     zqtest::Array a = zqtest::num(c.value);
@@ -137,12 +139,12 @@ TEST(BitState, ReleaseWritesThePendingByteMergedWithTheFile) {
     int order;
     zqtest::Bytes expected;
   } cases[] = {
-      {"w", {}, 0x30, 4, 1, {0x30}},                 // top nibble written, rest zero
-      {"w", {}, 0x05, 3, 0, {0x05}},                 // low bits for byte order 0
+      {"w", {}, 0x30, 4, 1, {0x30}},                   // top nibble written, rest zero
+      {"w", {}, 0x05, 3, 0, {0x05}},                   // low bits for byte order 0
       {"r+", {0xFF, 0x11}, 0xA0, 3, 1, {0xBF, 0x11}},  // file keeps its low five bits
-      {"r+", {0xFF}, 0x02, 2, 0, {0xFE}},            // file keeps its high six bits
-      {"r+", {}, 0x80, 1, 1, {0x80}},                // past the end the byte starts at 0
-      {"w", {}, 0xC3, 8, 1, {0xC3}},                 // a whole byte is written as it is
+      {"r+", {0xFF}, 0x02, 2, 0, {0xFE}},              // file keeps its high six bits
+      {"r+", {}, 0x80, 1, 1, {0x80}},                  // past the end the byte starts at 0
+      {"w", {}, 0xC3, 8, 1, {0xC3}},                   // a whole byte is written as it is
   };
   for (const auto &c : cases) {
     PendingBits p(c.initial, c.permission, c.byte, c.count, c.order);

@@ -12,7 +12,7 @@ namespace {
 using zqtest::Inputs;
 
 struct Line {
-  std::string text;       // "<-1>" for the number -1
+  std::string text;  // "<-1>" for the number -1
   std::vector<double> terminator;
   bool operator==(const Line &) const = default;
 };
@@ -96,6 +96,32 @@ TEST_F(Fgets, ReturnsLongLinesWholeWhereverTheirTerminatorFalls) {
     EXPECT_EQ(lines[0], (Line{first, {13, 10}})) << at;
     EXPECT_EQ(lines[1], (Line{tail + "\n", {10}})) << at;
   }
+}
+
+TEST_F(Fgets, KeepsItsPlaceAcrossReadBuffers) {
+  // Lines of every length from 0 to 96 with the three terminators in turn
+  // (empty ones with CR LF, so no lone CR meets a lone LF), over several
+  // read buffers: each line, the position after it and the end-of-file
+  // state must be what a character-by-character reader gives.
+  const char *terminators[] = {"\n", "\r\n", "\r"};
+  std::string content;
+  std::vector<std::string> expected;
+  for (int i = 0; content.size() < 20000; ++i) {
+    const size_t length = static_cast<size_t>(i % 97);
+    expected.push_back(std::string(length, static_cast<char>('a' + i % 26)) + terminators[length == 0 ? 1 : i % 3]);
+    content += expected.back();
+  }
+  const double fid = openWith(zqtest::Bytes(content.begin(), content.end()));
+  double position = 0;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const Line line = next(fid);
+    ASSERT_EQ(line.text, expected[i]) << "line " << i;
+    position += static_cast<double>(expected[i].size());
+    ASSERT_EQ(qxGetScalar(on("ftell", 1, fid).outputs[0].get()), position) << "line " << i;
+    const bool last = i + 1 == expected.size();
+    ASSERT_EQ(qxGetScalar(on("feof", 1, fid).outputs[0].get()), last ? 1 : 0) << "line " << i;
+  }
+  EXPECT_EQ(next(fid).text, "<-1>");
 }
 
 TEST_F(Fgets, ReportsTheEndAndRefusesBadArguments) {

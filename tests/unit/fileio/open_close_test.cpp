@@ -76,9 +76,14 @@ TEST_F(OpenClose, StoresTheReducedPermissionAndTheFormat) {
     const char *stored;
     std::string formatName;
   } cases[] = {
-      {"rt", nullptr, "r", native},     {"wb", nullptr, "wb", native},   {"W", "B", "W", "ieee-be"},
-      {"r+t", "native", "r+", native},  {"A", "ieee-le.l64", "A", "ieee-le.l64"},
-      {"a+", "c", "a+", "cray"},        {"rb", "VAXD", "rb", "vaxd"},     {"r", "s", "r", "ieee-be.l64"},
+      {"rt", nullptr, "r", native},
+      {"wb", nullptr, "wb", native},
+      {"W", "B", "W", "ieee-be"},
+      {"r+t", "native", "r+", native},
+      {"A", "ieee-le.l64", "A", "ieee-le.l64"},
+      {"a+", "c", "a+", "cray"},
+      {"rb", "VAXD", "rb", "vaxd"},
+      {"r", "s", "r", "ieee-be.l64"},
   };
   for (const auto &c : cases) {
     const double fid = open(dir.file("x.bin"), c.permission, c.format);
@@ -120,8 +125,8 @@ TEST_F(OpenClose, ReopensAKnownFileInItsEntry) {
   const std::string path = dir.file("same.bin");
   zqtest::writeBytes(path, {7});
   EXPECT_EQ(open(path), 3);
-  EXPECT_EQ(open(path), 3);                 // the same full path: the same fid
-  EXPECT_EQ(open(path, "a"), 3);            // a known name keeps its entry
+  EXPECT_EQ(open(path), 3);       // the same full path: the same fid
+  EXPECT_EQ(open(path, "a"), 3);  // a known name keeps its entry
   EXPECT_EQ(query(3, 2)[1], "a");
   EXPECT_EQ(open(path, "rb"), 3);
   EXPECT_EQ(openFids(), (std::vector<double>{3}));

@@ -1,12 +1,13 @@
 // Precision strings: names, bit fields, containers, block counts, the *
 // and => rules, the 64-bit format switch, and robustness on any input.
+#include "fileio/precision.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
-#include "fileio/precision.h"
 #include "host/ut.h"
 #include "support/host_fixture.h"
 
@@ -44,10 +45,10 @@ TEST(Precision, ReadsNamesBitFieldsAndContainersForReading) {
       {"char*1", kLe, 1, 11, 0, 1, 0, kLe},
       {"int", kLe, 4, 11, 0, 1, 0, kLe},
       {"real * 8", kLe, 11, 11, 0, 1, 0, kLe},
-      {"int16", kBe, 3, 11, 0, 1, 2, kBe},          // a foreign format gives the file size
+      {"int16", kBe, 3, 11, 0, 1, 2, kBe},  // a foreign format gives the file size
       {"float", kCray, 10, 11, 0, 1, 8, kCray},
       {"long", kLe, 5, 11, 0, 1, 0, kLe},
-      {"int64", kLe, 5, 11, 0, 1, 8, kLe64},        // 64-bit names switch the format
+      {"int64", kLe, 5, 11, 0, 1, 8, kLe64},  // 64-bit names switch the format
       {"uint64", kBe, 9, 11, 0, 1, 8, kBe64},
       {"int64", kCray, 5, 11, 0, 1, 8, kBe64},
       {"int64", kVaxD, 5, 11, 0, 1, 8, kLe64},
@@ -57,7 +58,7 @@ TEST(Precision, ReadsNamesBitFieldsAndContainersForReading) {
       {"bit1in64", kBe, 5, 11, 1, 1, 64, kBe},
       {"ubit40", kBe, 9, 11, 40, 1, 0, kBe64},
       {"bit33in40", kLe, 5, 11, 33, 1, 40, kLe64},
-      {"uint8 in 8", kLe, 6, 11, 8, 1, 8, kLe},     // a container form, not the name uint8
+      {"uint8 in 8", kLe, 6, 11, 8, 1, 8, kLe},  // a container form, not the name uint8
       {"ubit32", kLe, 8, 11, 32, 1, 0, kLe},
       {"10*int16", kLe, 3, 11, 0, 10, 0, kLe},
       {"*int16", kLe, 3, 3, 0, 1, 0, kLe},
@@ -70,7 +71,7 @@ TEST(Precision, ReadsNamesBitFieldsAndContainersForReading) {
       {"bit4=>bit32", kLe, 2, 4, 4, 1, 0, kLe},
       {"noconvert=>int16", kLe, 12, 3, 0, 1, 0, kLe},
       {"int64=>int32", kLe, 5, 4, 0, 1, 8, kLe64},
-      {"uchar=>long", kLe, 6, 5, 0, 1, 0, kLe},     // long is 4 bytes in the transfer's format
+      {"uchar=>long", kLe, 6, 5, 0, 1, 0, kLe},  // long is 4 bytes in the transfer's format
   };
   for (const auto &c : cases) {
     const Parsed p = parse(c.text, c.format);
@@ -86,12 +87,45 @@ TEST(Precision, ReadsNamesBitFieldsAndContainersForReading) {
 
 TEST(Precision, RefusesMalformedStringsForReading) {
   const char *const invalid[] = {
-      "", "*", "=>", "char*2", "bit0", "bit65", "ubit3in2", "bit9in70", "bit-3", "ubit0in8", "bitin8",
-      "ubit3in", "ubit3in8x", "0*int16", "-2*int16", "10int16", "*10*int16", "10*", "10**int16",
-      "99999999999*int16", "bit99999999999", "int16=char", "int16=>", "int16=>bit16", "int16=>ubit16",
-      "int16=>ubit8in8", "int16=>int64", "int16=>noconvert", "*int16=>char", "*int64", "*bit64",
-      "*noconvert", "int16=>double=>char", "double x", "float64 8", "ushort=>float=>",
-      "integer*3", "int16*", "nonsense",
+      "",
+      "*",
+      "=>",
+      "char*2",
+      "bit0",
+      "bit65",
+      "ubit3in2",
+      "bit9in70",
+      "bit-3",
+      "ubit0in8",
+      "bitin8",
+      "ubit3in",
+      "ubit3in8x",
+      "0*int16",
+      "-2*int16",
+      "10int16",
+      "*10*int16",
+      "10*",
+      "10**int16",
+      "99999999999*int16",
+      "bit99999999999",
+      "int16=char",
+      "int16=>",
+      "int16=>bit16",
+      "int16=>ubit16",
+      "int16=>ubit8in8",
+      "int16=>int64",
+      "int16=>noconvert",
+      "*int16=>char",
+      "*int64",
+      "*bit64",
+      "*noconvert",
+      "int16=>double=>char",
+      "double x",
+      "float64 8",
+      "ushort=>float=>",
+      "integer*3",
+      "int16*",
+      "nonsense",
   };
   for (const char *text : invalid) EXPECT_FALSE(parse(text).ok) << "'" << text << "'";
   EXPECT_FALSE(parse("uchar=>float", kCray).ok);  // cray floats are 8 bytes: no result class
@@ -103,7 +137,7 @@ TEST(Precision, NamesTheFileTypeForWritingAndRefusesResultClasses) {
     bool ok;
     int output, bits, block;
   } cases[] = {
-      {"int16", true, 3, 0, 1},  {"ubit5", true, 6, 5, 1}, {"4*float", true, 10, 0, 4},
+      {"int16", true, 3, 0, 1},   {"ubit5", true, 6, 5, 1},          {"4*float", true, 10, 0, 4},
       {"*int16", false, 0, 0, 0}, {"int16=>double", false, 0, 0, 0}, {"bit0", false, 0, 0, 0},
   };
   for (const auto &c : cases) {
@@ -144,8 +178,8 @@ TEST(Precision, WarnsOnlyForIntNAndUintNThatAreNotNames) {
 // sanitizer build checks the memory accesses).
 TEST(Precision, SurvivesEveryPrefixAndRandomStrings) {
   zqtest::registerBuiltins();
-  const char *const forms[] = {"*10*unsignedshort=>uint32", "bit33in64=>bit32", "integer*8=>real*4",
-                               "2*ubit7in8=>ubit8", "noconvert=>char*1", "signedchar=>int8"};
+  const char *const forms[] = {"*10*unsignedshort=>uint32", "bit33in64=>bit32",  "integer*8=>real*4",
+                               "2*ubit7in8=>ubit8",         "noconvert=>char*1", "signedchar=>int8"};
   std::vector<std::string> inputs;
   for (const std::string form : forms) {
     for (size_t n = 0; n <= form.size(); ++n) inputs.push_back(form.substr(0, n));

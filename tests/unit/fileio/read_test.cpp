@@ -108,12 +108,9 @@ TEST_F(Fread, ConvertsToTheResultClassOfThePrecision) {
     int classId;
     std::vector<double> values;
   } cases[] = {
-      {"int16", QX_CLASS_DOUBLE, {1, -2, 3}},
-      {"*int16", QX_CLASS_INT16, {1, -2, 3}},
-      {"uint16=>uint8", QX_CLASS_UINT8, {1, 255, 3}},
-      {"int16=>char", QX_CLASS_CHAR, {1, 0, 3}},
-      {"2*int16=>single", QX_CLASS_SINGLE, {1, -2, 3}},
-      {"*uchar", QX_CLASS_UINT8, asUnsigned},
+      {"int16", QX_CLASS_DOUBLE, {1, -2, 3}},           {"*int16", QX_CLASS_INT16, {1, -2, 3}},
+      {"uint16=>uint8", QX_CLASS_UINT8, {1, 255, 3}},   {"int16=>char", QX_CLASS_CHAR, {1, 0, 3}},
+      {"2*int16=>single", QX_CLASS_SINGLE, {1, -2, 3}}, {"*uchar", QX_CLASS_UINT8, asUnsigned},
       {"schar=>int32", QX_CLASS_INT32, asSigned},
   };
   for (const auto &c : cases) {

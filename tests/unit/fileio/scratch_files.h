@@ -2,6 +2,8 @@
 // with everything in it, and helpers to write and read a file's bytes.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,8 +12,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace zqtest {
 

@@ -119,11 +119,11 @@ TEST(MachineFormats, ReadKnownImagesAsTheirValues) {
       {kVaxD, UT_TYPE_DOUBLE, {0x20, 0xC1, 0, 0, 0, 0, 0, 0}, -2.5},
       {kVaxG, UT_TYPE_DOUBLE, {0x24, 0xC0, 0, 0, 0, 0, 0, 0}, -2.5},
       {kCray, UT_TYPE_DOUBLE, {0x40, 0x01, 0x80, 0, 0, 0, 0, 0}, 1.0},
-      {kVaxD, UT_TYPE_FLOAT, {0x00, 0x00, 0x12, 0x34}, 0.0},  // exponent 0, sign 0: zero
+      {kVaxD, UT_TYPE_FLOAT, {0x00, 0x00, 0x12, 0x34}, 0.0},                            // exponent 0, sign 0: zero
       {kVaxG, UT_TYPE_DOUBLE, {0x10, 0x00, 0, 0, 0, 0, 0, 0}, std::ldexp(1.0, -1024)},  // a double denormal
-      {kCray, UT_TYPE_DOUBLE, {0x44, 0x01, 0x80, 0, 0, 0, 0, 0}, DBL_MAX},               // beyond double: saturates
+      {kCray, UT_TYPE_DOUBLE, {0x44, 0x01, 0x80, 0, 0, 0, 0, 0}, DBL_MAX},              // beyond double: saturates
       {kCray, UT_TYPE_DOUBLE, {0xC4, 0x01, 0x80, 0, 0, 0, 0, 0}, -DBL_MAX},
-      {kCray, UT_TYPE_DOUBLE, {0x20, 0x00, 0x80, 0, 0, 0, 0, 0}, 0.0},  // far below double: 0
+      {kCray, UT_TYPE_DOUBLE, {0x20, 0x00, 0x80, 0, 0, 0, 0, 0}, 0.0},                         // far below double: 0
       {kCray, UT_TYPE_DOUBLE, {0x40, 0x03, 0x00, 0, 0, 0, 0, 0x01}, std::ldexp(1.0, 3 - 48)},  // unnormalised
       {kCray, UT_TYPE_DOUBLE, {0xE0, 0x00, 0x80, 0, 0, 0, 0, 0}, -kInf},
       {kIeeeBe, UT_TYPE_SHORT, {0xFF, 0xFE}, -2},
@@ -320,8 +320,8 @@ TEST(MachineFormats, ConvertSpecialWordsInsideLargeBatchesAsOnTheirOwn) {
 
 TEST(MachineFormats, KeepEveryIntegerOfEveryWidthAndOrder) {
   std::mt19937_64 rng(3);
-  const int types[] = {UT_TYPE_SCHAR, UT_TYPE_SHORT, UT_TYPE_INT, UT_TYPE_UCHAR, UT_TYPE_USHORT, UT_TYPE_UINT,
-                       UT_TYPE_LONG, UT_TYPE_ULONG};
+  const int types[] = {UT_TYPE_SCHAR,  UT_TYPE_SHORT, UT_TYPE_INT,  UT_TYPE_UCHAR,
+                       UT_TYPE_USHORT, UT_TYPE_UINT,  UT_TYPE_LONG, UT_TYPE_ULONG};
   for (int format : {kIeeeLe, kIeeeBe, kIeeeLeL64, kIeeeBeL64}) {
     for (int type : types) {
       const int bits = std::min(8 * utDconvertSize(format, type), 53);  // doubles hold 53 bits exactly

@@ -1,11 +1,12 @@
 // The tokenizer's and parser's tricky cases: quote or transpose, blanks
 // inside brackets, 'end' in an index, command syntax or expression,
 // precedence, and the messages for malformed input.
+#include "shell/parser.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "shell/parser.h"
 #include "zqhost/host.h"
 
 namespace zq::shell {
@@ -84,14 +85,8 @@ TEST(Tokenizer, BlanksSeparateElementsOnlyInsideBrackets) {
 
 TEST(Tokenizer, NumbersKeepTheirDotsFromElementWiseOperators) {
   const TokenCase cases[] = {
-      {"1./x", "num:1 ./ id:x"},
-      {"2.^n", "num:2 .^ id:n"},
-      {"1.5*2", "num:1.5 * num:2"},
-      {".5", "num:.5"},
-      {"2.5e-3", "num:2.5e-3"},
-      {"3i + 2j", "num:3i + num:2i"},
-      {"1e3", "num:1e3"},
-      {"12abc", "ERR"},
+      {"1./x", "num:1 ./ id:x"}, {"2.^n", "num:2 .^ id:n"},      {"1.5*2", "num:1.5 * num:2"}, {".5", "num:.5"},
+      {"2.5e-3", "num:2.5e-3"},  {"3i + 2j", "num:3i + num:2i"}, {"1e3", "num:1e3"},           {"12abc", "ERR"},
   };
   for (const TokenCase &c : cases) EXPECT_EQ(tokens(c.text), c.expected) << c.text;
 }
@@ -139,8 +134,8 @@ std::string children(const Expr &e) {
 
 std::string tree(const Expr &e) {
   // In the order of Op.
-  static const char *const kNames[] = {"+",  "-",  "*", "/", "\\", "^",  ".*",  "./", ".\\", ".^", "<",  "<=", ">",
-                                       ">=", "==", "~=", "&", "|", "&&", "||", "neg", "pos", "not", ".'", "'"};
+  static const char *const kNames[] = {"+",  "-",  "*",  "/", "\\", "^",  ".*", "./",  ".\\", ".^",  "<",  "<=", ">",
+                                       ">=", "==", "~=", "&", "|",  "&&", "||", "neg", "pos", "not", ".'", "'"};
   switch (e.kind) {
     case ExprKind::Number: {
       std::string s = std::to_string(static_cast<long long>(e.number));
@@ -191,18 +186,10 @@ std::string parseOne(const std::string &text) {
 
 TEST(Parser, PrecedenceFollowsTheArrayLanguageRules) {
   const TokenCase cases[] = {
-      {"-2^2", "(neg (^ 2 2))"},
-      {"2^-1", "(^ 2 (neg 1))"},
-      {"2^3^2", "(^ (^ 2 3) 2)"},
-      {"a:b:c", "(range a b c)"},
-      {"1:n+1", "(range 1 (+ n 1))"},
-      {"a == b & c | d", "(| (& (== a b) c) d)"},
-      {"a || b && c", "(|| a (&& b c))"},
-      {"a' * b", "(* (' a) b)"},
-      {"~a == b", "(== (not a) b)"},
-      {"1 - -1", "(- 1 (neg 1))"},
-      {"a.^2'", "(.^ a (' 2))"},
-      {"x;", "x;"},
+      {"-2^2", "(neg (^ 2 2))"},          {"2^-1", "(^ 2 (neg 1))"},      {"2^3^2", "(^ (^ 2 3) 2)"},
+      {"a:b:c", "(range a b c)"},         {"1:n+1", "(range 1 (+ n 1))"}, {"a == b & c | d", "(| (& (== a b) c) d)"},
+      {"a || b && c", "(|| a (&& b c))"}, {"a' * b", "(* (' a) b)"},      {"~a == b", "(== (not a) b)"},
+      {"1 - -1", "(- 1 (neg 1))"},        {"a.^2'", "(.^ a (' 2))"},      {"x;", "x;"},
   };
   for (const TokenCase &c : cases) EXPECT_EQ(parseOne(c.text), c.expected) << c.text;
 }

@@ -20,8 +20,10 @@ XValue valueOfX(const char *script) {
   const auto session = runQuietly(script);
   XValue out;
   const Value *x = session->evaluator().variable("x");
-  if (session->anyError()) out.error = qxGetLastErrMsg();
-  else if (x == nullptr) out.error = "x is not set";
+  if (session->anyError())
+    out.error = qxGetLastErrMsg();
+  else if (x == nullptr)
+    out.error = "x is not set";
   if (!out.error.empty()) return out;
   out.className = className(*x);
   out.dims = dimsOf(*x);

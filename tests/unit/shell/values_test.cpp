@@ -53,16 +53,11 @@ TEST(Operators, ResultClassesFollowTheOperands) {
 
 TEST(Operators, ComplexValuesStayComplexOnlyWhileTheyNeedTo) {
   const Typed cases[] = {
-      {"x = (1 + 2i) * (3 - 1i);", "double", {1, 1}, {5}, {5}},
-      {"x = (1 + 2i)';", "double", {1, 1}, {1}, {-2}},
-      {"x = [1+2i 3].';", "double", {2, 1}, {1, 3}, {2, 0}},
-      {"x = [1+2i 3]';", "double", {2, 1}, {1, 3}, {-2, 0}},
-      {"x = (1 + 2i) - 2i;", "double", {1, 1}, {1}, {}},
-      {"x = (2i)^2;", "double", {1, 1}, {-4}, {}},
-      {"x = abs(3 + 4i);", "double", {1, 1}, {5}, {}},
-      {"x = complex(1, 0);", "double", {1, 1}, {1}, {0}},
-      {"x = [1 2] == [1+1i 2];", "logical", {1, 2}, {0, 1}, {}},
-      {"x = sum([1i 2i]);", "double", {1, 1}, {0}, {3}},
+      {"x = (1 + 2i) * (3 - 1i);", "double", {1, 1}, {5}, {5}},  {"x = (1 + 2i)';", "double", {1, 1}, {1}, {-2}},
+      {"x = [1+2i 3].';", "double", {2, 1}, {1, 3}, {2, 0}},     {"x = [1+2i 3]';", "double", {2, 1}, {1, 3}, {-2, 0}},
+      {"x = (1 + 2i) - 2i;", "double", {1, 1}, {1}, {}},         {"x = (2i)^2;", "double", {1, 1}, {-4}, {}},
+      {"x = abs(3 + 4i);", "double", {1, 1}, {5}, {}},           {"x = complex(1, 0);", "double", {1, 1}, {1}, {0}},
+      {"x = [1 2] == [1+1i 2];", "logical", {1, 2}, {0, 1}, {}}, {"x = sum([1i 2i]);", "double", {1, 1}, {0}, {3}},
   };
   for (const Typed &c : cases) expectTyped(c);
 }
@@ -131,7 +126,10 @@ TEST(HostFunctions, QueriesAndArithmetic) {
       {"x = any([0 1; 0 0]);", "logical", {1, 2}, {0, 1}, {}},
       {"x = all([1 1; 0 1]);", "logical", {1, 2}, {0, 1}, {}},
       {"x = [isequal('a', 97), isequal({1, 'b'}, {1, 'b'}), isequal(struct('p', 1), struct('p', 2))];",
-       "logical", {1, 3}, {1, 1, 0}, {}},
+       "logical",
+       {1, 3},
+       {1, 1, 0},
+       {}},
       {"x = isfield(struct('a', 1), {'a', 'b'});", "logical", {1, 2}, {1, 0}, {}},
       {"x = real(1 + 2i) + imag(3 + 4i);", "double", {1, 1}, {5}, {}},
       {"x = feval(@numel, 1:4) + feval('numel', 1:2);", "double", {1, 1}, {6}, {}},

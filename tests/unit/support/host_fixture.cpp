@@ -1,10 +1,11 @@
 #include "support/host_fixture.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include "builtins/zqbuiltins.h"
 
