@@ -65,10 +65,11 @@ class TextSource final : public InputSource {
   size_t position_ = 0;
 };
 
-// The stream family: the C library's fscanf reads each number.
+// The stream family: numbers are read exactly as the C library's fscanf
+// reads them, by a reader of its own where it is known to agree.
 class StreamSource final : public InputSource {
  public:
-  explicit StreamSource(FILE *stream) : stream_(stream) {}
+  explicit StreamSource(FILE *stream);
   int get() override;
   int unget(int c) override;
   Step endOfInput() override;
@@ -80,8 +81,10 @@ class StreamSource final : public InputSource {
   template <class T>
   Step readValue(const InputDirective &d, Number &number);
   Step scanDecimal(const InputDirective &d, Number &number);
+  Step readInteger(int width, int base, bool isSigned, unsigned long &bits);
   int next();
   FILE *stream_;
+  bool readable_;  // the stream allows reading: the own readers may read it
   size_t consumed_ = 0;
 };
 

@@ -1,13 +1,17 @@
 // The two families of input: a text parsed with the rules of strtol,
-// strtoul and the host's strtod, and a stream whose numbers the C
-// library's fscanf reads.
+// strtoul and the host's strtod, and a stream whose numbers are read
+// exactly as the C library's fscanf reads them.
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <type_traits>
+#if defined(__GLIBC__)
+#include <stdio_ext.h>
+#endif
 
 #include "host/ut.h"
 #include "textio/input.h"
@@ -15,16 +19,35 @@
 namespace zq::textio {
 namespace {
 
-// Base of each integer conversion for the text family (0: the prefix
-// decides).
-int baseOf(InConversion conversion) {
-  switch (conversion) {
-    case InConversion::kI: return 0;
-    case InConversion::kO: return 8;
-    case InConversion::kX: return 16;
-    default: return 10;
+// How each integer conversion reads its digits, in both families: the
+// base (0: a "0x" or "0" prefix decides) and whether the value converts
+// as strtol (signed) or as strtoul converts it.
+struct IntegerRule {
+  InConversion conversion;
+  int base;
+  bool isSigned;
+};
+constexpr IntegerRule kIntegerRules[] = {
+    {InConversion::kD, 10, true},  {InConversion::kI, 0, true},   {InConversion::kO, 8, false},
+    {InConversion::kU, 10, false}, {InConversion::kX, 16, false},
+};
+
+const IntegerRule &integerRule(InConversion conversion) {
+  for (const IntegerRule &rule : kIntegerRules) {
+    if (rule.conversion == conversion) return rule;
   }
+  return kIntegerRules[0];
 }
+
+// The stream family's own integer reader follows the GNU C library's
+// scanf. Its C23 scanners (release 2.38 on) also take a "0b" prefix for
+// base 0, and other libraries may differ: those cases go to fscanf.
+#if defined(__GLIBC__) && !defined(__UCLIBC__)
+constexpr bool kBinaryPrefix = __GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 38);
+bool readsIntegersItself(const IntegerRule &rule) { return rule.base != 0 || !kBinaryPrefix; }
+#else
+bool readsIntegersItself(const IntegerRule &) { return false; }
+#endif
 
 int digitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -84,8 +107,6 @@ bool parseWhole(const std::string &token, double &value) {
   return true;
 }
 
-bool isSignedConversion(InConversion c) { return c == InConversion::kD || c == InConversion::kI; }
-
 // The low 16 bits of an integer read with 'h'.
 double shortValue(double value, bool isSigned) {
   const uint16_t low = static_cast<uint16_t>(static_cast<int64_t>(value));
@@ -134,9 +155,9 @@ std::string_view TextSource::field(const InputDirective &d) const {
 Step TextSource::scanInteger(const InputDirective &d, Number &number) {
   if (!skipBlanks()) return {true, kErrNone};
   const std::string_view piece = field(d);
-  const bool isSigned = isSignedConversion(d.conversion);
-  const char *end =
-      parseInteger(piece.data(), piece.data() + piece.size(), baseOf(d.conversion), isSigned, number.value);
+  const IntegerRule &rule = integerRule(d.conversion);
+  const bool isSigned = rule.isSigned;
+  const char *end = parseInteger(piece.data(), piece.data() + piece.size(), rule.base, isSigned, number.value);
   const size_t used = static_cast<size_t>(end - piece.data());
   // With a width, the number must fill the whole piece cut for it.
   if (used == 0 || (d.width > 0 && used != piece.size())) return {true, kErrMatchingFailure};
@@ -171,6 +192,17 @@ Step TextSource::scanFloat(const InputDirective &d, Number &number) {
   return {};
 }
 
+// The C library's fscanf refuses a stream opened for writing only at
+// once, without the error indicator that a character read sets: numbers
+// on such a stream are left to it.
+StreamSource::StreamSource(FILE *stream) : stream_(stream) {
+#if defined(__GLIBC__)
+  readable_ = __freadable(stream) != 0;
+#else
+  readable_ = true;
+#endif
+}
+
 int StreamSource::get() { return next(); }
 
 int StreamSource::unget(int c) {
@@ -199,13 +231,85 @@ Step StreamSource::readValue(const InputDirective &d, Number &number) {
 }
 
 Step StreamSource::scanInteger(const InputDirective &d, Number &number) {
+  const IntegerRule &rule = integerRule(d.conversion);
   const bool isShort = d.modifier == Modifier::kShort;
-  if (isSignedConversion(d.conversion)) return isShort ? readValue<short>(d, number) : readValue<int>(d, number);
+  if (readable_ && readsIntegersItself(rule)) {
+    unsigned long bits = 0;
+    const Step step = readInteger(d.width, rule.base, rule.isSigned, bits);
+    if (step.stop) return step;
+    if (rule.isSigned)
+      number.value = isShort ? static_cast<int16_t>(bits) : static_cast<double>(static_cast<int32_t>(bits));
+    else
+      number.value = isShort ? static_cast<uint16_t>(bits) : static_cast<double>(static_cast<uint32_t>(bits));
+    number.converted = true;
+    return {};
+  }
+  if (rule.isSigned) return isShort ? readValue<short>(d, number) : readValue<int>(d, number);
   return isShort ? readValue<unsigned short>(d, number) : readValue<unsigned>(d, number);
 }
 
+// An integer read without the C library's scanf but taking exactly the
+// characters it takes: blanks, an optional sign, a '0' that may start a
+// "0x" prefix (consumed in bases 16 and 0, even with no hexadecimal digit
+// after it) or makes base 0 octal, then the digits of the base. A width
+// counts the sign and the prefix too. The character after the field is
+// pushed back; a sign alone is no number. The digits convert as strtol
+// (isSigned) or strtoul convert them, clamped to the range of long; bits
+// is that long, which the caller cuts to the size of the directive as
+// fscanf stores it.
+Step StreamSource::readInteger(int width, int base, bool isSigned, unsigned long &bits) {
+  if (width <= 0) width = -1;
+  const auto take = [&width] {
+    if (width > 0) --width;
+  };
+  int c;
+  do c = next();
+  while (c != EOF && std::isspace(c));
+  if (c == EOF) return endOfInput();
+  const bool negative = c == '-';
+  if (c == '-' || c == '+') {
+    take();
+    c = next();
+  }
+  bool gotDigit = false;
+  if (width != 0 && c == '0') {
+    gotDigit = true;
+    take();
+    c = next();
+    if (width != 0 && (c | 0x20) == 'x' && (base == 0 || base == 16)) {
+      base = 16;
+      take();
+      c = next();
+    } else if (base == 0) {
+      base = 8;
+    }
+  }
+  if (base == 0) base = 10;
+  unsigned long magnitude = 0;
+  bool overflow = false;
+  for (; c != EOF && width != 0; c = next()) {
+    const int v = digitValue(static_cast<char>(c));
+    if (v >= base) break;
+    gotDigit = true;
+    overflow |= __builtin_mul_overflow(magnitude, static_cast<unsigned long>(base), &magnitude);
+    overflow |= __builtin_add_overflow(magnitude, static_cast<unsigned long>(v), &magnitude);
+    take();
+  }
+  if (unget(c) != kErrNone) return {true, kErrUngetc};
+  if (!gotDigit) return endOfInput();
+  if (isSigned) {
+    const unsigned long limit = negative ? 0UL - static_cast<unsigned long>(LONG_MIN) : LONG_MAX;
+    if (overflow || magnitude > limit) magnitude = limit;
+  } else if (overflow) {
+    bits = ULONG_MAX;
+    return {};
+  }
+  bits = negative ? 0UL - magnitude : magnitude;
+  return {};
+}
+
 Step StreamSource::scanFloat(const InputDirective &d, Number &number) {
-  if (d.width < 0) return scanDecimal(d, number);
+  if (d.width < 0 && readable_) return scanDecimal(d, number);
   return d.modifier == Modifier::kShort ? readValue<float>(d, number) : readValue<double>(d, number);
 }
 

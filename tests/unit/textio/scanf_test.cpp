@@ -6,7 +6,9 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -200,33 +202,77 @@ TEST(Fscanf, RejectsBadArgumentsWithHostMessages) {
 
 namespace {
 
-// Values and stopping position of a plain fscanf loop over path.
-struct CRead {
-  std::vector<double> values;
+// One call reading a single directive: whether it converted, the value,
+// and the stream's position and end-of-file flag afterwards.
+struct ReadStep {
+  bool converted;
+  double value;
   long position;
-};
-CRead readWithC(const std::string &path, const char *format, bool single) {
-  CRead read;
-  FILE *f = std::fopen(path.c_str(), "r");
-  for (;;) {
-    double d;
-    float s;
-    if (std::fscanf(f, format, single ? static_cast<void *>(&s) : static_cast<void *>(&d)) != 1) break;
-    read.values.push_back(single ? s : d);
+  bool atEnd;
+  bool operator==(const ReadStep &o) const {
+    const bool sameValue = std::bit_cast<uint64_t>(value) == std::bit_cast<uint64_t>(o.value) ||
+                           (std::isnan(value) && std::isnan(o.value));
+    return converted == o.converted && sameValue && position == o.position && atEnd == o.atEnd;
   }
-  read.position = std::ftell(f);
-  std::fclose(f);
-  return read;
+};
+
+std::ostream &operator<<(std::ostream &out, const ReadStep &s) {
+  return out << (s.converted ? "value " + std::to_string(s.value) : std::string("none")) << " at " << s.position
+             << (s.atEnd ? " (end)" : "");
 }
 
-bool sameValues(const std::vector<double> &a, const std::vector<double> &b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::bit_cast<uint64_t>(a[i]) != std::bit_cast<uint64_t>(b[i]) && !(std::isnan(a[i]) && std::isnan(b[i]))) {
-      return false;
-    }
+// A plain loop of fscanf(f, format, &value) over path, one step per call,
+// up to the first call that converts nothing.
+template <class T>
+std::vector<ReadStep> readWithC(const std::string &path, const char *format) {
+  std::vector<ReadStep> steps;
+  FILE *f = std::fopen(path.c_str(), "r");
+  for (bool converted = true; converted;) {
+    T value{};
+    converted = std::fscanf(f, format, &value) == 1;
+    steps.push_back({converted, converted ? static_cast<double>(value) : 0.0, std::ftell(f), std::feof(f) != 0});
   }
-  return true;
+  std::fclose(f);
+  return steps;
+}
+
+// The same loop of fscanf(fid, format, 1) through the builtin.
+std::vector<ReadStep> readWithZq(const std::string &path, const char *format) {
+  std::vector<ReadStep> steps;
+  zqtest::OpenFile file(path, "r");
+  Array f = str(format), one = zqtest::num(1);
+  for (bool converted = true; converted;) {
+    const auto r = call("fscanf", 2, {file.fid(), f.get(), one.get()});
+    if (!r.error.empty()) {
+      ADD_FAILURE() << r.error;
+      break;
+    }
+    converted = qxGetScalar(r.outputs[1].get()) == 1;
+    FILE *stream = file.entry().stream;
+    steps.push_back(
+        {converted, converted ? qxGetPr(r.outputs[0].get())[0] : 0.0, std::ftell(stream), std::feof(stream) != 0});
+  }
+  return steps;
+}
+
+// Writes files of up to seven tokens drawn from tokens, each followed by a
+// blank, a newline or nothing, and hands each to check with its text and
+// the generator.
+template <class Check>
+void forGeneratedFiles(unsigned seed, int files, const std::vector<std::string> &tokens, Check check) {
+  static const char *const separators[] = {" ", " ", "\n", "", "\t  "};
+  std::mt19937 rng(seed);
+  zqtest::ScratchDir dir;
+  const std::string path = dir.file("numbers.txt");
+  for (int i = 0; i < files; ++i) {
+    std::string text;
+    for (int n = rng() % 7; n >= 0; --n) {
+      text += tokens[rng() % tokens.size()];
+      text += separators[rng() % std::size(separators)];
+    }
+    zqtest::writeBytes(path, zqtest::Bytes(text.begin(), text.end()));
+    check(path, "[" + text + "]", rng);
+  }
 }
 
 TEST(Fscanf, ReadsFloatsExactlyAsTheCLibraryOverGeneratedTexts) {
@@ -277,27 +323,73 @@ TEST(Fscanf, ReadsFloatsExactlyAsTheCLibraryOverGeneratedTexts) {
                           "INFINITY",
                           "1e+-2",
                           "0.0e0"};
-  std::mt19937 rng(3);
-  zqtest::ScratchDir dir;
-  const std::string path = dir.file("numbers.txt");
-  for (int i = 0; i < 4000; ++i) {
-    std::string text;
-    for (int n = rng() % 6; n >= 0; --n) {
-      text += tokens[rng() % std::size(tokens)];
-      if (rng() % 3) text += ' ';
+  forGeneratedFiles(3, 4000, {std::begin(tokens), std::end(tokens)},
+                    [](const std::string &path, const std::string &text, std::mt19937 &) {
+                      EXPECT_EQ(readWithZq(path, "%f"), readWithC<double>(path, "%lf")) << text;
+                      EXPECT_EQ(readWithZq(path, "%hf"), readWithC<float>(path, "%f")) << text;
+                    });
+}
+
+// The plain fscanf loop for an integer directive of the builtin: the same
+// directive without 'l' (32 bits here), into a variable of its size.
+std::vector<ReadStep> readIntegersWithC(const std::string &path, std::string directive) {
+  std::erase(directive, 'l');
+  const bool isShort = directive.find('h') != std::string::npos;
+  const bool isSigned = directive.back() == 'd' || directive.back() == 'i';
+  if (isSigned) return isShort ? readWithC<short>(path, directive.c_str()) : readWithC<int>(path, directive.c_str());
+  return isShort ? readWithC<unsigned short>(path, directive.c_str()) : readWithC<unsigned>(path, directive.c_str());
+}
+
+// Words of text split at blanks.
+std::vector<std::string> words(const std::string &text) {
+  std::istringstream in(text);
+  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+TEST(Fscanf, ReadsIntegersExactlyAsTheCLibraryOverGeneratedTexts) {
+  // Signs without digits, "0x" with and without hexadecimal digits after
+  // it, octal and non-octal digits, values at and beyond the 16-, 32- and
+  // 64-bit limits, bytes beyond ASCII and words.
+  const std::vector<std::string> tokens = words(
+      "0 1 -1 +7 42 - + --1 +-2 0x 0X1F 0xg -0x +0x10 0x-1 00x5 08 0778 017 -017 0b101 1a 7fffffff FfFf abc x -x "
+      "1e5 12.5 , 32767 -32768 65535 65536 -32769 2147483647 2147483648 -2147483649 4294967295 4294967296 "
+      "-4294967296 9223372036854775807 9223372036854775808 -9223372036854775808 -9223372036854775809 "
+      "18446744073709551615 18446744073709551616 -18446744073709551616 -18446744073709551615 "
+      "99999999999999999999999999 0xFFFFFFFFFFFFFFFF 0x10000000000000000 -0x8000000000000000 "
+      "01777777777777777777777 02000000000000000000000 \xe9 \xa0");
+  const std::vector<std::string> directives =
+      words("%d %i %o %u %x %X %ld %lx %hd %hi %ho %hu %hx %1d %2d %1i %2i %3i %2x %3x %2o %4u %3hd %12hu %25d");
+  forGeneratedFiles(11, 5000, tokens, [&](const std::string &path, const std::string &text, std::mt19937 &rng) {
+    for (int k = 0; k < 4; ++k) {
+      const std::string &d = directives[rng() % directives.size()];
+      EXPECT_EQ(readWithZq(path, d.c_str()), readIntegersWithC(path, d)) << text << " with " << d;
     }
-    zqtest::writeBytes(path, zqtest::Bytes(text.begin(), text.end()));
-    for (const bool single : {false, true}) {
-      const CRead expected = readWithC(path, single ? "%f" : "%lf", single);
-      zqtest::OpenFile file(path, "r");
-      Array format = str(single ? "%hf" : "%f");
-      const auto r = call("fscanf", 2, {file.fid(), format.get()});
-      ASSERT_EQ(r.error, "") << text;
-      std::vector<double> got;
-      const qxArray *values = r.outputs[0].get();
-      for (int k = 0; k < qxGetNumberOfElements(values); ++k) got.push_back(qxGetPr(values)[k]);
-      EXPECT_TRUE(sameValues(got, expected.values)) << "[" << text << "] single " << single;
-      EXPECT_EQ(std::ftell(file.entry().stream), expected.position) << "[" << text << "] single " << single;
+  });
+}
+
+TEST(Fscanf, ReportsWhyAStreamGaveNoNumber) {
+  // A directory opens for reading, but every read of it fails and sets the
+  // stream's error indicator; a stream opened for writing only refuses the
+  // read without setting it, and nothing was stored from a file without 'r'.
+  zqtest::ScratchDir dir;
+  const std::string file = dir.file("numbers.txt");
+  zqtest::writeBytes(file, zqtest::Bytes{'1', ' ', '2'});
+  const struct {
+    std::string path;
+    const char *permission;
+    int status;
+    bool errorIndicator;
+  } cases[] = {{dir.file(""), "r", 1, true}, {file, "w", -3, false}, {file, "a", -3, false}};
+  for (const auto &c : cases) {
+    zqtest::OpenFile open(c.path, c.permission);
+    ASSERT_NE(open.entry().stream, nullptr) << c.path;
+    for (const char *directive : {"%d", "%x", "%hu", "%2i", "%f"}) {
+      Array format = str(directive);
+      const auto r = call("fscanf", 2, {open.fid(), format.get()});
+      ASSERT_EQ(r.error, "");
+      EXPECT_EQ(qxGetScalar(r.outputs[1].get()), 0) << c.path << " " << c.permission;
+      EXPECT_EQ(open.entry().status, c.status) << c.path << " " << c.permission << " " << directive;
+      EXPECT_EQ(std::ferror(open.entry().stream) != 0, c.errorIndicator) << c.permission << " " << directive;
     }
   }
 }
