@@ -115,8 +115,9 @@ void cFscanfD(benchmark::State &state) { cFscanf(state, true); }
 }  // namespace
 
 int main(int argc, char **argv) {
-  return zqbench::runPairs(
-      argc, argv,
-      {{"sscanf_f", zqSscanfF, cStrtod}, {"sscanf_d", zqSscanfD, cStrtol}, {"fscanf_f", zqFscanfF, cFscanfF},
-       {"fscanf_d", zqFscanfD, cFscanfD}});
+  return zqbench::runPairs(argc, argv,
+                           {{"sscanf_f", zqSscanfF, cStrtod},
+                            {"sscanf_d", zqSscanfD, cStrtol},
+                            {"fscanf_f", zqFscanfF, cFscanfF},
+                            {"fscanf_d", zqFscanfD, cFscanfD}});
 }

@@ -4,8 +4,8 @@
 #include <climits>
 #include <cstdlib>
 
-#include "host/ut.h"
 #include "builtins/char_codes.h"
+#include "host/ut.h"
 #include "textio/output.h"
 
 namespace zq::textio {
