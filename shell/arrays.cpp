@@ -59,6 +59,7 @@ qxArray *newLike(const qxArray *like, const std::vector<int> &dims, bool complex
   if (holdsStructs(c)) {
     const int nf = qxGetNumberOfFields(like);
     std::vector<const char *> names;
+    names.reserve(static_cast<size_t>(nf));
     for (int f = 0; f < nf; ++f) names.push_back(qxGetFieldNameByNumber(like, f));
     a = created(qxCreateStructArray(nd, dims.data(), nf, names.data()));
     if (c == QX_CLASS_OBJECT) a = created(qxCreateObject(qxGetClassName(like), a));

@@ -132,6 +132,7 @@ Values structFn(Evaluator &, int nargout, Values &args) {
     }
   }
   std::vector<const char *> fieldNames;
+  fieldNames.reserve(names.size());
   for (const std::string &n : names) fieldNames.push_back(n.c_str());
   Value out = Value::adopt(qxCreateStructArray(static_cast<int>(dims.size()), dims.data(), 0, nullptr));
   qxArray *s = out.array();
@@ -205,8 +206,9 @@ Triplets tripletsOfMatrix(const Value &a) {
   t.re = realParts(a);
   t.im = imagParts(a);
   for (size_t k = 0; k < t.re.size(); ++k) {
-    t.rows.push_back(static_cast<double>(k % static_cast<size_t>(t.m) + 1));
-    t.cols.push_back(static_cast<double>(k / static_cast<size_t>(t.m) + 1));
+    const size_t row = k % static_cast<size_t>(t.m), column = k / static_cast<size_t>(t.m);
+    t.rows.push_back(static_cast<double>(row + 1));
+    t.cols.push_back(static_cast<double>(column + 1));
   }
   return t;
 }

@@ -119,7 +119,7 @@ Selection select(const std::vector<int> &dims, const Subscripts &subs, bool chec
 // the source, a matrix index gives its own shape, ':' a column.
 std::vector<int> linearShape(const std::vector<int> &source, const Subscript &s, int count) {
   if (s.colon) return {count, 1};
-  const std::vector<int> index = dimsOf(s.value);
+  std::vector<int> index = dimsOf(s.value);
   if (isLogicalValue(s.value)) {
     return source.size() == 2 && source[0] == 1 && isVectorShape(index) ? std::vector<int>{1, count}
                                                                         : std::vector<int>{count, 1};

@@ -96,7 +96,7 @@ class Lexer {
     out_.push_back(std::move(t));
   }
 
-  void error(std::string message, size_t at) {
+  void error(const std::string &message, size_t at) {
     const int column = static_cast<int>(at - lineStart_) + 1;
     emit(Tok::Error, message + " at " + position(line_, column) + ".");
     out_.back().column = column;

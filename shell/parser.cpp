@@ -61,7 +61,6 @@ std::string describe(const Token &t) {
     case Tok::Newline: return "end of line";
     case Tok::Eof: return "end of input";
     case Tok::String: return "string '" + t.text + "'";
-    case Tok::Command: return "'" + t.text + "'";
     default: return "'" + t.text + "'";
   }
 }

@@ -44,8 +44,7 @@ char *nameBlock(const std::vector<std::string> &names) {
   if (block == nullptr) return nullptr;
   char *p = block;
   for (const auto &n : names) {
-    std::memcpy(p, n.data(), n.size());
-    p += n.size() + 1;
+    p = std::copy(n.begin(), n.end(), p) + 1;  // the zeroed block ends each name
   }
   return block;
 }
