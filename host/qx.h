@@ -117,6 +117,8 @@ qxArray *qxCreateStructMatrix(int m, int n, int nfields, const char **names);
 qxArray *qxCreateObject(const char *className, qxArray *fieldsStruct);
 // A value of an opaque class, known only by its class name and size.
 qxArray *qxCreateOpaque(const char *className, int ndims, const int *dims);
+// A new array that shares a's data (no copy is made): every holder treats
+// the data as read-only.
 qxArray *qxCreateSharedDataCopy(const qxArray *a);
 qxArray *qxDuplicateArray(const qxArray *a);
 qxArray *qxCreateEmptyCopy(const qxArray *a);

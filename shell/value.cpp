@@ -52,6 +52,7 @@ qxArray *Value::array() const {
 qxArray *Value::mutableArray() {
   array();
   if (array_.use_count() > 1) array_ = std::make_shared<Holder>(created(qxDuplicateArray(array_->array)));
+  zqhost::ownData(array_->array);  // its data may be shared with another array
   scalar_ = false;
   return array_->array;
 }

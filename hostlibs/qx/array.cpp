@@ -11,6 +11,10 @@
 #include "array_impl.h"
 #include "zqhost/host.h"
 
+// The helpers on the path of creating and destroying an array are inlined
+// into each creation call: they run for every value a builtin returns.
+#define HOT [[gnu::always_inline]] inline
+
 namespace zqhost {
 
 Dims &Dims::operator=(const Dims &other) {
@@ -40,23 +44,30 @@ void Dims::assign(std::span<const int> dims) {
 }
 
 size_t elementSizeOf(int classId) {
-  switch (classId) {
-    case QX_CLASS_DOUBLE:
-    case QX_CLASS_SPARSE: return sizeof(double);
-    case QX_CLASS_SINGLE:
-    case QX_CLASS_INT32:
-    case QX_CLASS_UINT32: return 4;
-    case QX_CLASS_INT16:
-    case QX_CLASS_UINT16:
-    case QX_CLASS_CHAR: return 2;
-    case QX_CLASS_INT8:
-    case QX_CLASS_UINT8: return 1;
-    case QX_CLASS_CELL:
-    case QX_CLASS_STRUCT:
-    case QX_CLASS_OBJECT: return sizeof(qxArray *);
-    case QX_CLASS_FUNCTION: return sizeof(qxFunctionHandleRecord);
-    default: return 0;
-  }
+  // Indexed by class identifier; 0 for classes without element storage.
+  static constexpr size_t kSizes[] = {
+      0,                               // 0: none
+      sizeof(qxArray *),               // cell
+      sizeof(qxArray *),               // struct
+      sizeof(qxArray *),               // object
+      2,                               // char
+      sizeof(double),                  // sparse
+      sizeof(double),                  // double
+      4,                               // single
+      1,                               // int8
+      1,                               // uint8
+      2,                               // int16
+      2,                               // uint16
+      4,                               // int32
+      4,                               // uint32
+      0,                               // 14: none
+      0,                               // 15: none
+      sizeof(qxFunctionHandleRecord),  // function
+  };
+  static_assert(QX_CLASS_CELL == 1 && QX_CLASS_STRUCT == 2 && QX_CLASS_OBJECT == 3 && QX_CLASS_CHAR == 4 &&
+                QX_CLASS_SPARSE == 5 && QX_CLASS_DOUBLE == 6 && QX_CLASS_SINGLE == 7 && QX_CLASS_INT8 == 8 &&
+                QX_CLASS_UINT32 == 13 && QX_CLASS_FUNCTION == 16);
+  return classId >= 0 && static_cast<size_t>(classId) < std::size(kSizes) ? kSizes[classId] : 0;
 }
 
 int elementCount(std::span<const int> dims) {
@@ -97,11 +108,13 @@ constexpr size_t kSpares = 0;
 constexpr size_t kSpares = 64;
 #endif
 
+// Spare records are kept constructed and in their default state, so taking
+// one costs no construction at all.
 struct SpareRecords {
-  void *slots[kSpares + 1] = {};  // one more: no zero-length array
+  qxArray *slots[kSpares + 1] = {};  // one more: no zero-length array
   size_t count = 0;
   ~SpareRecords() {
-    while (count > 0) ::operator delete(slots[--count]);
+    while (count > 0) delete slots[--count];
   }
 } spares;
 
@@ -123,7 +136,7 @@ constexpr size_t kSmallBlock = 1024;
 
 // A small block of at least `bytes` (its size in *capacity): the last spare
 // one when it is big enough, else a new one from malloc.
-void *smallBlock(size_t bytes, size_t *capacity) {
+HOT void *smallBlock(size_t bytes, size_t *capacity) {
   if (spareBlocks.count > 0 && spareBlocks.slots[spareBlocks.count - 1].bytes >= bytes) {
     const SpareBlocks::Block spare = spareBlocks.slots[--spareBlocks.count];
     *capacity = spare.bytes;
@@ -139,28 +152,30 @@ void *smallBlock(size_t bytes, size_t *capacity) {
 // short rows and vectors most arrays hold. The empty asm statement keeps the
 // compiler from fusing malloc and memset back into calloc. *capacity, when
 // given, gets the size of a small block and 0 for a large one.
-void *zeroedBlock(size_t count, size_t size, size_t *capacity = nullptr) {
+HOT void *zeroedBlock(size_t count, size_t size, size_t *capacity = nullptr) {
   count = count == 0 ? 1 : count;
   size = size == 0 ? 1 : size;
   size_t bytes = 0;
-  if (count > kSmallBlock / size) {
+  if (__builtin_mul_overflow(count, size, &bytes) || bytes > kSmallBlock) [[unlikely]] {
     if (capacity != nullptr) *capacity = 0;
     return std::calloc(count, size);
   }
-  void *block = smallBlock(count * size, capacity != nullptr ? capacity : &bytes);
+  size_t kept = 0;
+  void *block = smallBlock(bytes, capacity != nullptr ? capacity : &kept);
   if (block == nullptr) return nullptr;
 #if defined(__GNUC__)
   asm volatile("" : : "r"(block) : "memory");
 #endif
-  return std::memset(block, 0, count * size);
+  return std::memset(block, 0, bytes);
 }
 
 // Zeroed storage for count elements of size bytes in a's tiny slot (0 for
 // pr, 1 for pi) when they fit in it, else on the heap. A small heap block
 // for pr is marked for reuse. An empty array gets a heap block: callers may
 // replace its data with qxSetData and free the old block with qxFree.
-void *zeroedData(qxArray *a, int slot, size_t count, size_t size) {
-  if (size > 0 && count > 0 && count <= sizeof a->tiny[0] / size) {
+HOT void *zeroedData(qxArray *a, int slot, size_t count, size_t size) {
+  size_t bytes = 0;
+  if (count > 0 && size > 0 && !__builtin_mul_overflow(count, size, &bytes) && bytes <= sizeof a->tiny[0]) {
     a->tiny[slot] = 0;
     return &a->tiny[slot];
   }
@@ -168,13 +183,13 @@ void *zeroedData(qxArray *a, int slot, size_t count, size_t size) {
 }
 
 // Frees data block p of a unless it is the record's own tiny storage.
-void freeData(qxArray *a, void *p) {
+HOT void freeData(qxArray *a, void *p) {
   if (p != nullptr && p != &a->tiny[0] && p != &a->tiny[1]) std::free(p);
 }
 
 // Releases pr: a small block the host allocated goes to the spare blocks
 // while there is room, anything else is freed.
-void releasePr(qxArray *a) {
+HOT void releasePr(qxArray *a) {
   if (a->reusableBytes > 0 && a->pr != nullptr && spareBlocks.count < kSpares) {
     spareBlocks.slots[spareBlocks.count++] = {a->pr, a->reusableBytes};
   } else {
@@ -183,34 +198,49 @@ void releasePr(qxArray *a) {
   a->reusableBytes = 0;
 }
 
-void *recordStorage() {
+// A record in its default state: a 0 x 0 real double without data.
+HOT qxArray *newRecord() {
   if (spares.count > 0) return spares.slots[--spares.count];
-  return ::operator new(sizeof(qxArray_tag), std::nothrow);
+  return new (std::nothrow) qxArray_tag;
 }
 
-// A new record: default, or a copy of another (its data pointers included).
-template <typename... From>
-qxArray *newRecord(const From &...from) {
-  void *storage = recordStorage();
-  if (storage == nullptr) return nullptr;
-  try {
-    return new (storage) qxArray_tag(from...);
-  } catch (...) {
-    ::operator delete(storage);
-    return nullptr;
+// Puts a record whose data is released back to its default state and keeps
+// it for the next newRecord while there is room.
+HOT void deleteRecord(qxArray *a) {
+  if (spares.count >= kSpares) {
+    delete a;
+    return;
   }
+  a->classId = QX_CLASS_DOUBLE;
+  a->logical = false;
+  a->dims.setMatrix(0, 0);
+  a->nzmax = 0;
+  a->extras.reset();
+  spares.slots[spares.count++] = a;
 }
 
-void deleteRecord(qxArray *a) {
-  a->~qxArray_tag();
-  if (spares.count < kSpares) {
-    spares.slots[spares.count++] = a;
-  } else {
-    ::operator delete(a);
-  }
+int fieldCount(const qxArray *a) { return a->extras ? static_cast<int>(a->extras->fieldNames.size()) : 0; }
+
+const std::vector<std::string> &fieldNamesOf(const qxArray *a) {
+  static const std::vector<std::string> none;
+  return a->extras ? a->extras->fieldNames : none;
 }
 
-int fieldCount(const qxArray *a) { return static_cast<int>(a->fieldNames.size()); }
+// Leaves the share of a's data: true when a was its last holder, so that
+// the blocks are now a's alone.
+bool leaveShare(const qxArray *a) {
+  DataShare *share = a->share;
+  a->share = nullptr;
+  if (--share->holders > 0) return false;
+  delete share;
+  return true;
+}
+
+// Classes whose data is plain values, which arrays may share.
+bool holdsPlainValues(int classId) {
+  return classId == QX_CLASS_CHAR || classId == QX_CLASS_DOUBLE ||
+         (classId >= QX_CLASS_SINGLE && classId <= QX_CLASS_UINT32);
+}
 
 bool holdsArrays(int classId) {
   return classId == QX_CLASS_CELL || classId == QX_CLASS_STRUCT || classId == QX_CLASS_OBJECT;
@@ -222,15 +252,24 @@ int pointerSlots(const qxArray *a) {
   return a->classId == QX_CLASS_CELL ? n : n * fieldCount(a);
 }
 
-void releaseData(qxArray *a) {
-  if (holdsArrays(a->classId) && a->pr != nullptr) {
+// Destroys the elements of a container and frees the texts of function
+// handles: what the data of the other classes does not have.
+[[gnu::noinline]] void releaseElements(qxArray *a) {
+  if (holdsArrays(a->classId)) {
     auto **elements = static_cast<qxArray **>(a->pr);
     for (int i = 0, n = pointerSlots(a); i < n; ++i) qxDestroyArray(elements[i]);
-  }
-  if (a->classId == QX_CLASS_FUNCTION && a->pr != nullptr) {
+  } else {
     auto *records = static_cast<qxFunctionHandleRecord *>(a->pr);
     for (int i = 0, n = a->dims.count(); i < n; ++i) std::free(records[i].text);
   }
+}
+
+HOT void releaseData(qxArray *a) {
+  if (a->share != nullptr && !leaveShare(a)) {
+    a->pr = a->pi = nullptr;  // the other holders keep the blocks
+    return;
+  }
+  if (a->pr != nullptr && (holdsArrays(a->classId) || a->classId == QX_CLASS_FUNCTION)) releaseElements(a);
   releasePr(a);
   freeData(a, a->pi);
   if (a->ir != nullptr) std::free(a->ir);
@@ -239,35 +278,84 @@ void releaseData(qxArray *a) {
   a->ir = a->jc = nullptr;
 }
 
+// A new record with the class, logical flag and shape of a, without data.
+qxArray *recordLike(const qxArray *a) {
+  qxArray *copy = newRecord();
+  if (copy == nullptr) return nullptr;
+  copy->classId = a->classId;
+  copy->logical = a->logical;
+  copy->dims = a->dims;
+  return copy;
+}
+
+// Gives copy the class name and field names of a (not its name or scope).
+void copyClassAndFields(qxArray *copy, const qxArray *a) {
+  if (!a->extras || (a->extras->className.empty() && a->extras->fieldNames.empty())) return;
+  copy->more().className = a->extras->className;
+  copy->extras->fieldNames = a->extras->fieldNames;
+}
+
 }  // namespace
 
-qxArray *newArray(int classId, std::span<const int> dims, bool complex) {
-  qxArray *a = newRecord();
-  if (a == nullptr) return nullptr;
+namespace {
+
+// Gives a new record of class classId, whose dimensions are set, zeroed
+// storage for its elements; null (and the record gone) when there is no
+// memory for it.
+HOT qxArray *withData(qxArray *a, int classId, bool complex) {
   a->classId = classId;
-  setNormalised(a, dims);
-  const size_t n = static_cast<size_t>(a->dims.count());
   const size_t size = elementSizeOf(classId);
-  if (size > 0) {
-    a->pr = zeroedData(a, 0, n, size);
-    if (complex) a->pi = zeroedData(a, 1, n, size);
-    if (a->pr == nullptr || (complex && a->pi == nullptr)) {
-      releaseData(a);
-      deleteRecord(a);
-      return nullptr;
-    }
+  if (size == 0) return a;
+  const size_t n = static_cast<size_t>(a->dims.count());
+  a->pr = zeroedData(a, 0, n, size);
+  if (complex) a->pi = zeroedData(a, 1, n, size);
+  if (a->pr == nullptr || (complex && a->pi == nullptr)) {
+    releaseData(a);
+    deleteRecord(a);
+    return nullptr;
   }
   return a;
 }
 
-namespace {
-
-qxArray *newMatrix(int classId, int m, int n, bool complex) {
-  const int dims[2] = {m, n};
-  return newArray(classId, dims, complex);
+// The common creation: two dimensions, no normalising beyond clamping.
+HOT qxArray *newMatrix(int classId, int m, int n, bool complex) {
+  qxArray *a = newRecord();
+  if (a == nullptr) return nullptr;
+  a->dims.setMatrix(std::max(m, 0), std::max(n, 0));
+  return withData(a, classId, complex);
 }
 
 }  // namespace
+
+qxArray *newArray(int classId, std::span<const int> dims, bool complex) {
+  if (dims.size() == 2) return newMatrix(classId, dims[0], dims[1], complex);
+  qxArray *a = newRecord();
+  if (a == nullptr) return nullptr;
+  setNormalised(a, dims);
+  return withData(a, classId, complex);
+}
+
+void ownData(qxArray *a) {
+  if (a->share == nullptr) return;
+  if (a->share->holders == 1) {
+    leaveShare(a);
+    return;
+  }
+  const size_t n = static_cast<size_t>(a->dims.count());
+  const size_t size = elementSizeOf(a->classId);
+  void *pr = std::malloc(n * size == 0 ? 1 : n * size);
+  void *pi = a->pi == nullptr ? nullptr : std::malloc(n * size == 0 ? 1 : n * size);
+  if (pr == nullptr || (a->pi != nullptr && pi == nullptr)) {
+    std::free(pr);
+    std::free(pi);
+    raise(messageText(18));
+  }
+  std::memcpy(pr, a->pr, n * size);
+  if (pi != nullptr) std::memcpy(pi, a->pi, n * size);
+  leaveShare(a);
+  a->pr = pr;
+  a->pi = pi;
+}
 
 }  // namespace zqhost
 
@@ -282,8 +370,11 @@ qxArray *qxCreateDoubleMatrix(int m, int n, int complexFlag) {
 }
 
 qxArray *qxCreateScalarDouble(double value) {
-  qxArray *a = newMatrix(QX_CLASS_DOUBLE, 1, 1, false);
-  if (a != nullptr) *static_cast<double *>(a->pr) = value;
+  qxArray *a = newRecord();
+  if (a == nullptr) return nullptr;
+  a->dims.setMatrix(1, 1);
+  a->tiny[0] = value;
+  a->pr = &a->tiny[0];
   return a;
 }
 
@@ -347,7 +438,11 @@ qxArray *qxCreateStructArray(int ndims, const int *dims, int nfields, const char
   // Missing dimensions are 1; the extents are kept as given.
   const int padded[2] = {ndims > 0 ? dims[0] : 1, 1};
   a->dims = ndims >= 2 ? std::span<const int>(dims, static_cast<size_t>(ndims)) : std::span<const int>(padded, 2);
-  for (int f = 0; f < nfields; ++f) a->fieldNames.emplace_back(names[f]);
+  if (nfields > 0) {
+    std::vector<std::string> &fields = a->more().fieldNames;
+    fields.reserve(static_cast<size_t>(nfields));
+    for (int f = 0; f < nfields; ++f) fields.emplace_back(names[f]);
+  }
   const size_t slots = static_cast<size_t>(a->dims.count()) * static_cast<size_t>(nfields);
   a->pr = std::calloc(slots == 0 ? 1 : slots, sizeof(qxArray *));
   if (a->pr == nullptr) {
@@ -365,25 +460,22 @@ qxArray *qxCreateStructMatrix(int m, int n, int nfields, const char **names) {
 qxArray *qxCreateObject(const char *className, qxArray *fieldsStruct) {
   if (fieldsStruct == nullptr || fieldsStruct->classId != QX_CLASS_STRUCT) return nullptr;
   fieldsStruct->classId = QX_CLASS_OBJECT;
-  fieldsStruct->className = className;
+  fieldsStruct->more().className = className;
   return fieldsStruct;
 }
 
 qxArray *qxCreateOpaque(const char *className, int ndims, const int *dims) {
   qxArray *a = newArray(QX_CLASS_OPAQUE, std::span<const int>(dims, static_cast<size_t>(ndims)), false);
-  if (a != nullptr) a->className = className;
+  if (a != nullptr) a->more().className = className;
   return a;
 }
 
 qxArray *qxDuplicateArray(const qxArray *a) {
   if (a == nullptr) return nullptr;
-  qxArray *copy = newRecord(*a);
+  qxArray *copy = recordLike(a);
   if (copy == nullptr) return nullptr;
-  copy->pr = copy->pi = nullptr;
-  copy->reusableBytes = 0;
-  copy->ir = copy->jc = nullptr;
-  copy->name.clear();
-  copy->scope = QX_SCOPE_LOCAL;
+  copy->nzmax = a->nzmax;
+  copyClassAndFields(copy, a);
   const bool sparse = a->classId == QX_CLASS_SPARSE;
   const size_t n = sparse ? static_cast<size_t>(a->nzmax) : static_cast<size_t>(a->dims.count());
   const size_t size = zqhost::elementSizeOf(a->classId);
@@ -417,15 +509,34 @@ qxArray *qxDuplicateArray(const qxArray *a) {
   return copy;
 }
 
-qxArray *qxCreateSharedDataCopy(const qxArray *a) { return qxDuplicateArray(a); }
+// Plain values on the heap are shared, not copied: the copy points at the
+// same blocks until one holder needs its own (zqhost::ownData) or all are
+// destroyed. Anything else (tiny storage, containers, sparse arrays,
+// function handles) is duplicated.
+qxArray *qxCreateSharedDataCopy(const qxArray *a) {
+  if (a == nullptr) return nullptr;
+  const bool heapData = a->pr != nullptr && a->pr != &a->tiny[0] && a->pi != &a->tiny[1];
+  if (!holdsPlainValues(a->classId) || !heapData) return qxDuplicateArray(a);
+  if (a->share == nullptr) {
+    a->share = new (std::nothrow) DataShare{1};
+    if (a->share == nullptr) return qxDuplicateArray(a);
+    a->reusableBytes = 0;  // the blocks no longer go back to the spares
+  }
+  qxArray *copy = recordLike(a);
+  if (copy == nullptr) return nullptr;
+  copy->pr = a->pr;
+  copy->pi = a->pi;
+  copy->share = a->share;
+  ++a->share->holders;
+  return copy;
+}
 
 qxArray *qxCreateEmptyCopy(const qxArray *a) {
   qxArray *copy = newRecord();
   if (copy == nullptr) return nullptr;
   copy->classId = a->classId;
   copy->logical = a->logical;
-  copy->className = a->className;
-  copy->fieldNames = a->fieldNames;
+  copyClassAndFields(copy, a);
   return copy;
 }
 
@@ -482,7 +593,8 @@ int qxGetClassCode(const qxArray *a) {
 int qxGetClassID(const qxArray *a) { return a->classId; }
 
 const char *qxGetClassName(const qxArray *a) {
-  if (a->classId == QX_CLASS_OBJECT || a->classId == QX_CLASS_OPAQUE) return a->className.c_str();
+  if (a->classId == QX_CLASS_OBJECT || a->classId == QX_CLASS_OPAQUE)
+    return a->extras ? a->extras->className.c_str() : "";
   if (a->logical) return "logical";
   return zqhost::classNameOf(a->classId);
 }
@@ -506,8 +618,8 @@ int qxIsNumeric(const qxArray *a) {
          (a->classId >= QX_CLASS_SINGLE && a->classId <= QX_CLASS_UINT32);
 }
 
-const char *qxGetName(const qxArray *a) { return a->name.c_str(); }
-int qxGetScope(const qxArray *a) { return a->scope; }
+const char *qxGetName(const qxArray *a) { return a->extras ? a->extras->name.c_str() : ""; }
+int qxGetScope(const qxArray *a) { return a->extras ? a->extras->scope : QX_SCOPE_LOCAL; }
 double *qxGetPr(const qxArray *a) { return static_cast<double *>(a->pr); }
 double *qxGetPi(const qxArray *a) { return static_cast<double *>(a->pi); }
 void *qxGetData(const qxArray *a) { return a->pr; }
@@ -535,12 +647,13 @@ int qxGetNumberOfFields(const qxArray *a) { return fieldCount(a); }
 
 const char *qxGetFieldNameByNumber(const qxArray *a, int field) {
   if (field < 0 || field >= fieldCount(a)) return nullptr;
-  return a->fieldNames[static_cast<size_t>(field)].c_str();
+  return fieldNamesOf(a)[static_cast<size_t>(field)].c_str();
 }
 
 int qxGetFieldNumber(const qxArray *a, const char *name) {
-  for (int f = 0; f < fieldCount(a); ++f) {
-    if (a->fieldNames[static_cast<size_t>(f)] == name) return f;
+  const std::vector<std::string> &fields = fieldNamesOf(a);
+  for (size_t f = 0; f < fields.size(); ++f) {
+    if (fields[f] == name) return static_cast<int>(f);
   }
   return -1;
 }
@@ -591,18 +704,26 @@ int qxSetDimensions(qxArray *a, const int *dims, int ndims) {
   return 0;
 }
 
-// The caller's block replaces pr (the old one is the caller's to free).
+// The caller's block replaces pr (the old one is the caller's to free). The
+// data of a shared copy is read-only: an array that shares it first gets
+// its own copy, so other holders never see the change.
 void qxSetData(qxArray *a, void *data) {
+  zqhost::ownData(a);
   a->pr = data;
   a->reusableBytes = 0;
 }
 
 void qxSetPr(qxArray *a, double *pr) { qxSetData(a, pr); }
-void qxSetPi(qxArray *a, double *pi) { a->pi = pi; }
-void qxSetImagData(qxArray *a, void *pi) { a->pi = pi; }
+void qxSetPi(qxArray *a, double *pi) { qxSetImagData(a, pi); }
+
+void qxSetImagData(qxArray *a, void *pi) {
+  zqhost::ownData(a);
+  a->pi = pi;
+}
 
 void qxFreeImagIfZero(qxArray *a) {
   if (a->pi == nullptr) return;
+  zqhost::ownData(a);
   const size_t bytes = static_cast<size_t>(a->dims.count()) * zqhost::elementSizeOf(a->classId);
   const auto *p = static_cast<const unsigned char *>(a->pi);
   if (a->classId == QX_CLASS_DOUBLE || a->classId == QX_CLASS_SINGLE) {
@@ -621,8 +742,17 @@ void qxFreeImagIfZero(qxArray *a) {
   a->pi = nullptr;
 }
 
-void qxSetName(qxArray *a, const char *name) { a->name = name == nullptr ? "" : name; }
-void qxSetScope(qxArray *a, int scope) { a->scope = scope; }
+void qxSetName(qxArray *a, const char *name) {
+  if (name == nullptr || *name == '\0') {
+    if (a->extras) a->extras->name.clear();
+  } else {
+    a->more().name = name;
+  }
+}
+
+void qxSetScope(qxArray *a, int scope) {
+  if (a->extras || scope != QX_SCOPE_LOCAL) a->more().scope = scope;
+}
 void qxSetLogical(qxArray *a, int flag) { a->logical = flag != 0; }
 
 void qxSetCell(qxArray *a, int index, qxArray *value) {
@@ -654,7 +784,7 @@ int qxAddField(qxArray *a, const char *name) {
   }
   releasePr(a);
   a->pr = grown;
-  a->fieldNames.emplace_back(name);
+  a->more().fieldNames.emplace_back(name);
   return oldFields;
 }
 

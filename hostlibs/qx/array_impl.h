@@ -34,11 +34,17 @@ class Dims {
   int operator[](size_t i) const { return data()[i]; }
   operator std::span<const int>() const { return {data(), size_}; }
 
-  // Keeps the first n (n <= size()).
-  void shrink(size_t n) { size_ = n; }
+  // Keeps the first n (n <= size()); a shape that fits inline moves there.
+  void shrink(size_t n) {
+    if (heap_ && n <= kInline) {
+      std::copy(heap_.get(), heap_.get() + n, inline_);
+      heap_.reset();
+    }
+    size_ = n;
+  }
   // Makes these the dimensions of an m x n matrix.
   void setMatrix(int m, int n) {
-    heap_.reset();
+    if (heap_) heap_.reset();
     inline_[0] = m;
     inline_[1] = n;
     size_ = 2;
@@ -51,8 +57,25 @@ class Dims {
 
   static constexpr size_t kInline = 4;
   int inline_[kInline] = {0, 0, 0, 0};
-  std::unique_ptr<int[]> heap_;
+  std::unique_ptr<int[]> heap_;  // set only when there are more than kInline
   size_t size_ = 2;
+};
+
+// What few arrays have: a variable name and scope, field names (structures
+// and objects), a class name (objects and opaque values). Kept apart so
+// that the common record is quick to make and to recycle.
+struct ArrayExtras {
+  std::string name;
+  int scope = QX_SCOPE_LOCAL;
+  std::vector<std::string> fieldNames;
+  std::string className;
+};
+
+// Data blocks read by several arrays (qxCreateSharedDataCopy): each holder
+// points at the same pr and pi and at this count; the last one to go frees
+// the blocks.
+struct DataShare {
+  long holders = 0;
 };
 
 }  // namespace zqhost
@@ -68,26 +91,29 @@ struct qxArray_tag {
   double tiny[2] = {0, 0};
   // Size of the heap block pr points at when the host allocated it small
   // enough to keep for the next array once this one is destroyed; 0 when pr
-  // is tiny storage, large, or came from the caller.
-  size_t reusableBytes = 0;
-  std::string name;
-  int scope = QX_SCOPE_LOCAL;
+  // is tiny storage, large, shared, or came from the caller. Sharing the
+  // data of a const array changes only this bookkeeping, hence mutable.
+  mutable size_t reusableBytes = 0;
+  // Non-null while pr and pi are shared with other arrays.
+  mutable zqhost::DataShare *share = nullptr;
   // Sparse arrays: row indices and column starts (n + 1 of them).
   int *ir = nullptr;
   int *jc = nullptr;
   int nzmax = 0;
-  // Structures and objects: field names; pr holds nfields pointers per element.
-  std::vector<std::string> fieldNames;
-  // Objects and opaque values: the class name.
-  std::string className;
+  std::unique_ptr<zqhost::ArrayExtras> extras;
+
+  // The extras, made on first need.
+  zqhost::ArrayExtras &more() {
+    if (!extras) extras = std::make_unique<zqhost::ArrayExtras>();
+    return *extras;
+  }
 };
 
 namespace zqhost {
 
 inline int Dims::count() const {
   if (size_ != 2) return elementCount(*this);
-  const int *d = data();
-  const long long n = static_cast<long long>(std::max(d[0], 0)) * std::max(d[1], 0);
+  const long long n = static_cast<long long>(std::max(inline_[0], 0)) * std::max(inline_[1], 0);
   return n > INT_MAX ? INT_MAX : static_cast<int>(n);
 }
 

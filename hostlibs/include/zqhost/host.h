@@ -55,6 +55,12 @@ bool interruptPending();
 // Tells ioStopPrinting to answer true (tests of the printers).
 void setStopPrinting(bool stop);
 
+// Makes the data of a its own: an array made by qxCreateSharedDataCopy
+// shares its blocks with the original until one of them is to change in
+// place; the shell calls this before every such change. Raises "Out of
+// memory." when the copy cannot be made.
+void ownData(qxArray *a);
+
 // The public class name of a class identifier ("double", "char", ...).
 const char *classNameOf(int classId);
 

@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/qx.h"
 #include "support/host_fixture.h"
+#include "zqhost/host.h"
 
 namespace {
 
@@ -184,5 +186,91 @@ TEST(HostArrayStorage, AnEmptyArraysBlockCanBeReplacedAndFreed) {
     qxSetN(row, 6);
     EXPECT_EQ(qxGetNumberOfElements(row), 6);
     qxDestroyArray(row);
+  }
+}
+
+// A shared copy reads the original's data without copying it; whoever is to
+// change it first takes its own copy, and the blocks live until the last
+// holder goes, in either order (the sanitizer build checks the frees).
+TEST(HostArrayStorage, SharedCopiesReadOneBlockUntilOneOfThemChanges) {
+  for (const bool complex : {false, true}) {
+    for (const bool originalGoesFirst : {false, true}) {
+      qxArray *original = qxCreateNumericMatrix(3, 40, QX_CLASS_INT16, complex ? 1 : 0);
+      fill(original, 7);
+      Array expected(qxDuplicateArray(original));
+      qxArray *shared = qxCreateSharedDataCopy(original);
+      qxArray *second = qxCreateSharedDataCopy(shared);
+      EXPECT_EQ(qxGetData(shared), qxGetData(original));
+      EXPECT_EQ(qxGetData(second), qxGetData(original));
+      EXPECT_EQ(dimsOf(shared), (std::vector<int>{3, 40}));
+      EXPECT_EQ(qxGetClassID(shared), QX_CLASS_INT16);
+
+      zqhost::ownData(second);
+      EXPECT_NE(qxGetData(second), qxGetData(original));
+      EXPECT_TRUE(sameData(second, original));
+      static_cast<int16_t *>(qxGetData(second))[0] = -1;
+      EXPECT_FALSE(sameData(second, original));
+      EXPECT_TRUE(sameData(shared, original));
+
+      if (originalGoesFirst) std::swap(original, shared);
+      qxDestroyArray(original);
+      EXPECT_TRUE(sameData(shared, expected.get()));
+      zqhost::ownData(shared);  // the last holder: nothing to copy
+      qxDestroyArray(shared);
+      qxDestroyArray(second);
+    }
+  }
+}
+
+// Values that live inside the record, containers and logical flags: a
+// shared copy of them is a full copy with the same class and shape.
+TEST(HostArrayStorage, SharedCopiesOfSmallValuesAndContainersAreFullCopies) {
+  Array scalar(qxCreateScalarDouble(2.5));
+  Array copy(qxCreateSharedDataCopy(scalar.get()));
+  EXPECT_NE(qxGetData(copy.get()), qxGetData(scalar.get()));
+  EXPECT_EQ(qxGetScalar(copy.get()), 2.5);
+
+  Array flags(qxCreateNumericMatrix(1, 20, QX_CLASS_DOUBLE, 0));
+  qxSetLogical(flags.get(), 1);
+  Array flagsCopy(qxCreateSharedDataCopy(flags.get()));
+  EXPECT_TRUE(qxIsLogical(flagsCopy.get()));
+
+  Array cell(qxCreateCellMatrix(1, 2));
+  qxSetCell(cell.get(), 0, qxCreateString("inside"));
+  Array cellCopy(qxCreateSharedDataCopy(cell.get()));
+  EXPECT_NE(qxGetCell(cellCopy.get(), 0), qxGetCell(cell.get(), 0));
+  char text[16];
+  qxGetString(qxGetCell(cellCopy.get(), 0), text, sizeof text);
+  EXPECT_STREQ(text, "inside");
+}
+
+// Names, scopes, class names and field names travel as the calls say:
+// copies keep the class and fields but not the variable's name.
+TEST(HostArrayStorage, NamesAndFieldsOfRecordsThatAreRecycled) {
+  for (int round = 0; round < 3; ++round) {
+    const char *names[] = {"alpha", "beta"};
+    Array s(qxCreateStructMatrix(1, 1, 2, names));
+    qxSetName(s.get(), "record");
+    qxSetScope(s.get(), QX_SCOPE_GLOBAL);
+    EXPECT_STREQ(qxGetName(s.get()), "record");
+    EXPECT_EQ(qxGetScope(s.get()), QX_SCOPE_GLOBAL);
+    EXPECT_EQ(qxAddField(s.get(), "gamma"), 2);
+    Array copy(qxDuplicateArray(s.get()));
+    EXPECT_STREQ(qxGetName(copy.get()), "");
+    EXPECT_EQ(qxGetScope(copy.get()), QX_SCOPE_LOCAL);
+    EXPECT_EQ(qxGetFieldNumber(copy.get(), "gamma"), 2);
+    EXPECT_STREQ(qxGetFieldNameByNumber(copy.get(), 1), "beta");
+    Array object(qxCreateObject("widget", qxDuplicateArray(s.get())));
+    EXPECT_STREQ(qxGetClassName(object.get()), "widget");
+    Array empty(qxCreateEmptyCopy(object.get()));
+    EXPECT_STREQ(qxGetClassName(empty.get()), "widget");
+    EXPECT_EQ(qxGetNumberOfFields(empty.get()), 3);
+    // A record made after these were destroyed starts plain.
+    s.reset();
+    copy.reset();
+    Array fresh(qxCreateDoubleMatrix(2, 2, 0));
+    EXPECT_STREQ(qxGetName(fresh.get()), "");
+    EXPECT_EQ(qxGetNumberOfFields(fresh.get()), 0);
+    EXPECT_STREQ(qxGetClassName(fresh.get()), "double");
   }
 }
