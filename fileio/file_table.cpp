@@ -44,6 +44,7 @@ FileEntry &addEntry(FileTable &table) {
 
 FileEntry *removeEntry(FileTable &table, FileEntry *previous, FileEntry *entry) {
   FileEntry *following = entry->next;
+  if (table.recent == entry) table.recent = nullptr;
   utFree(entry->name);
   utFree(entry->permission);
   const bool wasHead = entry == table.head;
@@ -59,25 +60,24 @@ FileEntry *removeEntry(FileTable &table, FileEntry *previous, FileEntry *entry) 
   return following;
 }
 
-// Truncation toward zero, then saturation to int; NaN goes to the end of the
-// range its sign bit points at, so it never names a real file.
+// Truncation toward zero, then saturation to int: above the range gives -1,
+// below it the most negative int; NaN goes to the end of the range its sign
+// bit points at, so it never names a real file.
 int argumentToInt(const qxArray *a) {
-  double value = -1.0;
-  if (a != nullptr && qxGetClassID(a) == QX_CLASS_DOUBLE && qxGetNumberOfElements(a) > 0) {
-    value = std::trunc(qxGetPr(a)[0]);  // the usual case: a double fid or count
-  } else if (a != nullptr && !qxIsEmpty(a)) {
-    value = utFix(qxGetScalar(a));
-  }
+  if (a == nullptr || qxIsEmpty(a)) return -1;
+  // The usual case is a double fid or count, read as it is.
+  const double value = qxGetClassID(a) == QX_CLASS_DOUBLE ? qxGetPr(a)[0] : utFix(qxGetScalar(a));
+  constexpr double kBeyond = 2147483648.0;                                      // 2^31
+  if (value > -kBeyond - 1 && value < kBeyond) return static_cast<int>(value);  // truncates toward zero
   if (std::isnan(value)) return std::signbit(value) ? INT_MIN : INT_MAX;
-  if (value > static_cast<double>(INT_MAX)) return -1;
-  if (value < static_cast<double>(INT_MIN)) return INT_MIN;
-  return static_cast<int>(value);
+  return value > 0 ? -1 : INT_MIN;
 }
 
 FileEntry *findEntry(FileTable &table, int fid) {
+  if (table.recent != nullptr && table.recent->fid == fid) return table.recent;
   FileEntry *entry = table.head;
   for (int visited = 0; entry != nullptr && visited < table.count; ++visited, entry = entry->next) {
-    if (entry->fid == fid) return entry;
+    if (entry->fid == fid) return table.recent = entry;
   }
   return nullptr;
 }

@@ -29,6 +29,7 @@ struct FileEntry {
   int lastError = 0;  // code of the most recent failed operation
   int machineFormat = 0;
   BitCarry *bitCarry = nullptr;  // owned; null when no bits are pending
+  char *buffer = nullptr;        // owned: the stream's buffer, or null for its own
   FileEntry *next = nullptr;
 };
 
@@ -36,6 +37,8 @@ struct FileTable {
   int count = 0;
   FileEntry *head = nullptr;
   FileEntry *tail = nullptr;
+  // The entry found last: a run of calls on one file skips the list walk.
+  FileEntry *recent = nullptr;
 };
 
 // The one table of the process.

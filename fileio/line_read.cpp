@@ -122,13 +122,18 @@ bool takeBufferedLine(FILE *stream, size_t limit, LineRead &line) {
   return true;
 }
 
-// Reads one line, at most `limit` characters, into a buffer kept between
-// calls (reading many lines does not allocate). Runs of characters other
+// The line last read, and the buffer kept between calls for lines that do
+// not lie whole in the stream's buffer (reading many lines does not
+// allocate).
+LineRead lastLine;
+std::string lineBuffer(256, '\0');
+
+// Reads one line, at most `limit` characters. Runs of characters other
 // than line feed and carriage return are copied from the stream's buffer;
 // the rest is read a character at a time.
 const LineRead &readLine(FILE *stream, size_t limit) {
-  static LineRead line;
-  static std::string buffer(256, '\0');
+  LineRead &line = lastLine;
+  std::string &buffer = lineBuffer;
   if (takeBufferedLine(stream, limit, line)) return line;
   size_t n = 0;
   int last = 0, beforeLast = 0;

@@ -1,6 +1,10 @@
 // fopen and fclose: opening through the search path, re-opening a known
 // file, the query and list forms, and closing one or all user files.
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -97,12 +101,36 @@ void openStream(const char *name, const char *permission, Opened &out) {
   }
 }
 
+// Regular files get a stream buffer four times the usual page-sized one:
+// reading line by line then makes a quarter of the system calls, while a
+// seek outside the buffer still refills only 16 KiB. Terminals, pipes and
+// devices keep the buffering the C library chose for them.
+constexpr size_t kStreamBuffer = 16 * 1024;
+
+void giveBuffer(FileEntry &entry) {
+  struct stat info {};
+  if (fstat(fileno(entry.stream), &info) != 0 || !S_ISREG(info.st_mode)) return;
+  entry.buffer = static_cast<char *>(std::malloc(kStreamBuffer));
+  if (entry.buffer != nullptr) std::setvbuf(entry.stream, entry.buffer, _IOFBF, kStreamBuffer);
+}
+
+// Closes the entry's stream and frees its buffer; true when the close
+// succeeded.
+bool closeStream(FileEntry &entry) {
+  const bool closed = std::fclose(entry.stream) == 0;
+  entry.stream = nullptr;
+  std::free(entry.buffer);
+  entry.buffer = nullptr;
+  return closed;
+}
+
 void fillEntry(FileEntry &entry, TableText name, TableText permission, const Opened &opened, int format) {
   utFree(entry.name);
   utFree(entry.permission);
   entry.name = name.release();
   entry.permission = permission.release();
   entry.stream = opened.stream;
+  giveBuffer(entry);
   entry.status = opened.code;
   entry.lastError = opened.code;
   entry.machineFormat = format;
@@ -115,7 +143,7 @@ FileEntry &entryForPath(FileTable &table, const char *fullPath, FileEntry *fallb
   if (holder == nullptr) return fallback != nullptr ? *fallback : addEntry(table);
   if (holder != fallback) {
     discardBitState(*holder);
-    std::fclose(holder->stream);
+    closeStream(*holder);
     if (fallback != nullptr) unlinkEntry(table, fallback);
   }
   return *holder;
@@ -151,8 +179,7 @@ void reopen(builtins::FiRequest &request, FileTable &table, FileEntry &entry, co
     opened->code = entry.status;  // why the pending bits could not be written
     discardBitState(entry);
   }
-  const bool closed = std::fclose(entry.stream) == 0;
-  entry.stream = nullptr;
+  const bool closed = closeStream(entry);
   if (settled && closed) {
     char expansion[IO_PATH_BUFFER_SIZE];
     openStream(ioTildeExpansion(expansion, name), permission.get(), *opened);
@@ -207,7 +234,7 @@ void queryFile(builtins::FiRequest &request, FileTable &table) {
 int closeEntry(FileTable &table, FileEntry &entry) {
   if (releaseBitState(entry) != 0) return -1;
   clearErrno();
-  const bool closed = std::fclose(entry.stream) == 0;
+  const bool closed = closeStream(entry);
   if (closed && !isReadPermission(entry.permission)) {
     kpSetFullnameChanged(kpLookupPath("ZelmarMainPath"), entry.name);
   }

@@ -67,9 +67,19 @@ TEST(FileTable, ConvertsArgumentsToFidsByTruncatingAndSaturating) {
     double value;
     int fid;
   } cases[] = {
-      {3.9, 3},           {-0.5, 0},       {-3.9, -3},      {2147483647.0, INT_MAX},
-      {2147483648.0, -1}, {inf, -1},       {-inf, INT_MIN}, {-2147483649.0, INT_MIN},
-      {nan, INT_MAX},     {-nan, INT_MIN},
+      {3.9, 3},
+      {-0.5, 0},
+      {-3.9, -3},
+      {2147483647.0, INT_MAX},
+      {2147483648.0, -1},
+      {inf, -1},
+      {-inf, INT_MIN},
+      {-2147483649.0, INT_MIN},
+      {nan, INT_MAX},
+      {-nan, INT_MIN},
+      {2147483647.5, INT_MAX},
+      {-2147483648.5, INT_MIN},
+      {-2147483648.0, INT_MIN},
   };
   for (const auto &c : cases) {
     zqtest::Array a = zqtest::num(c.value);
