@@ -54,6 +54,11 @@ class OutputSink {
   size_t passed_ = 0;  // bytes handed on that still count against the size limit
 };
 
+// A piece (or the whole text of sprintf) larger than this is refused with
+// "Format size too big": it keeps huge widths and precisions from asking
+// for gigabytes, and keeps the text within the int sizes of arrays.
+inline constexpr size_t kMaxTextBytes = size_t{1} << 28;
+
 // Collects all text (sprintf).
 class StringSink final : public OutputSink {
  public:

@@ -2,7 +2,9 @@
 // engine, which writes to a char row, the console or a stream.
 #include <cstdio>
 
+#include "builtins/char_codes.h"
 #include "fileio/arguments.h"
+#include "host/ut.h"
 #include "textio/arguments.h"
 #include "textio/operations.h"
 #include "textio/output.h"
@@ -57,11 +59,35 @@ void flushUnlessBuffered(fileio::FileEntry &entry) {
   fileio::recordCode(entry, indicator != 0 ? indicator : kErrFlush);
 }
 
+// sprintf('%s', text), where every code of the text is a single byte other
+// than NUL, prints the text unchanged. The result then shares the
+// argument's data instead of copying it: nothing can tell the two apart,
+// and long texts cost no copy. Null when the call is not of that kind (or
+// the text is beyond what the usual path would accept).
+qxArray *unchangedText(const FiRequest &request, const PreparedFormat &format) {
+  if (request.nrhs != 2 || format.text != "%s" || !format.escapesValid) return nullptr;
+  const qxArray *text = request.prhs[1];
+  if (!qxIsChar(text) || qxIsEmpty(text) || utIsMultiByteCharSet() != 0) return nullptr;
+  const int n = qxGetNumberOfElements(text);
+  if (static_cast<size_t>(n) > kMaxTextBytes) return nullptr;
+  if (!builtins::allSingleByteCodes(qxGetChars(text), static_cast<size_t>(n))) return nullptr;
+  qxArray *row = qxCreateSharedDataCopy(text);
+  if (row == nullptr) qxErrMsg(18);
+  const int dims[2] = {1, n};
+  qxSetDimensions(row, dims, 2);
+  return row;
+}
+
 }  // namespace
 
 int sprintfOperation(FiRequest &request, FileTable &, TransferDescriptor &) {
   if (request.nlhs > 2) qxErrMsg(3);
   const PreparedFormat format = prepareFormat(request.prhs[0], true);
+  if (qxArray *row = unchangedText(request, format)) {
+    request.plhs[0] = row;
+    if (request.nlhs >= 2) request.plhs[1] = qxCreateString(fileio::messageForCode(kErrNone));
+    return 0;
+  }
   CharRowSink sink;
   OutputEngine engine(format.text, sink);
   const RunResult result = runArguments(engine, sink, request.prhs + 1, request.nrhs - 1);

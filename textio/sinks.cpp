@@ -11,11 +11,6 @@
 namespace zq::textio {
 namespace {
 
-// A piece (or the whole text of sprintf) larger than this is refused with
-// "Format size too big": it keeps huge widths and precisions from asking
-// for gigabytes, and keeps the text within the int sizes of arrays.
-constexpr size_t kMaxTextBytes = size_t{1} << 28;
-
 // Stream output is handed to the C library in blocks of about this size.
 constexpr size_t kStreamBlock = size_t{64} * 1024;
 

@@ -146,6 +146,36 @@ TEST(Sprintf, TakesCharArgumentsWholeAndRunsOfCharacterCodes) {
   }
 }
 
+// "%s" with one char argument prints its codes in storage order as a row,
+// whatever its shape; a code that is not a single byte is printed as the
+// usual path prints it ("%s%s" never takes a shortcut and must agree).
+TEST(Sprintf, PrintsOneTextArgumentAsARowOfItsCodes) {
+  std::mt19937 rng(11);
+  Array plain = str("%s"), twice = str("%s%s");
+  for (const std::vector<int> &dims : std::vector<std::vector<int>>{{1, 1}, {1, 70}, {70, 1}, {3, 4, 5}, {1, 5000}}) {
+    for (const qxChar odd : {qxChar{0}, qxChar{65}, qxChar{300}}) {
+      Array text(qxCreateCharArray(static_cast<int>(dims.size()), dims.data()));
+      qxChar *codes = qxGetChars(text.get());
+      const int n = qxGetNumberOfElements(text.get());
+      for (int i = 0; i < n; ++i) codes[i] = static_cast<qxChar>(1 + rng() % 255);
+      codes[rng() % n] = odd;
+      const std::vector<qxChar> before(codes, codes + n);
+      auto fast = call("sprintf", 2, {plain.get(), text.get()});
+      auto usual = call("sprintf", 2, {twice.get(), text.get()});
+      ASSERT_EQ(fast.error, "");
+      EXPECT_EQ(zqtest::text(fast.outputs[0].get()), zqtest::text(usual.outputs[0].get())) << odd;
+      EXPECT_EQ(zqtest::text(fast.outputs[1].get()), "");
+      EXPECT_EQ(qxGetM(fast.outputs[0].get()), 1);
+      if (odd == 65) {
+        const qxChar *out = qxGetChars(fast.outputs[0].get());
+        EXPECT_EQ(std::vector<qxChar>(out, out + n), before);
+      }
+      fast.outputs.clear();  // the argument outlives the result untouched
+      EXPECT_EQ(std::vector<qxChar>(codes, codes + n), before);
+    }
+  }
+}
+
 TEST(Sprintf, RefusesHugeFieldsWithoutPrintingThem) {
   for (const char *format :
        {"%2000000000d", "%.2000000000f", "%2000000000s", "%2000000000bx", "%2147483647c", "%99999999999999999999d"}) {
