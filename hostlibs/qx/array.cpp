@@ -146,40 +146,47 @@ HOT void *smallBlock(size_t bytes, size_t *capacity) {
   return std::malloc(bytes);
 }
 
-// Zeroed storage for count elements of size bytes (at least one byte).
-// Small blocks are cleared by hand: calloc bypasses the allocator's
-// per-thread cache, which makes it several times slower than malloc for the
-// short rows and vectors most arrays hold. The empty asm statement keeps the
-// compiler from fusing malloc and memset back into calloc. *capacity, when
-// given, gets the size of a small block and 0 for a large one.
-HOT void *zeroedBlock(size_t count, size_t size, size_t *capacity = nullptr) {
-  count = count == 0 ? 1 : count;
-  size = size == 0 ? 1 : size;
-  size_t bytes = 0;
-  if (__builtin_mul_overflow(count, size, &bytes) || bytes > kSmallBlock) [[unlikely]] {
-    if (capacity != nullptr) *capacity = 0;
-    return std::calloc(count, size);
+// A zeroed block of `bytes` bytes (at least one). Small blocks are cleared
+// by hand: calloc bypasses the allocator's per-thread cache, which makes it
+// several times slower than malloc for the short rows and vectors most
+// arrays hold. The empty asm statement keeps the compiler from fusing
+// malloc and memset back into calloc, and from expanding memset into a
+// slow-starting string instruction once it knows the size is small.
+// *capacity gets the size of a small block and 0 for a large one.
+HOT void *zeroedBytes(size_t bytes, size_t *capacity) {
+  bytes = bytes == 0 ? 1 : bytes;
+  if (bytes > kSmallBlock) [[unlikely]] {
+    *capacity = 0;
+    return std::calloc(bytes, 1);
   }
-  size_t kept = 0;
-  void *block = smallBlock(bytes, capacity != nullptr ? capacity : &kept);
+  void *block = smallBlock(bytes, capacity);
   if (block == nullptr) return nullptr;
 #if defined(__GNUC__)
-  asm volatile("" : : "r"(block) : "memory");
+  asm volatile("" : "+r"(bytes) : "r"(block) : "memory");
 #endif
   return std::memset(block, 0, bytes);
 }
 
-// Zeroed storage for count elements of size bytes in a's tiny slot (0 for
-// pr, 1 for pi) when they fit in it, else on the heap. A small heap block
-// for pr is marked for reuse. An empty array gets a heap block: callers may
-// replace its data with qxSetData and free the old block with qxFree.
-HOT void *zeroedData(qxArray *a, int slot, size_t count, size_t size) {
-  size_t bytes = 0;
-  if (count > 0 && size > 0 && !__builtin_mul_overflow(count, size, &bytes) && bytes <= sizeof a->tiny[0]) {
+// Zeroed storage for count elements of size bytes (null when the size
+// overflows or memory is short).
+void *zeroedBlock(size_t count, size_t size) {
+  size_t bytes = 0, capacity = 0;
+  if (__builtin_mul_overflow(count, size, &bytes)) return nullptr;
+  return zeroedBytes(bytes, &capacity);
+}
+
+// Zeroed storage for the `bytes` bytes of one of a's data blocks (slot 0
+// for pr, 1 for pi): the record's tiny slot when they fit in it, else the
+// heap. A small heap block for pr is marked for reuse. An empty array gets
+// a heap block: callers may replace its data with qxSetData and free the
+// old block with qxFree.
+HOT void *zeroedData(qxArray *a, int slot, size_t bytes) {
+  if (bytes - 1 < sizeof a->tiny[0]) {  // 1 to 8 bytes
     a->tiny[slot] = 0;
     return &a->tiny[slot];
   }
-  return zeroedBlock(count, size, slot == 0 ? &a->reusableBytes : nullptr);
+  size_t unused = 0;
+  return zeroedBytes(bytes, slot == 0 ? &a->reusableBytes : &unused);
 }
 
 // Frees data block p of a unless it is the record's own tiny storage.
@@ -306,9 +313,10 @@ HOT qxArray *withData(qxArray *a, int classId, bool complex) {
   a->classId = classId;
   const size_t size = elementSizeOf(classId);
   if (size == 0) return a;
-  const size_t n = static_cast<size_t>(a->dims.count());
-  a->pr = zeroedData(a, 0, n, size);
-  if (complex) a->pi = zeroedData(a, 1, n, size);
+  // At most INT_MAX elements of at most 16 bytes: the product fits.
+  const size_t bytes = static_cast<size_t>(a->dims.count()) * size;
+  a->pr = zeroedData(a, 0, bytes);
+  if (complex) a->pi = zeroedData(a, 1, bytes);
   if (a->pr == nullptr || (complex && a->pi == nullptr)) {
     releaseData(a);
     deleteRecord(a);
@@ -483,7 +491,7 @@ qxArray *qxDuplicateArray(const qxArray *a) {
   // vectors (slot -1) always go to the heap.
   auto dup = [&](const void *src, size_t count, size_t bytes, int slot) -> void * {
     if (src == nullptr) return nullptr;
-    void *p = slot < 0 ? zeroedBlock(count, bytes) : zeroedData(copy, slot, count, bytes);
+    void *p = slot < 0 ? zeroedBlock(count, bytes) : zeroedData(copy, slot, count * bytes);
     if (p != nullptr && count > 0) std::memcpy(p, src, count * bytes);
     return p;
   };
@@ -607,7 +615,7 @@ int qxGetNumberOfElements(const qxArray *a) { return a->dims.count(); }
 int qxGetNumberOfDimensions(const qxArray *a) { return static_cast<int>(a->dims.size()); }
 const int *qxGetDimensions(const qxArray *a) { return a->dims.data(); }
 size_t qxGetElementSize(const qxArray *a) { return zqhost::elementSizeOf(a->classId); }
-int qxIsEmpty(const qxArray *a) { return a->dims.count() == 0; }
+int qxIsEmpty(const qxArray *a) { return a->dims.empty(); }
 int qxIsLogical(const qxArray *a) { return a->logical; }
 int qxIsContainer(const qxArray *a) { return holdsArrays(a->classId); }
 int qxIsComplex(const qxArray *a) { return a->pi != nullptr; }

@@ -51,6 +51,8 @@ class Dims {
   }
   // Number of elements (saturated at INT_MAX); a matrix is counted inline.
   int count() const;
+  // Whether there are no elements.
+  bool empty() const;
 
  private:
   void assign(std::span<const int> dims);
@@ -115,6 +117,11 @@ inline int Dims::count() const {
   if (size_ != 2) return elementCount(*this);
   const long long n = static_cast<long long>(std::max(inline_[0], 0)) * std::max(inline_[1], 0);
   return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+}
+
+inline bool Dims::empty() const {
+  if (size_ == 2) return inline_[0] <= 0 || inline_[1] <= 0;
+  return count() == 0;
 }
 
 // Bytes of one stored element of a class.
