@@ -113,6 +113,7 @@ size_t takeOrdinaryRun(FILE *stream, std::string &buffer, size_t n, size_t room)
 // returns true; anything else is left to the general loop.
 bool takeBufferedLine(FILE *stream, size_t limit, LineRead &line) {
   const std::string_view window = bufferedChars(stream);
+  if (window.empty()) return false;  // nothing buffered yet (and no block to search)
   // Two memchr calls (the C library's own widest vector loop) beat one
   // pass for both characters on lines of ordinary length.
   const void *found = std::memchr(window.data(), '\n', window.size());
