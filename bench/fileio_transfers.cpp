@@ -219,6 +219,45 @@ void GetlineBaseline(benchmark::State &state) {
   }
 }
 
+// Random access: fseek to 100,000 pseudo-random byte offsets of the big
+// file and fread one double at each, against the same C calls on a plain
+// FILE with the C library's own buffer. Every fseek first checks that its
+// target lies within the file, and every seek refills the stream buffer.
+constexpr int kRandomReads = 100'000;
+
+uint64_t nextOffset(uint64_t &state) {
+  state = state * 6364136223846793005u + 1442695040888963407u;
+  return (state >> 33) % (kBigFile - 8);
+}
+
+void RandomReads(benchmark::State &state) {
+  const double fid = openFile(bigFile(), "r");
+  Array f = num(fid), p = str("double"), one = num(1);
+  for (auto _ : state) {
+    uint64_t seed = 7;
+    for (int i = 0; i < kRandomReads; ++i) {
+      Array offset = num(static_cast<double>(nextOffset(seed)));
+      fileCall(9, 1, {f.get(), offset.get(), num(-1).get()});
+      std::vector<Array> r = fileCall(2, 1, {f.get(), one.get(), p.get()});
+      benchmark::DoNotOptimize(qxGetData(r[0].get()));
+    }
+  }
+  closeFile(fid);
+}
+
+void RandomReadsBaseline(benchmark::State &state) {
+  FILE *f = std::fopen(bigFile().c_str(), "rb");
+  for (auto _ : state) {
+    uint64_t seed = 7;
+    for (int i = 0; i < kRandomReads; ++i) {
+      std::fseek(f, static_cast<long>(nextOffset(seed)), SEEK_SET);
+      double value = 0;
+      benchmark::DoNotOptimize(std::fread(&value, sizeof value, 1, f));
+    }
+  }
+  std::fclose(f);
+}
+
 const char *otherOrder() { return std::endian::native == std::endian::little ? "b" : "l"; }
 
 void FreadBaselineUint8(benchmark::State &state) { FreadBaseline<uint8_t, uint8_t>(state, false); }
@@ -243,20 +282,23 @@ BENCHMARK(FwriteBaselineInt16)->Unit(benchmark::kMillisecond);
 BENCHMARK(Fgets)->Unit(benchmark::kMillisecond);
 BENCHMARK(GetlineBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(CallFloor)->Unit(benchmark::kMillisecond);
+BENCHMARK(RandomReads)->Unit(benchmark::kMillisecond);
+BENCHMARK(RandomReadsBaseline)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char **argv) {
-  const int result =
-      zqbench::runWithRatios(argc, argv,
-                             {{"fread *uint8", {"Fread/uint8", "FreadBaselineUint8"}},
-                              {"fread double", {"Fread/double", "FreadBaselineDouble"}},
-                              {"fread int16=>double", {"Fread/int16_to_double", "FreadBaselineInt16ToDouble"}},
-                              {"fread double other byte order", {"Fread/double_swapped", "FreadBaselineDoubleSwapped"}},
-                              {"fwrite double", {"Fwrite/double", "FwriteBaselineDouble"}},
-                              {"fwrite int16", {"Fwrite/int16", "FwriteBaselineInt16"}},
-                              {"fgets", {"Fgets", "GetlineBaseline"}},
-                              {"one million feof calls (the call floor)", {"CallFloor", "GetlineBaseline"}}});
+  const int result = zqbench::runWithRatios(
+      argc, argv,
+      {{"fread *uint8", {"Fread/uint8", "FreadBaselineUint8"}},
+       {"fread double", {"Fread/double", "FreadBaselineDouble"}},
+       {"fread int16=>double", {"Fread/int16_to_double", "FreadBaselineInt16ToDouble"}},
+       {"fread double other byte order", {"Fread/double_swapped", "FreadBaselineDoubleSwapped"}},
+       {"fwrite double", {"Fwrite/double", "FwriteBaselineDouble"}},
+       {"fwrite int16", {"Fwrite/int16", "FwriteBaselineInt16"}},
+       {"fgets", {"Fgets", "GetlineBaseline"}},
+       {"one million feof calls (the call floor)", {"CallFloor", "GetlineBaseline"}},
+       {"fseek and fread of one double at random offsets", {"RandomReads", "RandomReadsBaseline"}}});
   std::remove(scratch("big.bin").c_str());
   std::remove(scratch("lines.txt").c_str());
   std::remove(scratch("out.bin").c_str());

@@ -1,5 +1,7 @@
 // fseek, ftell, feof, ferror and the unnamed flush: moving inside the file
 // and reporting the codes that every operation leaves in the entry.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -69,42 +71,64 @@ int seekCode(FILE *stream, long offset, int origin, int fallback) {
   return std::fseek(stream, offset, origin) == 0 ? 0 : streamFailureCode(stream, fallback);
 }
 
-// Moves to `target` (from the beginning) when it lies within the file,
-// measured by seeking to the end; refusals restore the position p0.
-int seekWithin(FILE *stream, long p0, long long target, int refusal) {
-  int code = seekCode(stream, 0, SEEK_END, kErrInternal);
+// The length of a regular file open only for reading, as the system
+// reports it: nothing of the file can wait in the stream's buffer, so this
+// is where a seek to the end would land, and the stream (and its buffer)
+// stays where it is. -1 when the stream is anything else.
+long readOnlyLength(FILE *stream, bool readOnly) {
+  struct stat info {};
+  if (!readOnly || fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return static_cast<long>(info.st_size);
+}
+
+// The end of the file in *end, found without moving when the file is read
+// only, else by seeking to it (the stream then stands at the end). 0 or
+// the code of the failed seek.
+int findEnd(FILE *stream, bool readOnly, long *end, bool *moved) {
+  *end = readOnlyLength(stream, readOnly);
+  *moved = *end < 0;
+  if (!*moved) return 0;
+  const int code = seekCode(stream, 0, SEEK_END, kErrInternal);
+  if (code == 0) *end = std::ftell(stream);
+  return code;
+}
+
+// Moves k from `base` (SEEK_SET) or from the end (SEEK_END) when the
+// position that names lies within the file. A refusal leaves the position
+// at p0 and gives `refusal`.
+int seekWithin(FILE *stream, bool readOnly, long p0, long long base, long k, int origin, int refusal) {
+  long end = 0;
+  bool moved = false;
+  int code = findEnd(stream, readOnly, &end, &moved);
   if (code != 0) return code;
-  const long end = std::ftell(stream);
-  if (target >= 0 && target <= end) return seekCode(stream, static_cast<long>(target), SEEK_SET, kErrUnknown);
+  const long long target = (origin == SEEK_END ? end : base) + k;
+  if (target >= 0 && target <= end) {
+    return seekCode(stream, origin == SEEK_END ? k : static_cast<long>(target), origin, kErrUnknown);
+  }
+  if (!moved) return refusal;
   code = seekCode(stream, p0, SEEK_SET, kErrInternal);
   return code != 0 ? code : refusal;
 }
 
 // The seek of a valid integer offset k from an origin: 0 or the code.
-int seekFrom(FILE *stream, long k, Origin origin) {
+// readOnly says the file is open only for reading.
+int seekFrom(FILE *stream, bool readOnly, long k, Origin origin) {
   const long p0 = std::ftell(stream);
   const bool atEnd = std::feof(stream) != 0;
   switch (origin) {
     case kBof:
       if (k < 0) return kErrOffsetBeforeStart;
       if (atEnd) return p0 < k ? kErrOffsetAfterEnd : seekCode(stream, k, SEEK_SET, kErrUnknown);
-      return seekWithin(stream, p0, k, kErrOffsetAfterEnd);
+      return seekWithin(stream, readOnly, p0, 0, k, SEEK_SET, kErrOffsetAfterEnd);
     case kCof:
       if (k < 0) return p0 >= -k ? seekCode(stream, k, SEEK_CUR, kErrUnknown) : kErrOffsetBeforeStart;
       if (atEnd) return k > 0 ? kErrOffsetAfterEnd : seekCode(stream, 0, SEEK_CUR, kErrUnknown);
-      return seekWithin(stream, p0, static_cast<long long>(p0) + k, kErrOffsetAfterEnd);
+      return seekWithin(stream, readOnly, p0, p0, k, SEEK_SET, kErrOffsetAfterEnd);
     case kEof:
       if (k > 0) return kErrOffsetAfterEnd;
       if (k == 0) return seekCode(stream, 0, SEEK_END, kErrUnknown);
       if (atEnd) return p0 >= -k ? seekCode(stream, k, SEEK_END, kErrUnknown) : kErrOffsetBeforeStart;
-      {
-        int code = seekCode(stream, 0, SEEK_END, kErrInternal);
-        if (code != 0) return code;
-        const long end = std::ftell(stream);
-        if (end >= -k) return seekCode(stream, k, SEEK_END, kErrUnknown);
-        code = seekCode(stream, p0, SEEK_SET, kErrInternal);
-        return code != 0 ? code : kErrOffsetBeforeStart;
-      }
+      return seekWithin(stream, readOnly, p0, 0, k, SEEK_END, kErrOffsetBeforeStart);
     default: return kErrUnknown;
   }
 }
@@ -124,7 +148,7 @@ int fseekOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
   int code = offsetCode(offset);
   if (code == 0 && !settlePendingBits(entry)) code = entry.status;
   const long before = std::ftell(entry.stream);
-  if (code == 0) code = seekFrom(entry.stream, static_cast<long>(offset), origin);
+  if (code == 0) code = seekFrom(entry.stream, isReadPermission(entry.permission), static_cast<long>(offset), origin);
   if (code == 0 && std::ftell(entry.stream) != before && entry.bitCarry != nullptr) {
     utFree(entry.bitCarry);  // pending output bits were written above
     entry.bitCarry = nullptr;

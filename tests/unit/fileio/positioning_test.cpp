@@ -41,13 +41,25 @@ TEST_F(Positioning, SeeksOnlyInsideTheFile) {
       {4, -4, "cof", 0, 0, 0},           {4, -5, "cof", -1, 4, -26},  {4, 7, "cof", -1, 4, -27},
       {4, 6, "cof", 0, 10, 0},           {2, 3e9, "bof", -1, 2, -27},
   };
-  for (const auto &c : cases) {
-    const double fid = openWith(ten);
-    if (c.start > 0) value("fseek", fid, Inputs().n(c.start).s("bof"));
-    EXPECT_EQ(value("fseek", fid, Inputs().n(c.offset).s(c.origin)), c.result) << c.offset << " " << c.origin;
-    EXPECT_EQ(status(fid).second, c.code) << c.offset << " " << c.origin;
-    EXPECT_EQ(value("ftell", fid), c.position) << c.offset << " " << c.origin;
+  // A file open only for reading is measured without moving; one open for
+  // update is measured by seeking to its end: both must agree.
+  for (const char *permission : {"r", "r+"}) {
+    for (const auto &c : cases) {
+      const double fid = openWith(ten, permission);
+      if (c.start > 0) value("fseek", fid, Inputs().n(c.start).s("bof"));
+      EXPECT_EQ(value("fseek", fid, Inputs().n(c.offset).s(c.origin)), c.result)
+          << permission << " " << c.offset << " " << c.origin;
+      EXPECT_EQ(status(fid).second, c.code) << permission << " " << c.offset << " " << c.origin;
+      EXPECT_EQ(value("ftell", fid), c.position) << permission << " " << c.offset << " " << c.origin;
+    }
   }
+  // Bytes written but still in the stream's buffer count as part of the file.
+  const double buffered = openWith(ten, "A", "grown.bin");
+  on("fwrite", 1, buffered, Inputs().m(1, 3, {7, 8, 9}));
+  EXPECT_EQ(value("fseek", buffered, Inputs().n(13).s("bof")), 0);
+  EXPECT_EQ(value("fseek", buffered, Inputs().n(-13).s("eof")), 0);
+  EXPECT_EQ(value("ftell", buffered), 0);
+
   const double fid = openWith(ten);
   EXPECT_EQ(value("fseek", fid, Inputs().n(3).n(-1)), 0);
   EXPECT_EQ(value("fseek", fid, Inputs().n(2).n(0)), 0);
