@@ -2,6 +2,8 @@
 // standard streams, and the release of the pending bits of a file.
 #include "fileio/file_table.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -101,6 +103,12 @@ int streamFailureCode(FILE *stream, int fallback) {
   if (errno != 0) return errno;
   if (stream != nullptr && std::ferror(stream) != 0) return std::ferror(stream);
   return fallback;
+}
+
+long regularFileLength(FILE *stream) {
+  struct stat info {};
+  if (fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return static_cast<long>(info.st_size);
 }
 
 void recordCode(FileEntry &entry, int code) {

@@ -70,6 +70,10 @@ int releaseBitState(FileEntry &entry);
 // error indicator, else fallback. Callers clear errno before the call.
 int streamFailureCode(FILE *stream, int fallback);
 
+// The length of the file behind stream when it is a regular file (not a
+// terminal, pipe or device), as the system reports it; -1 otherwise.
+long regularFileLength(FILE *stream);
+
 // Records code as the outcome of the last operation: status, and lastError
 // too when code is not 0.
 void recordCode(FileEntry &entry, int code);

@@ -1,7 +1,5 @@
 // fopen and fclose: opening through the search path, re-opening a known
 // file, the query and list forms, and closing one or all user files.
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -109,8 +107,7 @@ void openStream(const char *name, const char *permission, Opened &out) {
 constexpr size_t kStreamBuffer = 8 * 1024;
 
 void giveBuffer(FileEntry &entry) {
-  struct stat info {};
-  if (fstat(fileno(entry.stream), &info) != 0 || !S_ISREG(info.st_mode)) return;
+  if (regularFileLength(entry.stream) < 0) return;
   entry.buffer = static_cast<char *>(std::malloc(kStreamBuffer));
   if (entry.buffer != nullptr) std::setvbuf(entry.stream, entry.buffer, _IOFBF, kStreamBuffer);
 }

@@ -1,7 +1,5 @@
 // fseek, ftell, feof, ferror and the unnamed flush: moving inside the file
 // and reporting the codes that every operation leaves in the entry.
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -71,21 +69,14 @@ int seekCode(FILE *stream, long offset, int origin, int fallback) {
   return std::fseek(stream, offset, origin) == 0 ? 0 : streamFailureCode(stream, fallback);
 }
 
-// The length of a regular file open only for reading, as the system
-// reports it: nothing of the file can wait in the stream's buffer, so this
-// is where a seek to the end would land, and the stream (and its buffer)
-// stays where it is. -1 when the stream is anything else.
-long readOnlyLength(FILE *stream, bool readOnly) {
-  struct stat info {};
-  if (!readOnly || fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
-  return static_cast<long>(info.st_size);
-}
-
-// The end of the file in *end, found without moving when the file is read
-// only, else by seeking to it (the stream then stands at the end). 0 or
-// the code of the failed seek.
+// The end of the file in *end. A regular file open only for reading has
+// nothing waiting in the stream's buffer, so its length as the system
+// reports it is where a seek to the end would land, and the stream (and its
+// buffer) stays where it is; anything else is measured by seeking to the
+// end (*moved: the stream then stands there). 0 or the code of the failed
+// seek.
 int findEnd(FILE *stream, bool readOnly, long *end, bool *moved) {
-  *end = readOnlyLength(stream, readOnly);
+  *end = readOnly ? regularFileLength(stream) : -1;
   *moved = *end < 0;
   if (!*moved) return 0;
   const int code = seekCode(stream, 0, SEEK_END, kErrInternal);

@@ -302,10 +302,6 @@ void copyClassAndFields(qxArray *copy, const qxArray *a) {
   copy->extras->fieldNames = a->extras->fieldNames;
 }
 
-}  // namespace
-
-namespace {
-
 // Gives a new record of class classId, whose dimensions are set, zeroed
 // storage for its elements; null (and the record gone) when there is no
 // memory for it.
@@ -349,17 +345,18 @@ void ownData(qxArray *a) {
     leaveShare(a);
     return;
   }
-  const size_t n = static_cast<size_t>(a->dims.count());
-  const size_t size = elementSizeOf(a->classId);
-  void *pr = std::malloc(n * size == 0 ? 1 : n * size);
-  void *pi = a->pi == nullptr ? nullptr : std::malloc(n * size == 0 ? 1 : n * size);
+  const size_t bytes = static_cast<size_t>(a->dims.count()) * elementSizeOf(a->classId);
+  auto copyOf = [bytes](const void *block) -> void * {
+    void *copy = block == nullptr ? nullptr : std::malloc(bytes == 0 ? 1 : bytes);
+    if (copy != nullptr) std::memcpy(copy, block, bytes);
+    return copy;
+  };
+  void *pr = copyOf(a->pr), *pi = copyOf(a->pi);
   if (pr == nullptr || (a->pi != nullptr && pi == nullptr)) {
     std::free(pr);
     std::free(pi);
     raise(messageText(18));
   }
-  std::memcpy(pr, a->pr, n * size);
-  if (pi != nullptr) std::memcpy(pi, a->pi, n * size);
   leaveShare(a);
   a->pr = pr;
   a->pi = pi;
