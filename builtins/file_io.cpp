@@ -2,6 +2,7 @@
 #include "builtins/file_io.h"
 
 #include "builtins/zqbuiltins.h"
+#include "common/char_codes.h"
 #include "fileio/file_table.h"
 #include "fileio/operations.h"
 #include "fileio/transfer.h"
@@ -24,7 +25,7 @@ bool standardStreamsReady = false;
 
 template <int Op>
 void fileIoEntry(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
-  armConversionWarning();
+  common::armConversionWarning();
   (void)fiFcn(nlhs, plhs, Op, nrhs, prhs);
 }
 

@@ -46,17 +46,6 @@ using FileIoOperation = int (*)(FiRequest &request, fileio::FileTable &table, fi
 template <int Op>
 void fileIoEntry(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
 
-// The converter from double to char used by the text-producing file
-// operations. Warns once per file-I/O call when a value is not a character
-// code. Returns null when the host cannot make the copy.
-qxArray *doubleToChar(const qxArray *input);
-
-// Arms the warning of doubleToChar (done on entry to every file-I/O builtin).
-void armConversionWarning();
-
-// Raises "NAME is not available yet." for builtins still being built.
-[[noreturn]] void notAvailableYet(const char *name);
-
 }  // namespace zq::builtins
 
 namespace zq::builtins {

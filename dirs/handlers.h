@@ -3,9 +3,4 @@
 
 #include "host/qx.h"
 
-namespace zq::dirs {
-
-void cdHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
-void dirHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
-
-}  // namespace zq::dirs
+namespace zq::dirs {}  // namespace zq::dirs

@@ -13,7 +13,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "builtins/char_codes.h"
+#include "common/char_codes.h"
 #include "fileio/arguments.h"
 #include "fileio/error_codes.h"
 #include "fileio/operations.h"
@@ -204,7 +204,7 @@ const LineRead &readLine(FILE *stream, size_t limit) {
 qxArray *charRow(std::string_view text) {
   const int dims[2] = {1, static_cast<int>(text.size())};
   qxArray *row = created(qxCreateCharArray(2, dims));
-  builtins::widenBytes(reinterpret_cast<const unsigned char *>(text.data()), qxGetChars(row), text.size());
+  common::widenBytes(reinterpret_cast<const unsigned char *>(text.data()), qxGetChars(row), text.size());
   return row;
 }
 

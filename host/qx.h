@@ -94,6 +94,33 @@ typedef struct qxFunctionHandleRecord {
 } qxFunctionHandleRecord;
 
 // ---- Argument counts, errors and warnings -------------------------------
+// Numbers of the host's messages, raised with qxErrMsg.
+enum qxMessage {
+  QX_MSG_TOO_MANY_INPUTS = 1,
+  QX_MSG_NOT_ENOUGH_INPUTS = 2,
+  QX_MSG_TOO_MANY_OUTPUTS = 3,
+  QX_MSG_INVALID_OPTION = 15,
+  QX_MSG_NOT_A_STRING = 16,
+  QX_MSG_OUT_OF_MEMORY = 18,
+  QX_MSG_INVALID_FID = 47,
+  QX_MSG_FILE_NAME_NOT_STRING = 48,
+  QX_MSG_FORMAT_NOT_STRING = 49,
+  QX_MSG_EMPTY_OFFSET = 50,
+  QX_MSG_INVALID_ORIGIN = 51,
+  QX_MSG_INVALID_PERMISSION = 52,
+  QX_MSG_INVALID_PRECISION = 53,
+  QX_MSG_INVALID_SIZE = 54,
+  QX_MSG_INVALID_FCLOSE_OPTION = 55,
+  QX_MSG_SCAN_TEXT_NOT_STRING = 56,
+  QX_MSG_OPTION_NOT_STRING = 57,
+  QX_MSG_ONLY_CLEAR = 58,
+  QX_MSG_INVALID_MACHINE_FORMAT = 59,
+  QX_MSG_STDIN_REFUSED = 61,
+  QX_MSG_MISSING_FORMAT = 62,
+  QX_MSG_INVALID_SKIP = 63,
+  QX_MSG_INVALID_LENGTH = 64
+};
+
 void qxCheckNumArgs(int nlhs, int maxOut, int nrhs, int minIn, int maxIn);
 QX_NORETURN void qxErrMsg(int n, ...);
 QX_NORETURN void qxErrMsgTxt(const char *format, ...) QX_PRINTF(1, 2);

@@ -2,7 +2,7 @@
 // engine, which writes to a char row, the console or a stream.
 #include <cstdio>
 
-#include "builtins/char_codes.h"
+#include "common/char_codes.h"
 #include "fileio/arguments.h"
 #include "host/ut.h"
 #include "textio/arguments.h"
@@ -70,7 +70,7 @@ qxArray *unchangedText(const FiRequest &request, const PreparedFormat &format) {
   if (!qxIsChar(text) || qxIsEmpty(text) || utIsMultiByteCharSet() != 0) return nullptr;
   const int n = qxGetNumberOfElements(text);
   if (static_cast<size_t>(n) > kMaxTextBytes) return nullptr;
-  if (!builtins::allSingleByteCodes(qxGetChars(text), static_cast<size_t>(n))) return nullptr;
+  if (!common::allSingleByteCodes(qxGetChars(text), static_cast<size_t>(n))) return nullptr;
   qxArray *row = qxCreateSharedDataCopy(text);
   if (row == nullptr) qxErrMsg(18);
   const int dims[2] = {1, n};

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "builtins/file_io.h"
+#include "common/char_codes.h"
 #include "fileio/arguments.h"
 #include "fileio/size_argument.h"
 #include "fileio/transfer_core.h"
@@ -27,7 +28,7 @@ qxArray *resultArray(ScanResult &result, const SizeArgument &size) {
   std::unique_ptr<qxArray, void (*)(qxArray *)> values(result.values.finish(result.numeric ? 2 : 4, size.dims),
                                                        qxDestroyArray);
   if (!result.numeric) {
-    qxArray *chars = builtins::doubleToChar(values.get());
+    qxArray *chars = common::doubleToChar(values.get());
     if (chars == nullptr) qxErrMsg(18);
     values.reset(chars);
   }

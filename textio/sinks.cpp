@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "builtins/char_codes.h"
+#include "common/char_codes.h"
 #include "host/ut.h"
 #include "textio/output.h"
 
@@ -62,7 +62,7 @@ bool CharRowSink::widenHeld() {
   if (!growCodes(size_)) return false;
   const auto *bytes = reinterpret_cast<const unsigned char *>(data_);
   if (!multiByte_) {
-    builtins::widenBytes(bytes, codes_ + count_, size_);
+    common::widenBytes(bytes, codes_ + count_, size_);
     count_ += size_;
   } else {
     for (size_t i = 0; i < size_; ++i) {

@@ -10,6 +10,7 @@
 
 #include "builtins/file_io.h"
 #include "builtins/zqbuiltins.h"
+#include "common/char_codes.h"
 #include "support/host_fixture.h"
 
 namespace {
@@ -133,9 +134,9 @@ TEST(DoubleToChar, WarnsOncePerFileIoCall) {
   qxSetLastWarningMsg("");
   auto values = zqtest::row({72, 105.5, 70000});
   zqtest::StdoutCapture capture;
-  zq::builtins::armConversionWarning();
-  zqtest::Array first(zq::builtins::doubleToChar(values.get()));
-  zqtest::Array second(zq::builtins::doubleToChar(values.get()));
+  zq::common::armConversionWarning();
+  zqtest::Array first(zq::common::doubleToChar(values.get()));
+  zqtest::Array second(zq::common::doubleToChar(values.get()));
   const std::string printed = capture.text();
   const std::string warning =
       "Out of range or non-integer values truncated during conversion from \ndouble to character";
@@ -149,8 +150,8 @@ TEST(DoubleToChar, WarnsOncePerFileIoCall) {
 TEST(DoubleToChar, StaysQuietForCharacterCodes) {
   auto values = zqtest::row({104, 105});
   zqtest::StdoutCapture capture;
-  zq::builtins::armConversionWarning();
-  zqtest::Array result(zq::builtins::doubleToChar(values.get()));
+  zq::common::armConversionWarning();
+  zqtest::Array result(zq::common::doubleToChar(values.get()));
   EXPECT_EQ(capture.text(), "");
   EXPECT_EQ(zqtest::text(result.get()), "hi");
 }

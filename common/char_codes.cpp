@@ -1,4 +1,4 @@
-#include "builtins/char_codes.h"
+#include "common/char_codes.h"
 
 #include <algorithm>
 
@@ -6,7 +6,7 @@
 #include <immintrin.h>
 #endif
 
-namespace zq::builtins {
+namespace zq::common {
 
 // Sixteen bytes at a time: interleaving with zero bytes widens them to
 // little-endian 16-bit codes in two stores.
@@ -85,4 +85,4 @@ bool allSingleByteCodes(const qxChar *codes, size_t n) {
   return true;
 }
 
-}  // namespace zq::builtins
+}  // namespace zq::common

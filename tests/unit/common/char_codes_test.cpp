@@ -1,6 +1,6 @@
 // The byte and code conversions shared by the text builtins: the vector
 // paths must agree with the plain definition at every position and length.
-#include "builtins/char_codes.h"
+#include "common/char_codes.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 
 namespace {
 
-using zq::builtins::allSingleByteCodes;
-using zq::builtins::widenBytes;
+using zq::common::allSingleByteCodes;
+using zq::common::widenBytes;
 
 TEST(CharCodes, WidenEveryByteAtEveryLength) {
   std::vector<unsigned char> bytes(300);

@@ -2,11 +2,11 @@
 // double-to-char converter with its once-per-call warning.
 #include <cstdint>
 
-#include "builtins/file_io.h"
 #include "builtins/zqbuiltins.h"
+#include "common/char_codes.h"
 #include "host/qx.h"
 
-namespace zq::builtins {
+namespace zq::common {
 namespace {
 bool conversionWarningArmed = true;
 }
@@ -32,11 +32,11 @@ qxArray *doubleToChar(const qxArray *input) {
   return result;
 }
 
-}  // namespace zq::builtins
+}  // namespace zq::common
 
 extern "C" char *bnMatrix2str(const qxArray *a) {
   if (a == nullptr) return static_cast<char *>(qxCalloc(1, 1));
-  if (qxGetClassCode(a) != QX_CODE_CHAR) qxErrMsg(16, 0);
+  if (qxGetClassCode(a) != QX_CODE_CHAR) qxErrMsg(QX_MSG_NOT_A_STRING, 0);
   char *text = qxArray2String(a, 0);
   return text != nullptr ? text : static_cast<char *>(qxCalloc(1, 1));
 }

@@ -6,7 +6,7 @@
 
 #include "host/qx.h"
 
-namespace zq::builtins {
+namespace zq::common {
 
 // codes[i] = bytes[i] for i < n (each byte as an unsigned code).
 void widenBytes(const unsigned char *bytes, qxChar *codes, size_t n);
@@ -15,4 +15,12 @@ void widenBytes(const unsigned char *bytes, qxChar *codes, size_t n);
 // character that is not NUL.
 bool allSingleByteCodes(const qxChar *codes, size_t n);
 
-}  // namespace zq::builtins
+// The converter from double to char used by the text-producing file
+// operations. Warns once per file-I/O call when a value is not a character
+// code. Returns null when the host cannot make the copy.
+qxArray *doubleToChar(const qxArray *input);
+
+// Arms the warning of doubleToChar (done on entry to every file-I/O builtin).
+void armConversionWarning();
+
+}  // namespace zq::common

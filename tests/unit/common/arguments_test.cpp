@@ -1,0 +1,85 @@
+// The shared argument readers and output helpers, as handlers see them.
+#include "common/arguments.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <limits>
+
+#include "common/codes.h"
+#include "common/outputs.h"
+#include "support/host_fixture.h"
+#include "zqhost/host.h"
+
+namespace {
+
+using zqtest::num;
+using zqtest::str;
+
+std::string errorOf(void (*f)()) {
+  try {
+    f();
+  } catch (const zqhost::Error &e) {
+    return e.text();
+  }
+  return "";
+}
+
+TEST(IntegerArgument, TruncatesAndSaturatesSoNoWildValueNamesARealFile) {
+  EXPECT_EQ(zq::common::integerArgument(num(3.9).get()), 3);
+  EXPECT_EQ(zq::common::integerArgument(num(-3.9).get()), -3);
+  EXPECT_EQ(zq::common::integerArgument(num(1e12).get()), -1);
+  EXPECT_EQ(zq::common::integerArgument(num(-1e12).get()), INT_MIN);
+  EXPECT_EQ(zq::common::integerArgument(num(std::numeric_limits<double>::quiet_NaN()).get()), INT_MAX);
+  EXPECT_EQ(zq::common::integerArgument(zqtest::mat(0, 0, {}).get()), -1);
+}
+
+TEST(TextArgument, RaisesTheCallersMessageForANonCharArgument) {
+  EXPECT_STREQ(zq::common::textArgument(str("abc").get(), QX_MSG_NOT_A_STRING).get(), "abc");
+  EXPECT_EQ(errorOf([] { (void)zq::common::textArgument(num(1).get(), QX_MSG_INVALID_OPTION); }), "Invalid option.");
+  EXPECT_EQ(errorOf([] { zq::common::requireChar(nullptr, QX_MSG_NOT_A_STRING); }), "Argument must be a string.");
+}
+
+struct Word {
+  const char *name;
+  int value;
+};
+constexpr Word kWords[] = {{"on", 1}, {"off", 0}};
+
+TEST(CheckOption, FindsTheExactWordOrRaisesTheGivenMessage) {
+  EXPECT_EQ(zq::common::checkOption<Word>("off", kWords, QX_MSG_INVALID_OPTION).value, 0);
+  EXPECT_EQ(zq::common::findOption<Word>("ON", kWords), nullptr);
+  EXPECT_EQ(errorOf([] { (void)zq::common::checkOption<Word>("On", kWords, QX_MSG_INVALID_OPTION); }),
+            "Invalid option.");
+}
+
+TEST(Outputs, RefuseANullResultWithOutOfMemory) {
+  qxArray *slots[1] = {nullptr};
+  zq::common::Outputs out(0, slots);
+  EXPECT_TRUE(out.wants(0));
+  EXPECT_FALSE(out.wants(1));
+  EXPECT_EQ(errorOf([] {
+              qxArray *s[1] = {nullptr};
+              zq::common::Outputs(1, s).set(0, nullptr);
+            }),
+            "Out of memory.");
+  out.set(0, zq::common::logicalResult(true));
+  EXPECT_TRUE(qxIsLogical(slots[0]));
+  qxDestroyArray(slots[0]);
+}
+
+TEST(CharMatrix, ReadsRowsAcrossColumnMajorStorage) {
+  // 2-by-3: rows "abc" and "def", stored a d b e c f.
+  zqtest::Array m(qxCreateNumericMatrix(2, 3, QX_CLASS_CHAR, 0));
+  const char *stored = "adbecf";
+  for (int i = 0; i < 6; ++i) qxGetChars(m.get())[i] = static_cast<qxChar>(stored[i]);
+  const zq::common::CharMatrix view(m.get());
+  EXPECT_EQ(view.rows(), 2u);
+  EXPECT_EQ(view.cols(), 3u);
+  EXPECT_EQ(view.at(1, 2), 'f');
+  EXPECT_EQ(view.column(1)[0], 'b');
+  EXPECT_TRUE(zq::common::codesOf(nullptr).empty());
+}
+
+}  // namespace
