@@ -36,6 +36,13 @@ int integerArgument(const qxArray *a) {
   return value > 0 ? -1 : INT_MIN;
 }
 
+void requireCharElements(const qxArray *a, const char *message) {
+  for (int i = 0, n = qxGetNumberOfElements(a); i < n; ++i) {
+    const qxArray *element = qxGetCell(a, i);
+    if (element == nullptr || !qxIsChar(element)) qxErrMsgTxt("%s", message);
+  }
+}
+
 bool isRealDoubleScalar(const qxArray *a) {
   return a != nullptr && qxGetClassCode(a) == QX_CODE_DOUBLE && qxGetNumberOfElements(a) == 1 && !qxIsComplex(a);
 }

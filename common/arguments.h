@@ -27,6 +27,10 @@ HostText optionalText(int nrhs, qxArray *const prhs[], int k, int message);
 // real file or count.
 int integerArgument(const qxArray *a);
 
+// Raises the text `message` unless every element of cell array a is a
+// char array (an element never set counts as not char).
+void requireCharElements(const qxArray *a, const char *message);
+
 // Whether a is a real double scalar (class code double, one element, no
 // imaginary part).
 bool isRealDoubleScalar(const qxArray *a);

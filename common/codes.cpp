@@ -10,6 +10,11 @@ std::span<const qxChar> codesOf(const qxArray *a) {
   return {qxGetChars(a), static_cast<std::size_t>(n)};
 }
 
+std::span<const qxChar> rowCodes(const qxArray *a) {
+  if (a == nullptr || qxGetM(a) <= 0) return {};
+  return codesOf(a).first(static_cast<std::size_t>(qxGetN(a)));
+}
+
 CharMatrix::CharMatrix(const qxArray *a)
     : codes_(codesOf(a)),
       rows_(a != nullptr ? static_cast<std::size_t>(qxGetM(a)) : 0),

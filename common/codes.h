@@ -12,6 +12,11 @@ namespace zq::common {
 // All codes of char array a in storage order (empty for a null or empty array).
 std::span<const qxChar> codesOf(const qxArray *a);
 
+// A char array read as one row of text: its first qxGetN(a) codes (the
+// whole of a one-row array, the first row's worth in storage order of a
+// taller one), and none when it has no rows.
+std::span<const qxChar> rowCodes(const qxArray *a);
+
 // A char array as rows and columns (columns count every dimension after the
 // first).
 class CharMatrix {

@@ -14,6 +14,14 @@ qxArray *logicalResult(bool value) { return created(qxCreateLogicalScalar(value 
 
 qxArray *stringResult(const char *text) { return created(qxCreateString(text)); }
 
+qxArray *falseArray(int ndims, const int *dims) {
+  qxArray *result = created(qxCreateNumericArray(ndims, dims, QX_CLASS_DOUBLE, 0));
+  qxSetLogical(result, 1);
+  return result;
+}
+
+qxArray *falseArrayLike(const qxArray *a) { return falseArray(qxGetNumberOfDimensions(a), qxGetDimensions(a)); }
+
 qxArray *emptyString() { return created(qxCreateNumericMatrix(0, 0, QX_CLASS_CHAR, 0)); }
 
 }  // namespace zq::common

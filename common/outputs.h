@@ -34,6 +34,9 @@ class Outputs {
 qxArray *scalarResult(double value);
 qxArray *logicalResult(bool value);
 qxArray *stringResult(const char *text);
+// An all-false logical array of the given dimensions, or of a's.
+qxArray *falseArray(int ndims, const int *dims);
+qxArray *falseArrayLike(const qxArray *a);
 // A 0-by-0 char array.
 qxArray *emptyString();
 
