@@ -41,14 +41,25 @@ std::string captured(Fn fn) {
 class RecordingReporter : public benchmark::ConsoleReporter {
  public:
   std::map<std::string, double> times;
+  std::map<std::string, double> cpuTimes;
   void ReportRuns(const std::vector<Run> &runs) override {
-    for (const Run &run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const Run &run : runs) {
+      times[run.benchmark_name()] = run.GetAdjustedRealTime();
+      cpuTimes[run.benchmark_name()] = run.GetAdjustedCPUTime();
+    }
     ConsoleReporter::ReportRuns(runs);
   }
   // Prints "ratio NAME: X.XX", the library's time over the baseline's.
   void printRatio(const char *name, const char *library, const char *baseline) {
     const double base = times[baseline];
     if (base > 0) std::printf("ratio %s: %.2f\n", name, times[library] / base);
+  }
+  // The same, then "cpu ratio NAME: X.XX" of the CPU times, which other
+  // load on the machine disturbs less.
+  void printRatios(const char *name, const char *library, const char *baseline) {
+    printRatio(name, library, baseline);
+    const double base = cpuTimes[baseline];
+    if (base > 0) std::printf("cpu ratio %s: %.2f\n", name, cpuTimes[library] / base);
   }
 };
 

@@ -14,9 +14,9 @@ namespace {
 using common::created;
 using common::Outputs;
 
-// A logical array shaped like the input: test(code) for each code of a
+// A logical array shaped like the input: flag(code) for each code of a
 // char input, all false for any other class.
-template <bool (*Test)(qxChar)>
+template <std::uint8_t (*Flag)(qxChar)>
 void classify(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
   qxCheckNumArgs(nlhs, 1, nrhs, 1, 1);
   const qxArray *x = prhs[0];
@@ -25,7 +25,7 @@ void classify(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
   if (!qxIsChar(x)) return;
   const auto codes = common::codesOf(x);
   double *out = qxGetPr(result);
-  for (std::size_t i = 0; i < codes.size(); ++i) out[i] = Test(codes[i]) ? 1.0 : 0.0;
+  for (std::size_t i = 0; i < codes.size(); ++i) out[i] = Flag(codes[i]);
 }
 
 // A new char array shaped like x with every code mapped through table.
@@ -60,11 +60,11 @@ void changeCase(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[], const Code
 }  // namespace
 
 void isspaceHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
-  classify<isSpaceCode>(nlhs, plhs, nrhs, prhs);
+  classify<spaceFlag>(nlhs, plhs, nrhs, prhs);
 }
 
 void isletterHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
-  classify<isLetterCode>(nlhs, plhs, nrhs, prhs);
+  classify<letterFlag>(nlhs, plhs, nrhs, prhs);
 }
 
 void upperHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
