@@ -26,17 +26,6 @@ TEST(StringReplacement, ACellResultTakesTheDrivingCellsShape) {
   EXPECT_EQ(dimsOf(result("strrep", {cellOf(0, 2).get(), chars(u"b").get(), chars(u"c").get()}).get()), (Dims{0, 2}));
 }
 
-TEST(StringReplacement, ResultsAreRowsOfTheExactLength) {
-  Array gone = result("strrep", {chars(u"abab").get(), chars(u"ab").get(), chars(u"").get()});
-  EXPECT_EQ(dimsOf(gone.get()), (Dims{1, 0}));
-  EXPECT_EQ(codesOf(result("strrep", {chars(u"abc").get(), chars(u"abc").get(), chars(u"xy").get()}).get()), u"xy");
-  // Overlapping matches: nothing is copied between them.
-  EXPECT_EQ(codesOf(result("strrep", {chars(u"aaa").get(), chars(u"aa").get(), chars(u"x").get()}).get()), u"xx");
-  // A padded string matrix inside a cell is read as its first row's worth of codes.
-  Array inside = result("strrep", {cellOf(1, 1, chars(u"abcd", 2)).get(), chars(u"b").get(), chars(u"-").get()});
-  EXPECT_EQ(codesOf(qxGetCell(inside.get(), 0)), u"a-");
-}
-
 TEST(StringReplacement, RefusesSizesThatDoNotFit) {
   auto pair = [] { return cellOf(1, 2, chars(u"a"), chars(u"b")); };
   auto column = [] { return cellOf(2, 1, chars(u"a"), chars(u"b")); };
@@ -56,20 +45,6 @@ TEST(StringReplacement, RefusesSizesThatDoNotFit) {
             "Input character arrays cannot be padded string matrices");
   EXPECT_EQ(errorOf("strrep", {pair().get(), chars(u"a").get(), cellOf(1, 2, chars(u"b"), Array()).get()}),
             "Cell elements must be character arrays");
-}
-
-TEST(NumericReplacement, WarnsOnceAndBuildsARow) {
-  qxSetLastWarningMsg("");
-  Array r = result("strrep", {row({1, 2, 3, 2}).get(), num(2).get(), row({7, 8}).get()});
-  EXPECT_STREQ(qxGetLastWarningMsg(), "Inputs must be character arrays or cell arrays of strings");
-  EXPECT_EQ(realsOf(r.get()), (std::vector<double>{1, 7, 8, 3, 7, 8}));
-  // s1 and s2 of one shape: the result has s3's shape.
-  EXPECT_EQ(
-      dimsOf(result("strrep", {mat(2, 1, {1, 2}).get(), mat(2, 1, {1, 2}).get(), mat(3, 1, {5, 6, 7}).get()}).get()),
-      (Dims{3, 1}));
-  EXPECT_EQ(dimsOf(result("strrep", {row({2, 2}).get(), num(2).get(), mat(0, 0, {}).get()}).get()), (Dims{1, 0}));
-  // A char operand makes the result char.
-  EXPECT_EQ(codesOf(result("strrep", {chars(u"abc").get(), num(98).get(), chars(u"XY").get()}).get()), u"aXYc");
 }
 
 TEST(NumericReplacement, ImaginaryPartsTravelWithTheirElements) {
