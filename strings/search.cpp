@@ -81,23 +81,23 @@ void kmpSearch(std::size_t from, std::size_t n, std::size_t m, SamePattern sameP
 
 // ---- Screening by first and last code ---------------------------------
 
-// A screen visits each position i <= last where text[i] == first and
-// text[i + gap] == final, in order, until visit(i) returns false; it
-// returns the position it stopped at (last + 1 when it went through).
+// A screen visits each start i <= lastStart where text[i] == firstCode and
+// text[i + gap] == lastCode, in order, until visit(i) returns false; it
+// returns the start it stopped at (lastStart + 1 when it went through).
 struct Screen {
   const qxChar *text;
-  std::size_t last;
+  std::size_t lastStart;
   std::size_t gap;
-  qxChar first;
-  qxChar final;
+  qxChar firstCode;
+  qxChar lastCode;
 };
 
 template <class Visit>
 std::size_t screenScalar(const Screen &s, std::size_t from, Visit &visit) {
-  for (std::size_t i = from; i <= s.last; ++i) {
-    if (s.text[i] == s.first && s.text[i + s.gap] == s.final && !visit(i)) return i;
+  for (std::size_t i = from; i <= s.lastStart; ++i) {
+    if (s.text[i] == s.firstCode && s.text[i + s.gap] == s.lastCode && !visit(i)) return i;
   }
-  return s.last + 1;
+  return s.lastStart + 1;
 }
 
 #if defined(__x86_64__)
@@ -119,13 +119,13 @@ template <class Visit>
 // Sixteen positions a step.
 template <class Visit>
 [[gnu::target("avx2")]] std::size_t screenAvx2(const Screen &s, Visit &visit) {
-  const __m256i first = _mm256_set1_epi16(static_cast<short>(s.first));
-  const __m256i final = _mm256_set1_epi16(static_cast<short>(s.final));
+  const __m256i first = _mm256_set1_epi16(static_cast<short>(s.firstCode));
+  const __m256i last = _mm256_set1_epi16(static_cast<short>(s.lastCode));
   std::size_t i = 0, stop = 0;
-  for (; i + 16 <= s.last + 1; i += 16) {
+  for (; i + 16 <= s.lastStart + 1; i += 16) {
     const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s.text + i));
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s.text + i + s.gap));
-    const __m256i hits = _mm256_and_si256(_mm256_cmpeq_epi16(a, first), _mm256_cmpeq_epi16(b, final));
+    const __m256i hits = _mm256_and_si256(_mm256_cmpeq_epi16(a, first), _mm256_cmpeq_epi16(b, last));
     const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(hits));
     if (mask != 0 && !visitMask(mask, i, visit, stop)) return stop;
   }
@@ -135,13 +135,13 @@ template <class Visit>
 // Eight positions a step (every x86-64 processor has SSE2).
 template <class Visit>
 std::size_t screenSse2(const Screen &s, Visit &visit) {
-  const __m128i first = _mm_set1_epi16(static_cast<short>(s.first));
-  const __m128i final = _mm_set1_epi16(static_cast<short>(s.final));
+  const __m128i first = _mm_set1_epi16(static_cast<short>(s.firstCode));
+  const __m128i last = _mm_set1_epi16(static_cast<short>(s.lastCode));
   std::size_t i = 0, stop = 0;
-  for (; i + 8 <= s.last + 1; i += 8) {
+  for (; i + 8 <= s.lastStart + 1; i += 8) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s.text + i));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s.text + i + s.gap));
-    const __m128i hits = _mm_and_si128(_mm_cmpeq_epi16(a, first), _mm_cmpeq_epi16(b, final));
+    const __m128i hits = _mm_and_si128(_mm_cmpeq_epi16(a, first), _mm_cmpeq_epi16(b, last));
     const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
     if (mask != 0 && !visitMask(mask, i, visit, stop)) return stop;
   }
