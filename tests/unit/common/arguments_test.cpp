@@ -80,6 +80,31 @@ TEST(CharMatrix, ReadsRowsAcrossColumnMajorStorage) {
   EXPECT_EQ(view.at(1, 2), 'f');
   EXPECT_EQ(view.column(1)[0], 'b');
   EXPECT_TRUE(zq::common::codesOf(nullptr).empty());
+  // As one row: the first row's worth of codes in storage order.
+  const auto row = zq::common::rowCodes(m.get());
+  EXPECT_EQ(std::string(row.begin(), row.end()), "adb");
+  zqtest::Array rowless(qxCreateNumericMatrix(0, 3, QX_CLASS_CHAR, 0));
+  EXPECT_TRUE(zq::common::rowCodes(rowless.get()).empty());
+}
+
+TEST(RequireCharElements, RefusesANonCharOrMissingElement) {
+  zqtest::Array cell(qxCreateCellMatrix(1, 2));
+  qxSetCell(cell.get(), 0, qxCreateString("a"));
+  static const qxArray *tested = nullptr;
+  tested = cell.get();
+  EXPECT_EQ(errorOf([] { zq::common::requireCharElements(tested, "not text"); }), "not text");
+  qxSetCell(cell.get(), 1, qxCreateString("b"));
+  EXPECT_EQ(errorOf([] { zq::common::requireCharElements(tested, "not text"); }), "");
+}
+
+TEST(FalseArrayLike, IsLogicalWithTheSameDimensions) {
+  const int dims[3] = {2, 1, 3};
+  zqtest::Array model(qxCreateCellArray(3, dims));
+  zqtest::Array result(zq::common::falseArrayLike(model.get()));
+  EXPECT_TRUE(qxIsLogical(result.get()));
+  EXPECT_EQ(qxGetNumberOfDimensions(result.get()), 3);
+  EXPECT_EQ(qxGetDimensions(result.get())[2], 3);
+  EXPECT_EQ(qxGetPr(result.get())[5], 0.0);
 }
 
 }  // namespace
