@@ -14,12 +14,18 @@ extern "C" {
 #define IO_PATH_BUFFER_SIZE 1281
 
 int ioGetNumWindowColumns(void);
-// Prints count strings, each through format, in columns columns.
+// Prints count strings, each through format, in columns columns: filled
+// top to bottom, then left to right; a newline between rows, none after
+// the last.
 void ioColumnPrint(const char *format, int count, char **strings, int columns);
 int ioStopPrinting(void);
-// All entries of a directory, or those matching a wildcard pattern: one
-// allocated block of NUL-terminated names ended by an empty name (free with
-// utFree or qxFree); null if the path cannot be listed.
+// The entries of a directory (without "." and "..", in the system's order;
+// "" is the current directory), or, when the last component of path holds
+// *, ? or [, the last components of the matches of that pattern as glob(3)
+// matches it (a leading dot matched only by a dot): one allocated block of
+// NUL-terminated names ended by an empty name (free with utFree or qxFree).
+// An empty directory gives a list whose first name is empty; null when path
+// is not a directory or the pattern matches nothing.
 char *ioGetDirList(const char *path, int flags);
 
 typedef struct ioFileStatus {
@@ -27,7 +33,9 @@ typedef struct ioFileStatus {
   int32_t isDir;  // 1 for a directory
   int32_t size;   // bytes
 } ioFileStatus;
-int ioGetFileStatus(const char *path, ioFileStatus *status);  // 0 on success
+// 0 on success. Symbolic links are followed; a dangling link is described
+// as itself. Values beyond 32 bits are held at the nearest 32-bit value.
+int ioGetFileStatus(const char *path, ioFileStatus *status);
 
 // Expands a leading ~; returns buffer (holding the expansion, at most
 // IO_PATH_BUFFER_SIZE bytes) or path itself.

@@ -1,8 +1,6 @@
-// libzqservices: window width, column printing, directory listing, file
-// status, tilde expansion, opening files on the search path, the bell,
-// message translation, features and the installation root.
-#include <dirent.h>
-#include <fnmatch.h>
+// libzqservices: window width, column printing, tilde expansion, opening
+// files on the search path, the bell, message translation, features and the
+// installation root. Directory listing and file status: directories.cpp.
 #include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -35,21 +33,6 @@ void setStopPrinting(bool stop) { stopPrintingRequested = stop; }
 }  // namespace zqhost
 
 namespace {
-
-// Copies text into a block of names ended by an empty name.
-char *nameBlock(const std::vector<std::string> &names) {
-  size_t bytes = 1;
-  for (const auto &n : names) bytes += n.size() + 1;
-  auto *block = static_cast<char *>(utCalloc(bytes + 1, 1));
-  if (block == nullptr) return nullptr;
-  char *p = block;
-  for (const auto &n : names) {
-    p = std::copy(n.begin(), n.end(), p) + 1;  // the zeroed block ends each name
-  }
-  return block;
-}
-
-bool hasWildcard(const std::string &s) { return s.find_first_of("*?[") != std::string::npos; }
 
 std::unordered_map<std::string, svFeatureEntry> &features() {
   static std::unordered_map<std::string, svFeatureEntry> table = {
@@ -89,34 +72,6 @@ void ioColumnPrint(const char *format, int count, char **strings, int columns) {
 }
 
 int ioStopPrinting(void) { return zqhost::stopPrintingRequested ? 1 : 0; }
-
-char *ioGetDirList(const char *path, int) {
-  std::string dir = path;
-  std::string pattern;
-  if (hasWildcard(dir)) {
-    const size_t slash = dir.rfind('/');
-    pattern = slash == std::string::npos ? dir : dir.substr(slash + 1);
-    dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : dir.substr(0, slash));
-  }
-  DIR *d = opendir(dir.empty() ? "." : dir.c_str());
-  if (d == nullptr) return nullptr;
-  std::vector<std::string> names;
-  while (const dirent *e = readdir(d)) {
-    if (pattern.empty() || fnmatch(pattern.c_str(), e->d_name, 0) == 0) names.emplace_back(e->d_name);
-  }
-  closedir(d);
-  if (!pattern.empty() && names.empty()) return nullptr;
-  return nameBlock(names);
-}
-
-int ioGetFileStatus(const char *path, ioFileStatus *status) {
-  struct stat st {};
-  if (::stat(path, &st) != 0) return -1;
-  status->mtime = static_cast<int32_t>(st.st_mtime);
-  status->isDir = S_ISDIR(st.st_mode) ? 1 : 0;
-  status->size = st.st_size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(st.st_size);
-  return 0;
-}
 
 const char *ioTildeExpansion(char *buffer, const char *path) {
   if (path[0] != '~') return path;

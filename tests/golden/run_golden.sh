@@ -2,14 +2,18 @@
 # Runs one golden script under zq -k in a scratch directory and compares its
 # merged standard output and standard error with the .out file beside it.
 # A first line "% COLUMNS=N" runs the script in an N-column window (80 else).
+# Lines "% SETUP: COMMAND" are run by sh in the scratch directory first, in
+# order, each from that directory (to make the directories, links and dated
+# files a script lists).
 # To see a difference by hand: tests/golden/run_golden.sh build/bin/zq tests/golden/NAME.zq
-zq=$1
+zq=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 script=$2
 expected="${script%.zq}.out"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT
 cp "$script" "$work/"
 actual="$work/actual.out"
+sed -n 's/^% SETUP: \(.*\)$/(\1)/p' "$script" | (cd "$work" && sh -e) || exit 1
 columns=$(sed -n '1s/^% COLUMNS=\([0-9][0-9]*\)$/\1/p' "$script")
 (cd "$work" && COLUMNS=${columns:-80} "$zq" -k "$(basename "$script")" >"$actual" 2>&1)
 if cmp -s "$expected" "$actual"; then
