@@ -1,6 +1,7 @@
 #include "common/char_codes.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -21,6 +22,10 @@ void widenBytes(const unsigned char *__restrict bytes, qxChar *__restrict codes,
   }
 #endif
   for (; i < n; ++i) codes[i] = bytes[i];
+}
+
+void widenSignedBytes(const char *bytes, qxChar *codes, size_t n) {
+  for (size_t i = 0; i < n; ++i) codes[i] = static_cast<qxChar>(static_cast<int8_t>(bytes[i]));
 }
 
 namespace {

@@ -41,4 +41,13 @@ TEST(CharCodes, FindTheOneCodeThatIsNotASingleByteWherever) {
   EXPECT_TRUE(allSingleByteCodes(nullptr, 0));
 }
 
+// Names from the file system are widened as signed bytes: ASCII keeps its
+// code, bytes from 0x80 up wrap to the top of the 16-bit range.
+TEST(CharCodes, WidenSignedBytesWrapsHighBytes) {
+  const char bytes[] = {'a', '\x7f', '\x80', '\xc3', '\xff'};
+  std::vector<qxChar> codes(std::size(bytes) + 1, 0xBEEF);
+  zq::common::widenSignedBytes(bytes, codes.data(), std::size(bytes));
+  EXPECT_EQ(codes, (std::vector<qxChar>{'a', 0x7f, 0xff80, 0xffc3, 0xffff, 0xBEEF}));
+}
+
 }  // namespace
