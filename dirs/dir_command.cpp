@@ -11,6 +11,7 @@
 #include "common/outputs.h"
 #include "common/paths.h"
 #include "dirs/handlers.h"
+#include "dirs/listing.h"
 #include "dirs/name_list.h"
 #include "host/ut.h"
 #include "host/zqmpath.h"
@@ -27,10 +28,10 @@ enum Field { kName, kDate, kBytes, kIsDir, kFieldCount };
 std::string dateText(const ioFileStatus *status) {
   if (status == nullptr || status->mtime == 0) return {};
   const std::time_t seconds = status->mtime;
-  std::tm local{};
-  if (localtime_r(&seconds, &local) == nullptr) return {};
+  const std::tm *local = std::localtime(&seconds);  // follows TZ as it is now
+  if (local == nullptr) return {};
   char text[50];
-  return std::strftime(text, sizeof text, "%d-%b-%Y %H:%M:%S", &local) == 0 ? std::string() : std::string(text);
+  return std::strftime(text, sizeof text, "%d-%b-%Y %H:%M:%S", local) == 0 ? std::string() : std::string(text);
 }
 
 // The directory the listed names are in, as a prefix for their paths: for
@@ -65,7 +66,7 @@ void fillEntry(qxArray *entries, int i, const char *name, std::string &path, siz
 
 // The structure array of the names in list (none: 0-by-1), sorted.
 qxArray *entryStructure(char *list, std::string_view prefix) {
-  const std::size_t count = list == nullptr || list[0] == '\0' ? 0 : countNames(list);
+  const std::size_t count = list == nullptr ? 0 : countNames(list);
   if (count > INT_MAX) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   const int n = static_cast<int>(count);
   const char *fields[kFieldCount] = {"name", "date", "bytes", "isdir"};
@@ -102,8 +103,8 @@ void dirHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
   if (singleFile) {
     outputs.set(0, entryStructure(singleNameList(text).get(), ""));
   } else {
-    const common::UtBlock<char> list(ioGetDirList(listing.c_str(), 0));
-    outputs.set(0, entryStructure(list.get(), directoryPrefix(text)));
+    const Listing found = listPath(listing, false);
+    outputs.set(0, entryStructure(found.names.get(), directoryPrefix(text)));
   }
 }
 

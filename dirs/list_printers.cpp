@@ -13,6 +13,7 @@
 #include "common/char_codes.h"
 #include "common/outputs.h"
 #include "common/paths.h"
+#include "dirs/listing.h"
 #include "dirs/name_list.h"
 #include "host/ut.h"
 #include "host/zqmpath.h"
@@ -49,26 +50,6 @@ std::string listingPath(const char *dir, const char *name) {
   kpCombinePathName(joined, dir, name);
   if (std::strlen(joined) > common::kMaxPathLength) common::pathTooLong();
   return joined;
-}
-
-// What a path names: a list of names (the entries of a directory or
-// pattern, or the path itself when it is a file); no list for an empty
-// directory or a path that names nothing.
-struct Found {
-  common::UtBlock<char> list;
-  bool emptyDirectory = false;
-};
-
-Found findNames(const std::string &path) {
-  Found found{common::UtBlock<char>(ioGetDirList(path.c_str(), 0))};
-  if (!found.list) {
-    ioFileStatus status{};
-    if (ioGetFileStatus(path.c_str(), &status) == 0 && status.isDir == 0) found.list = singleNameList(path);
-  } else if (found.list.get()[0] == '\0') {
-    found.list.reset();
-    found.emptyDirectory = true;
-  }
-  return found;
 }
 
 // The names of list (null: none) in list order as an n-by-1 cell of char
@@ -122,18 +103,19 @@ int bnPrintList(const char *header, char *list, int keepExtensions, int keepAtSi
 
 // Lists dir joined with name: prints it (header first) or, with cellOut,
 // stores its names there. Returns 1 when something was listed or stored or
-// the directory was empty, 0 when nothing of that path exists.
+// the directory was empty (or could not be read, which is warned about), 0
+// when nothing of that path exists.
 uint8_t bnPrintDirectoryList(const char *dir, const char *name, int keepExtensions, const char *header, int keepAtSign,
                              qxArray **cellOut) {
   using namespace zq;
   const std::string path = dirs::listingPath(dir == nullptr ? "" : dir, name == nullptr ? "" : name);
-  dirs::Found found = dirs::findNames(path);
+  dirs::Listing found = dirs::listPath(path, true);
   if (cellOut != nullptr) {
-    *cellOut = dirs::nameCell(found.list.get(), keepAtSign != 0);
+    *cellOut = dirs::nameCell(found.names.get(), keepAtSign != 0);
     return 1;
   }
-  if (found.list) return static_cast<uint8_t>(bnPrintList(header, found.list.release(), keepExtensions, keepAtSign));
-  return found.emptyDirectory ? 1 : 0;
+  if (found.names) return static_cast<uint8_t>(bnPrintList(header, found.names.release(), keepExtensions, keepAtSign));
+  return found.exists ? 1 : 0;
 }
 
 }  // extern "C"

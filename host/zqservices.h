@@ -25,7 +25,8 @@ int ioStopPrinting(void);
 // matches it (a leading dot matched only by a dot): one allocated block of
 // NUL-terminated names ended by an empty name (free with utFree or qxFree).
 // An empty directory gives a list whose first name is empty; null when path
-// is not a directory or the pattern matches nothing.
+// is not a directory that can be read (errno says why) or the pattern
+// matches nothing.
 char *ioGetDirList(const char *path, int flags);
 
 typedef struct ioFileStatus {

@@ -24,6 +24,8 @@ std::string_view lastComponent(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+bool isDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
+
 bool isPattern(std::string_view path) { return lastComponent(path).find_first_of("*?[") != std::string_view::npos; }
 
 // Names collected one after another, each with its NUL.
@@ -53,19 +55,25 @@ bool listDirectory(const char *dir, NameCollector &names) {
   if (d == nullptr) return false;
   while (const dirent *e = readdir(d)) {
     const std::string_view name = e->d_name;
-    if (name != "." && name != "..") names.add(name);
+    if (!isDotOrDotDot(name)) names.add(name);
   }
   closedir(d);
   return true;
 }
 
-// The last components of the matches of pattern; false when nothing
-// matches or the search fails. A leading dot must be matched by a dot.
+// The last components of the matches of pattern, without "." and ".."
+// (which are no entries); false when nothing matches or the search fails.
+// A leading dot must be matched by a dot.
 bool listMatches(const char *pattern, NameCollector &names) {
   glob_t found{};
-  const bool matched = glob(pattern, GLOB_NOSORT, nullptr, &found) == 0;
-  if (matched) {
-    for (size_t i = 0; i < found.gl_pathc; ++i) names.add(lastComponent(found.gl_pathv[i]));
+  bool matched = false;
+  if (glob(pattern, GLOB_NOSORT, nullptr, &found) == 0) {
+    for (size_t i = 0; i < found.gl_pathc; ++i) {
+      const std::string_view name = lastComponent(found.gl_pathv[i]);
+      if (isDotOrDotDot(name)) continue;
+      names.add(name);
+      matched = true;
+    }
   }
   globfree(&found);
   return matched;

@@ -14,17 +14,9 @@
 
 namespace {
 
+using zqtest::errorOf;
 using zqtest::num;
 using zqtest::str;
-
-std::string errorOf(void (*f)()) {
-  try {
-    f();
-  } catch (const zqhost::Error &e) {
-    return e.text();
-  }
-  return "";
-}
 
 TEST(IntegerArgument, TruncatesAndSaturatesSoNoWildValueNamesARealFile) {
   EXPECT_EQ(zq::common::integerArgument(num(3.9).get()), 3);

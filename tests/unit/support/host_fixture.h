@@ -35,6 +35,17 @@ struct CallResult {
 };
 CallResult call(const char *name, int nlhs, std::initializer_list<const qxArray *> inputs);
 
+// The text of the error fn raises, or "" when it returns.
+template <typename Fn>
+std::string errorOf(Fn fn) {
+  try {
+    fn();
+  } catch (const zqhost::Error &e) {
+    return e.text();
+  }
+  return "";
+}
+
 // Captures everything written to standard output while it lives.
 class StdoutCapture {
  public:
