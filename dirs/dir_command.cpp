@@ -2,6 +2,7 @@
 // pattern in columns, or returns them as an n-by-1 structure array with the
 // fields name, date, bytes and isdir, sorted by name.
 #include <climits>
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -23,16 +24,28 @@ namespace {
 // The fields of the result, in this order.
 enum Field { kName, kDate, kBytes, kIsDir, kFieldCount };
 
-// The modification time as dd-Mon-yyyy HH:MM:SS; empty without a status or
-// a time, or when the time cannot be converted.
-std::string dateText(const ioFileStatus *status) {
-  if (status == nullptr || status->mtime == 0) return {};
-  const std::time_t seconds = status->mtime;
-  const std::tm *local = std::localtime(&seconds);  // follows TZ as it is now
-  if (local == nullptr) return {};
-  char text[50];
-  return std::strftime(text, sizeof text, "%d-%b-%Y %H:%M:%S", local) == 0 ? std::string() : std::string(text);
-}
+// Modification times as dd-Mon-yyyy HH:MM:SS: empty without a status or a
+// time, or when the time cannot be converted. Files of one directory often
+// share a time, so the last one converted is kept.
+class DateTexts {
+ public:
+  const char *of(const ioFileStatus *status) {
+    if (status == nullptr || status->mtime == 0) return "";
+    if (!known_ || status->mtime != time_) {
+      time_ = status->mtime;
+      known_ = true;
+      const std::time_t seconds = time_;
+      const std::tm *local = std::localtime(&seconds);  // follows TZ as it is now
+      if (local == nullptr || std::strftime(text_, sizeof text_, "%d-%b-%Y %H:%M:%S", local) == 0) text_[0] = '\0';
+    }
+    return text_;
+  }
+
+ private:
+  bool known_ = false;
+  std::int32_t time_ = 0;
+  char text_[50] = "";
+};
 
 // The directory the listed names are in, as a prefix for their paths: for
 // a pattern, what precedes its first "*" up to and including the last "/";
@@ -50,7 +63,7 @@ std::string directoryPrefix(std::string_view text) {
 // One element of the result: the name (its file-name part in a single-byte
 // character set), and the status of prefix + name. An entry whose status
 // cannot be had gets an empty date, 0 bytes and is not a directory.
-void fillEntry(qxArray *entries, int i, const char *name, std::string &path, size_t prefixLength) {
+void fillEntry(qxArray *entries, int i, const char *name, std::string &path, size_t prefixLength, DateTexts &dates) {
   path.resize(prefixLength);
   path += name;
   if (path.size() > common::kMaxPathLength) common::pathTooLong();
@@ -59,7 +72,7 @@ void fillEntry(qxArray *entries, int i, const char *name, std::string &path, siz
   if (!known) status = ioFileStatus{};
   const char *shownName = utIsMultiByteCharSet() ? name : kpSeparatePathName(name, nullptr);
   qxSetFieldByNumber(entries, i, kName, common::stringResult(shownName));
-  qxSetFieldByNumber(entries, i, kDate, common::stringResult(dateText(known ? &status : nullptr).c_str()));
+  qxSetFieldByNumber(entries, i, kDate, common::stringResult(dates.of(known ? &status : nullptr)));
   qxSetFieldByNumber(entries, i, kBytes, common::scalarResult(status.size));
   qxSetFieldByNumber(entries, i, kIsDir, common::logicalResult(status.isDir == 1));
 }
@@ -77,7 +90,8 @@ qxArray *entryStructure(char *list, std::string_view prefix) {
   for (int i = 0; i < n; ++i, name = nextName(name, false)) names.get()[i] = name;
   sortNames({names.get(), count});
   std::string path(prefix);
-  for (int i = 0; i < n; ++i) fillEntry(entries.get(), i, names.get()[i], path, prefix.size());
+  DateTexts dates;
+  for (int i = 0; i < n; ++i) fillEntry(entries.get(), i, names.get()[i], path, prefix.size(), dates);
   return entries.release();
 }
 

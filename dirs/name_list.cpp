@@ -2,6 +2,7 @@
 #include "dirs/name_list.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "host/qx.h"
@@ -29,8 +30,35 @@ common::UtBlock<char *> namePointers(std::size_t count) {
   return names;
 }
 
+namespace {
+
+// A name with its first eight bytes as one big-endian number (zeros after
+// the end of a shorter name): numbers compare as the bytes do, so most
+// comparisons are one integer comparison on data that sits together.
+struct SortKey {
+  std::uint64_t prefix;
+  char *name;
+};
+
+std::uint64_t prefixOf(const char *name) {
+  std::uint64_t prefix = 0;
+  int i = 0;
+  for (; i < 8 && name[i] != '\0'; ++i) prefix = prefix << 8 | static_cast<unsigned char>(name[i]);
+  return prefix << (8 * (8 - i));
+}
+
+}  // namespace
+
 void sortNames(std::span<char *> names) {
-  std::sort(names.begin(), names.end(), [](const char *a, const char *b) { return std::strcmp(a, b) < 0; });
+  if (names.size() < 2) return;
+  common::UtBlock<SortKey> keys(static_cast<SortKey *>(utCalloc(names.size(), sizeof(SortKey))));
+  if (!keys) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
+  const std::span<SortKey> k(keys.get(), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) k[i] = {prefixOf(names[i]), names[i]};
+  std::sort(k.begin(), k.end(), [](const SortKey &a, const SortKey &b) {
+    return a.prefix != b.prefix ? a.prefix < b.prefix : std::strcmp(a.name, b.name) < 0;
+  });
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = k[i].name;
 }
 
 common::UtBlock<char> singleNameList(std::string_view text) {
