@@ -44,6 +44,18 @@ TEST(NameList, StepsCountAndCutExtensions) {
   EXPECT_EQ(countNames(empty.get()), 1u) << "the first name counts even when empty";
 }
 
+// Byte order throughout: names that share their first eight bytes, a name
+// that is a prefix of another, and bytes above 0x7f after every ASCII one.
+TEST(NameList, SortsByByteValue) {
+  std::vector<std::string> texts{"abcdefghZ", "abcdefgh", "\xc3\xa9", "abcdefgha", "Zeta", "abcdefgi", "a", "_", ""};
+  std::vector<char *> names;
+  for (std::string &t : texts) names.push_back(t.data());
+  zq::dirs::sortNames(names);
+  const std::vector<std::string> sorted(names.begin(), names.end());
+  EXPECT_EQ(sorted, (std::vector<std::string>{"", "Zeta", "_", "a", "abcdefgh", "abcdefghZ", "abcdefgha", "abcdefgi",
+                                              "\xc3\xa9"}));
+}
+
 // What bnPrintList prints for a list in a window of the given width.
 std::string printed(const std::vector<std::string> &names, int columns, int keepExtensions = 1, int keepAtSign = 1,
                     const char *header = nullptr) {
