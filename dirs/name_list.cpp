@@ -42,9 +42,13 @@ struct SortKey {
 
 std::uint64_t prefixOf(const char *name) {
   std::uint64_t prefix = 0;
-  int i = 0;
-  for (; i < 8 && name[i] != '\0'; ++i) prefix = prefix << 8 | static_cast<unsigned char>(name[i]);
-  return prefix << (8 * (8 - i));
+  bool ended = false;
+  for (int i = 0; i < 8; ++i) {
+    const unsigned char byte = ended ? 0 : static_cast<unsigned char>(name[i]);
+    ended = byte == 0;
+    prefix = prefix << 8 | byte;
+  }
+  return prefix;
 }
 
 }  // namespace
