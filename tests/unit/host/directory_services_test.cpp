@@ -46,13 +46,6 @@ TEST_F(DirectoryServices, EmptyDirectoryGivesAnEmptyFirstNameAndOthersNothing) {
   EXPECT_EQ(ioGetDirList(at("file/").c_str(), 0), nullptr);
 }
 
-TEST_F(DirectoryServices, EmptyPathListsTheCurrentDirectory) {
-  zqtest::KeepCurrentDirectory keep;
-  ASSERT_EQ(chdir(at("sub/inner").c_str()), 0);
-  tree.makeFile("sub/inner/only");
-  EXPECT_EQ(namesOf(ioGetDirList("", 0)), std::vector<std::string>{"only"});
-}
-
 TEST_F(DirectoryServices, PatternsMatchLastComponentsAsGlobDoes) {
   const struct {
     const char *pattern;
@@ -154,15 +147,6 @@ TEST_F(CurrentDirectory, ChangesTheProcessDirectory) {
   EXPECT_EQ(current(), at("sub"));
   ASSERT_EQ(kpSetCWDName(path, "inner"), nullptr) << "relative to the current directory";
   EXPECT_EQ(current(), at("sub/inner"));
-}
-
-TEST_F(CurrentDirectory, RefusalsNameTheDirectoryAndTheReason) {
-  ASSERT_EQ(kpSetCWDName(path, at("sub").c_str()), nullptr);
-  EXPECT_STREQ(kpSetCWDName(path, "missing"),
-               "Cannot change the current directory to 'missing': No such file or directory.");
-  EXPECT_STREQ(kpSetCWDName(path, "a.txt"), "Cannot change the current directory to 'a.txt': Not a directory.");
-  EXPECT_STREQ(kpSetCWDName(path, ""), "Cannot change the current directory to '': No such file or directory.");
-  EXPECT_EQ(current(), at("sub"));
 }
 
 // A directory deeper than a path may be long is refused and the current
