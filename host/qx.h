@@ -89,8 +89,8 @@ typedef int (*qxRegisterFcn)(int count, const BuiltinEntry *table);
 
 // A function handle record: the handle array's data holds one per element.
 typedef struct qxFunctionHandleRecord {
-  char *text;      // owned by the host; null when the record is not filled
-  uint64_t spare;  // keeps the record at 16 bytes
+  char *text;       // owned by the host; null when the record is not filled
+  void *anonymous;  // the host's data of an anonymous function, else null
 } qxFunctionHandleRecord;
 
 // ---- Argument counts, errors and warnings -------------------------------

@@ -266,8 +266,7 @@ int pointerSlots(const qxArray *a) {
     auto **elements = static_cast<qxArray **>(a->pr);
     for (int i = 0, n = pointerSlots(a); i < n; ++i) qxDestroyArray(elements[i]);
   } else {
-    auto *records = static_cast<qxFunctionHandleRecord *>(a->pr);
-    for (int i = 0, n = a->dims.count(); i < n; ++i) std::free(records[i].text);
+    releaseHandles(static_cast<qxFunctionHandleRecord *>(a->pr), a->dims.count());
   }
 }
 
@@ -295,11 +294,13 @@ qxArray *recordLike(const qxArray *a) {
   return copy;
 }
 
-// Gives copy the class name and field names of a (not its name or scope).
+// Gives copy the class name, field names and reported size of a (not its
+// name or scope).
 void copyClassAndFields(qxArray *copy, const qxArray *a) {
   if (!a->extras || (a->extras->className.empty() && a->extras->fieldNames.empty())) return;
   copy->more().className = a->extras->className;
   copy->extras->fieldNames = a->extras->fieldNames;
+  copy->extras->reportedSize = a->extras->reportedSize;
 }
 
 // Gives a new record of class classId, whose dimensions are set, zeroed
@@ -501,8 +502,13 @@ qxArray *qxDuplicateArray(const qxArray *a) {
   } else if (a->classId == QX_CLASS_FUNCTION) {
     auto *dst = static_cast<qxFunctionHandleRecord *>(zeroedBlock(n, size));
     const auto *src = static_cast<const qxFunctionHandleRecord *>(a->pr);
-    for (size_t i = 0; dst != nullptr && i < n; ++i) dst[i].text = src[i].text ? strdup(src[i].text) : nullptr;
     copy->pr = dst;
+    try {
+      for (size_t i = 0; dst != nullptr && i < n; ++i) zqhost::copyFunctionHandle(&dst[i], &src[i]);
+    } catch (const zqhost::Error &) {
+      qxDestroyArray(copy);  // out of memory: null, like every failed creation
+      return nullptr;
+    }
   } else {
     copy->pr = size > 0 ? dup(a->pr, n, size, 0) : nullptr;
     copy->pi = dup(a->pi, n, size, 1);

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -64,13 +65,15 @@ class Dims {
 };
 
 // What few arrays have: a variable name and scope, field names (structures
-// and objects), a class name (objects and opaque values). Kept apart so
+// and objects), a class name (objects and opaque values), the size an
+// object reports. Kept apart so
 // that the common record is quick to make and to recycle.
 struct ArrayExtras {
   std::string name;
   int scope = QX_SCOPE_LOCAL;
   std::vector<std::string> fieldNames;
   std::string className;
+  std::optional<std::vector<double>> reportedSize;  // objects made with a size
 };
 
 // Data blocks read by several arrays (qxCreateSharedDataCopy): each holder
@@ -79,6 +82,9 @@ struct ArrayExtras {
 struct DataShare {
   long holders = 0;
 };
+
+// Frees what the n handle records own (texts and anonymous functions).
+void releaseHandles(qxFunctionHandleRecord *records, int n);
 
 }  // namespace zqhost
 

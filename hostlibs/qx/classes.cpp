@@ -1,9 +1,11 @@
-// Class names and function handles.
+// Class names, function handles and the sizes objects report.
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
+#include "array_impl.h"
 #include "zqhost/host.h"
 
 namespace zqhost {
@@ -29,6 +31,89 @@ const char *classNameOf(int classId) {
   }
 }
 
+AnonymousFunction::~AnonymousFunction() = default;
+
+namespace {
+
+AnonymousFunctionMaker anonymousMaker = nullptr;
+
+// A record's anonymous function lives in a shared pointer of its own, so
+// that copies of a handle share one function and its captured values.
+AnonymousFunctionPtr *holderOf(const void *record) {
+  return static_cast<AnonymousFunctionPtr *>(static_cast<const qxFunctionHandleRecord *>(record)->anonymous);
+}
+
+// Empties a record: its text and its anonymous function go.
+void clearRecord(qxFunctionHandleRecord *r) {
+  std::free(r->text);
+  delete static_cast<AnonymousFunctionPtr *>(r->anonymous);
+  r->text = nullptr;
+  r->anonymous = nullptr;
+}
+
+// Fills record with a copy of text and, for an anonymous function, fn.
+void fill(void *record, const char *text, const AnonymousFunctionPtr &fn) {
+  auto *r = static_cast<qxFunctionHandleRecord *>(record);
+  char *copy = strdup(text);
+  auto *holder = fn ? new (std::nothrow) AnonymousFunctionPtr(fn) : nullptr;
+  if (copy == nullptr || (fn && holder == nullptr)) {
+    std::free(copy);
+    delete holder;
+    raise(messageText(QX_MSG_OUT_OF_MEMORY));
+  }
+  clearRecord(r);
+  r->text = copy;
+  r->anonymous = holder;
+}
+
+// A function name: a letter, then letters, digits and underscores.
+bool isFunctionName(std::string_view name) {
+  if (name.empty() || !std::isalpha(static_cast<unsigned char>(name[0]))) return false;
+  for (char c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+  }
+  return true;
+}
+
+// "@(" or "@" and blanks then "(": the start of an anonymous function.
+bool startsAnonymous(std::string_view text) {
+  if (text.empty() || text[0] != '@') return false;
+  const size_t open = text.find_first_not_of(" \t", 1);
+  return open != std::string_view::npos && text[open] == '(';
+}
+
+}  // namespace
+
+void setAnonymousFunctionMaker(AnonymousFunctionMaker maker) { anonymousMaker = maker; }
+
+const AnonymousFunction *anonymousFunction(const void *record) {
+  const AnonymousFunctionPtr *holder = holderOf(record);
+  return holder == nullptr ? nullptr : holder->get();
+}
+
+void setAnonymousFunction(void *record, AnonymousFunctionPtr fn) { fill(record, fn->text().c_str(), fn); }
+
+void copyFunctionHandle(void *record, const void *source) {
+  const auto *s = static_cast<const qxFunctionHandleRecord *>(source);
+  if (s->text == nullptr) {
+    clearRecord(static_cast<qxFunctionHandleRecord *>(record));
+    return;
+  }
+  const AnonymousFunctionPtr *holder = holderOf(source);
+  fill(record, s->text, holder == nullptr ? nullptr : *holder);
+}
+
+void releaseHandles(qxFunctionHandleRecord *records, int n) {
+  for (int i = 0; i < n; ++i) clearRecord(&records[i]);
+}
+
+const std::vector<double> *reportedSize(const qxArray *object) {
+  if (!object->extras || !object->extras->reportedSize) return nullptr;
+  return &*object->extras->reportedSize;
+}
+
+void setReportedSize(qxArray *object, std::vector<double> size) { object->more().reportedSize = std::move(size); }
+
 }  // namespace zqhost
 
 extern "C" {
@@ -38,26 +123,31 @@ const char *qxFunctionHandleToString(const void *record) {
   return r->text == nullptr ? "" : r->text;
 }
 
-// A handle names a function: letters, digits and underscores after a letter;
-// a leading @ is dropped.
+// A name (a leading @ is dropped) or, when the shell has said how to make
+// them, an anonymous function.
 void qxFunctionHandleFromString(void *record, const char *text) {
-  std::string name = text == nullptr ? "" : text;
-  if (!name.empty() && name[0] == '@') name.erase(0, 1);
-  bool valid = !name.empty() && std::isalpha(static_cast<unsigned char>(name[0]));
-  for (char c : name) valid = valid && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
-  if (!valid) zqhost::raise("Invalid function name '" + std::string(text == nullptr ? "" : text) + "'.");
-  auto *r = static_cast<qxFunctionHandleRecord *>(record);
-  std::free(r->text);
-  r->text = strdup(name.c_str());
+  const std::string_view given = text == nullptr ? "" : text;
+  if (zqhost::startsAnonymous(given) && zqhost::anonymousMaker != nullptr) {
+    if (zqhost::AnonymousFunctionPtr fn = zqhost::anonymousMaker(given)) {
+      zqhost::setAnonymousFunction(record, std::move(fn));
+      return;
+    }
+  }
+  const std::string name(given.substr(given.starts_with('@') ? 1 : 0));
+  if (!zqhost::isFunctionName(name)) zqhost::raise("Invalid function name '" + std::string(given) + "'.");
+  zqhost::fill(record, name.c_str(), nullptr);
 }
 
+// function, type and file; an anonymous function adds its workspace.
 qxArray *qxFunctionHandleToStruc(const void *record) {
-  const char *names[] = {"function", "type", "file"};
-  qxArray *s = qxCreateStructMatrix(1, 1, 3, names);
+  const zqhost::AnonymousFunction *fn = zqhost::anonymousFunction(record);
+  const char *names[] = {"function", "type", "file", "workspace"};
+  qxArray *s = qxCreateStructMatrix(1, 1, fn == nullptr ? 3 : 4, names);
   if (s == nullptr) return nullptr;
   qxSetFieldByNumber(s, 0, 0, qxCreateString(qxFunctionHandleToString(record)));
-  qxSetFieldByNumber(s, 0, 1, qxCreateString("simple"));
+  qxSetFieldByNumber(s, 0, 1, qxCreateString(fn == nullptr ? "simple" : "anonymous"));
   qxSetFieldByNumber(s, 0, 2, qxCreateString(""));
+  if (fn != nullptr) qxSetFieldByNumber(s, 0, 3, fn->workspace());
   return s;
 }
 

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <exception>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/qx.h"
 
@@ -63,5 +66,41 @@ void ownData(qxArray *a);
 
 // The public class name of a class identifier ("double", "char", ...).
 const char *classNameOf(int classId);
+
+// ---- Function handles ------------------------------------------------------
+
+// An anonymous function "@(a, b) EXPR" as the shell made it: the host keeps
+// it with the handle, copies it with the handle, and asks it for its text
+// and the values it captured.
+class AnonymousFunction {
+ public:
+  virtual ~AnonymousFunction();
+  // The text as written, from the "@" to the end of the expression.
+  virtual const std::string &text() const = 0;
+  // The captured values as a new 1-by-1 structure, one field per variable.
+  virtual qxArray *workspace() const = 0;
+};
+using AnonymousFunctionPtr = std::shared_ptr<const AnonymousFunction>;
+
+// Makes the anonymous function of a text such as "@(x) x + 1", or returns
+// null when the text is not one. The shell installs it, so that handles
+// made from text (str2func) may be anonymous functions too.
+using AnonymousFunctionMaker = AnonymousFunctionPtr (*)(std::string_view text);
+void setAnonymousFunctionMaker(AnonymousFunctionMaker maker);
+
+// The anonymous function a handle record holds, or null for a named
+// function or an empty record.
+const AnonymousFunction *anonymousFunction(const void *record);
+// Makes record (filled or not) hold fn and its text.
+void setAnonymousFunction(void *record, AnonymousFunctionPtr fn);
+// Makes record (filled or not) a copy of source.
+void copyFunctionHandle(void *record, const void *source);
+
+// ---- Objects -----------------------------------------------------------------
+
+// The size vector an object reports for itself (made by zqobject with a
+// SIZE), or null.
+const std::vector<double> *reportedSize(const qxArray *object);
+void setReportedSize(qxArray *object, std::vector<double> size);
 
 }  // namespace zqhost
