@@ -95,10 +95,7 @@ void copyElements(qxArray *dst, int dstIndex, const qxArray *src, int srcIndex, 
   } else if (c == QX_CLASS_FUNCTION) {
     auto *d = static_cast<qxFunctionHandleRecord *>(qxGetData(dst));
     const auto *s = static_cast<const qxFunctionHandleRecord *>(qxGetData(src));
-    for (int k = 0; k < count; ++k) {
-      const char *name = qxFunctionHandleToString(&s[srcIndex + k]);
-      if (*name != '\0') qxFunctionHandleFromString(&d[dstIndex + k], name);
-    }
+    for (int k = 0; k < count; ++k) zqhost::copyFunctionHandle(&d[dstIndex + k], &s[srcIndex + k]);
   } else {
     const size_t size = qxGetElementSize(dst);
     auto *d = static_cast<char *>(qxGetData(dst));
@@ -148,8 +145,10 @@ int commonClass(const Values &parts) {
   if (anyCell) return QX_CLASS_CELL;
   if (anyStruct) return QX_CLASS_STRUCT;
   if (other != 0) return other;
-  if (integer != 0) return integer;
+  // Text wins over numbers, an integer class over single and double (the
+  // leftmost when there are several), single over double.
   if (anyChar) return QX_CLASS_CHAR;
+  if (integer != 0) return integer;
   if (anySingle) return QX_CLASS_SINGLE;
   return allLogical && !parts.empty() ? -1 : QX_CLASS_DOUBLE;  // -1: logical
 }

@@ -69,10 +69,11 @@ enum class ExprKind {
   Index,     // base, args, brace
   Field,     // base, text
   DynField,  // base, args[0]: s.(expr)
-  Handle     // text: @name
+  Handle     // text: @name; or anonymous: @(a, b) expr
 };
 
 struct HostFunction;
+struct AnonymousBody;
 
 struct Expr {
   ExprKind kind;
@@ -87,11 +88,26 @@ struct Expr {
   std::unique_ptr<Expr> base;
   std::vector<std::unique_ptr<Expr>> args;
   std::vector<std::vector<std::unique_ptr<Expr>>> rows;
+  // An anonymous function: shared with the handles made from it, which
+  // outlive the statement.
+  std::shared_ptr<const AnonymousBody> anonymous;
   // Filled by the evaluator on first use of a name that is not a variable.
   mutable const BuiltinEntry *builtin = nullptr;
   mutable const HostFunction *host = nullptr;
 };
 using ExprPtr = std::unique_ptr<Expr>;
+
+// A parsed anonymous function "@(a, b) EXPR".
+struct AnonymousBody {
+  std::string text;             // as written, from the @ to the end of EXPR
+  std::vector<int> parameters;  // slots of a, b
+  // Slots of the other names EXPR reads (those of anonymous functions
+  // inside it included), in order of first use: the variables among them
+  // are captured when a handle is made.
+  std::vector<int> names;
+  ExprPtr body;
+  const Symbols *symbols = nullptr;  // the table the slots belong to
+};
 
 enum class StmtKind { Expression, Assign, MultiAssign, If, For, While, Break, Continue, Command };
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "shell/arrays.h"
+#include "shell/handles.h"
 #include "shell/operators.h"
 #include "shell/parser.h"
 #include "zqhost/host.h"
@@ -390,6 +391,11 @@ void Evaluator::assignTo(const Expr &target, const Value &rhs) {
 
 Value Evaluator::eval(const Expr &e) {
   switch (e.kind) {
+    case ExprKind::Index: {
+      Value result;
+      if (callAnonymousValue(e, result)) return result;
+      return firstOf(evalMulti(e, 1), e);
+    }
     case ExprKind::Number:
     case ExprKind::String: return literal(e);
     case ExprKind::Ident:
@@ -424,10 +430,10 @@ Values Evaluator::evalMulti(const Expr &e, int nargout) {
   if (e.kind == ExprKind::Index) {
     const Value base = eval(*e.base);
     if (!e.brace && classOf(base) == QX_CLASS_FUNCTION && numel(base) == 1) {
-      // h(args) calls the function that the handle names.
+      // h(args) calls the function of the handle.
       Values args;
       evalArgs(e.args, args);
-      return call(qxFunctionHandleToString(qxGetData(base.array())), nargout, args);
+      return callHandle(base, nargout, args);
     }
     const Subscripts subs = subscripts(e, base);
     if (e.brace) return cellContents(base, subs);
@@ -441,22 +447,48 @@ Values Evaluator::evalMulti(const Expr &e, int nargout) {
   return {eval(e)};
 }
 
+namespace {
+
+// Makes out.back() carry name and scope (a plain variable) or no name (any
+// other expression), as a builtin reads them with qxGetName and
+// qxGetScope. An array passed twice in one call, under two names, is
+// passed the second time as a copy sharing its data.
+void nameArgument(Values &out, size_t first, const char *name, int scope) {
+  Value &v = out.back();
+  if (*name == '\0' && !v.hasArray()) return;  // a scalar made here has no name to lose
+  qxArray *a = v.array();
+  for (size_t k = first; k + 1 < out.size(); ++k) {
+    if (out[k].hasArray() && out[k].array() == a) {
+      v = Value::adopt(qxCreateSharedDataCopy(a));
+      a = v.array();
+      break;
+    }
+  }
+  if (std::strcmp(qxGetName(a), name) != 0) qxSetName(a, name);
+  if (qxGetScope(a) != scope) qxSetScope(a, scope);
+}
+
+}  // namespace
+
 void Evaluator::evalArgs(const std::vector<ExprPtr> &args, Values &out) {
+  const size_t first = out.size();
   for (const ExprPtr &a : args) {
     const ExprKind k = a->kind;
     if (k == ExprKind::Index || k == ExprKind::Field || k == ExprKind::DynField) {
       Values many = evalMulti(*a, 1);
-      for (Value &v : many) out.push_back(std::move(v));
+      for (Value &v : many) {
+        out.push_back(std::move(v));
+        nameArgument(out, first, "", QX_SCOPE_LOCAL);
+      }
     } else if (k == ExprKind::Ident && defined(a->slot) != nullptr) {
-      // The array carries the variable's scope (isglobal reads it).
+      // A variable passed as it is carries its name and scope (display
+      // prints the name, isglobal reads the scope).
       const Variable &var = *defined(a->slot);
-      if (var.global)
-        qxSetScope(var.value.array(), QX_SCOPE_GLOBAL);
-      else if (!var.value.isScalar() && qxGetScope(var.value.array()) != QX_SCOPE_LOCAL)
-        qxSetScope(var.value.array(), QX_SCOPE_LOCAL);
       out.push_back(var.value);
+      nameArgument(out, first, symbols_.name(a->slot).c_str(), var.global ? QX_SCOPE_GLOBAL : QX_SCOPE_LOCAL);
     } else {
       out.push_back(eval(*a));
+      nameArgument(out, first, "", QX_SCOPE_LOCAL);
     }
   }
 }
@@ -551,7 +583,9 @@ Value Evaluator::cellLiteral(const Expr &e) {
   return concatenate(rows, 0);
 }
 
-Value Evaluator::handle(const Expr &e) const {
+// @name, or @(a, b) EXPR with the variables EXPR reads captured now.
+Value Evaluator::handle(const Expr &e) {
+  if (e.anonymous) return handleValue(capture(e.anonymous));
   const int dims[2] = {1, 1};
   Value v = Value::adopt(qxCreateNumericArray(2, dims, QX_CLASS_FUNCTION, 0));
   qxFunctionHandleFromString(qxGetData(v.array()), e.text.c_str());
@@ -612,6 +646,136 @@ Values Evaluator::call(const std::string &name, int nargout, Values &args) {
 
 bool Evaluator::isFunction(std::string_view name) const {
   return zqhost::findBuiltin(name) != nullptr || findHostFunction(name) != nullptr;
+}
+
+// ---- Function handles -----------------------------------------------------------------
+
+std::shared_ptr<const Closure> Evaluator::capture(std::shared_ptr<const AnonymousBody> body) {
+  std::vector<Closure::Captured> captured(body->names.size());
+  for (size_t k = 0; k < captured.size(); ++k) {
+    if (const Variable *v = defined(body->names[k])) captured[k] = {true, v->value};
+  }
+  return std::make_shared<const Closure>(std::move(body), std::move(captured));
+}
+
+zqhost::AnonymousFunctionPtr Evaluator::anonymousFromText(std::string_view text) {
+  std::shared_ptr<const AnonymousBody> body;
+  try {
+    Parser p(text, symbols_, false);
+    if (p.atEnd()) return nullptr;
+    const StmtPtr s = p.next();
+    if (!p.atEnd() || s->kind != StmtKind::Expression || !s->expr->anonymous) return nullptr;
+    body = s->expr->anonymous;
+  } catch (const ParseError &) {
+    return nullptr;
+  }
+  return capture(std::move(body));
+}
+
+// While an anonymous function's body runs, the slots of its names hold
+// what the body may see: the parameters the arguments, the captured names
+// their values, and every other name of the body nothing, so that it can
+// only name a function. The variables of the workspace are kept aside and
+// put back however the body ends.
+class Evaluator::Binding {
+ public:
+  Binding(Evaluator &ev, const Closure &fn, std::span<Value> args) : ev_(ev) {
+    const AnonymousBody &body = fn.body();
+    const size_t n = body.parameters.size() + body.names.size();
+    if (n > kInline) heap_.resize(n);
+    saved_ = n > kInline ? heap_.data() : inline_;
+    try {
+      for (size_t k = 0; k < body.parameters.size(); ++k) {
+        Variable v;
+        v.defined = k < args.size();
+        if (v.defined) v.value = std::move(args[k]);
+        bind(body.parameters[k], std::move(v));
+      }
+      const std::span<const Closure::Captured> captured = fn.captured();
+      for (size_t k = 0; k < body.names.size(); ++k) {
+        Variable v;
+        v.defined = captured[k].defined;
+        if (v.defined) v.value = captured[k].value;
+        bind(body.names[k], std::move(v));
+      }
+    } catch (...) {
+      restore();
+      throw;
+    }
+  }
+  ~Binding() { restore(); }
+  Binding(const Binding &) = delete;
+  Binding &operator=(const Binding &) = delete;
+
+ private:
+  struct Saved {
+    int slot = 0;
+    Variable variable;
+  };
+  static constexpr size_t kInline = 8;
+
+  void bind(int slot, Variable v) {
+    Variable &var = ev_.slot(slot);
+    saved_[count_] = {slot, std::move(var)};
+    ++count_;
+    var = std::move(v);
+  }
+  void restore() {
+    while (count_ > 0) {
+      --count_;
+      ev_.vars_[static_cast<size_t>(saved_[count_].slot)] = std::move(saved_[count_].variable);
+    }
+  }
+
+  Evaluator &ev_;
+  Saved inline_[kInline];
+  std::vector<Saved> heap_;
+  Saved *saved_ = nullptr;
+  size_t count_ = 0;
+};
+
+namespace {
+
+// Checks a call of fn with nargs arguments before its body runs.
+void checkAnonymousCall(const Closure &fn, const Symbols &symbols, size_t nargs) {
+  if (fn.body().symbols != &symbols) zqhost::raise("This function handle was made in another session.");
+  if (nargs > fn.body().parameters.size()) qxErrMsg(QX_MSG_TOO_MANY_INPUTS);
+}
+
+}  // namespace
+
+Values Evaluator::callClosure(const Closure &fn, int nargout, std::span<Value> args) {
+  checkAnonymousCall(fn, symbols_, args.size());
+  const Binding binding(*this, fn, args);
+  return evalMulti(*fn.body().body, nargout);
+}
+
+Values Evaluator::callHandle(const Value &handle, int nargout, Values &args) {
+  const Value keep = handle;  // the function lives while it runs, whatever it does to its variable
+  if (const Closure *fn = closureOf(keep)) return callClosure(*fn, nargout, args);
+  return call(qxFunctionHandleToString(qxGetData(keep.array())), nargout, args);
+}
+
+// f(a, b) for a variable f that holds an anonymous function, when each
+// argument gives one value: the body's value, with the arguments on the
+// stack (a loop calls f so). False when the general path must do it.
+bool Evaluator::callAnonymousValue(const Expr &e, Value &result) {
+  constexpr size_t kInlineArgs = 4;
+  if (e.brace || e.base->kind != ExprKind::Ident || e.args.size() > kInlineArgs) return false;
+  const Variable *var = defined(e.base->slot);
+  if (var == nullptr || var->value.isScalar()) return false;
+  const Closure *fn = closureOf(var->value);
+  if (fn == nullptr) return false;
+  for (const ExprPtr &a : e.args) {
+    if (a->kind == ExprKind::Index || a->kind == ExprKind::Field || a->kind == ExprKind::DynField) return false;
+  }
+  const Value keep = var->value;
+  Value args[kInlineArgs];
+  for (size_t k = 0; k < e.args.size(); ++k) args[k] = eval(*e.args[k]);
+  checkAnonymousCall(*fn, symbols_, e.args.size());
+  const Binding binding(*this, *fn, std::span<Value>(args, e.args.size()));
+  result = eval(*fn->body().body);
+  return true;
 }
 
 }  // namespace zq::shell

@@ -3,16 +3,21 @@
 // dispatch and of the shell's own host functions, and display.
 #pragma once
 
+#include <deque>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "shell/ast.h"
 #include "shell/indexing.h"
 #include "shell/value.h"
+#include "zqhost/host.h"
 
 namespace zq::shell {
 
+class Closure;
 class Evaluator;
 
 // A function the shell provides besides the library's builtins.
@@ -44,6 +49,12 @@ class Evaluator {
 
   // Calls a builtin or host function by name.
   Values call(const std::string &name, int nargout, Values &args);
+  // Calls the function a 1-by-1 handle names, or its anonymous function.
+  Values callHandle(const Value &handle, int nargout, Values &args);
+  // The anonymous function of a text such as "@(x) x + y" (str2func), with
+  // the variables it reads captured from the workspace; null when the text
+  // is not exactly one anonymous function.
+  zqhost::AnonymousFunctionPtr anonymousFromText(std::string_view text);
   // True when name is a builtin or a host function.
   bool isFunction(std::string_view name) const;
 
@@ -71,9 +82,13 @@ class Evaluator {
     int count;
   };
 
+  class Binding;
+
   Symbols symbols_;
   int ansSlot_;
-  std::vector<Variable> vars_;
+  // A deque, so that growing it for names met during a statement (str2func
+  // interns the names of its text) leaves references to variables valid.
+  std::deque<Variable> vars_;
   std::vector<EndContext> ends_;
   std::unique_ptr<BuiltinEntry> rangeEntry_;  // _colonobj for every class
 
@@ -100,7 +115,10 @@ class Evaluator {
   Value range(const Expr &e);
   Value matrix(const Expr &e);
   Value cellLiteral(const Expr &e);
-  Value handle(const Expr &e) const;
+  Value handle(const Expr &e);
+  std::shared_ptr<const Closure> capture(std::shared_ptr<const AnonymousBody> body);
+  Values callClosure(const Closure &fn, int nargout, std::span<Value> args);
+  bool callAnonymousValue(const Expr &e, Value &result);
   Value logicalShortCircuit(const Expr &e);
   bool isCall(const Expr &e);
   Values callExpr(const Expr &callee, const std::vector<ExprPtr> *args, int nargout);

@@ -63,6 +63,8 @@ constexpr HostFunction kHostFunctions[] = {
     {"true", host::trueFn},
     {"who", host::who},
     {"zeros", host::zeros},
+    {"zqobject", host::zqobject},
+    {"zqopaque", host::zqopaque},
 };
 
 Value scalarResult(double d) { return Value::number(d); }
@@ -90,16 +92,18 @@ void checkCount(const Values &args, int minIn, int maxIn, int nargout, int maxOu
 // outputs, one dimension each and the product of the rest in the last.
 Values size(Evaluator &, int nargout, Values &args) {
   checkCount(args, 1, 2, nargout, 64);
-  const std::vector<int> dims = dimsOf(args[0]);
+  std::vector<double> dims;
+  for (int d : dimsOf(args[0])) dims.push_back(d);
+  // An object made with a size reports that size.
+  if (classOf(args[0]) == QX_CLASS_OBJECT) {
+    if (const std::vector<double> *reported = zqhost::reportedSize(args[0].array())) dims = *reported;
+  }
   if (args.size() == 2) {
     const int d = sizeArgument(args[1], "The dimension");
     if (d < 1) zqhost::raise("The dimension must be a positive integer.");
     return {scalarResult(static_cast<size_t>(d) <= dims.size() ? dims[static_cast<size_t>(d) - 1] : 1)};
   }
-  if (nargout <= 1) {
-    std::vector<double> row(dims.begin(), dims.end());
-    return {makeDoubles({1, static_cast<int>(row.size())}, row)};
-  }
+  if (nargout <= 1) return {makeDoubles({1, static_cast<int>(dims.size())}, dims)};
   Values out;
   for (int k = 0; k < nargout; ++k) {
     double d = static_cast<size_t>(k) < dims.size() ? dims[static_cast<size_t>(k)] : 1;
@@ -175,12 +179,12 @@ Values isfield(Evaluator &, int nargout, Values &args) {
 // feval(f, args...): f is a name or a function handle.
 Values feval(Evaluator &ev, int nargout, Values &args) {
   if (args.empty()) qxErrMsg(2);
-  std::string name;
-  if (classOf(args[0]) == QX_CLASS_FUNCTION)
-    name = qxFunctionHandleToString(qxGetData(args[0].array()));
-  else
-    name = textOf(args[0], "The function name");
   Values rest(args.begin() + 1, args.end());
+  if (classOf(args[0]) == QX_CLASS_FUNCTION) {
+    if (zq::shell::numel(args[0]) != 1) zqhost::raise("Function_handle argument must be scalar");
+    return ev.callHandle(args[0], nargout, rest);
+  }
+  const std::string name = textOf(args[0], "The function name");
   if (const Value *v = ev.variable(name); v != nullptr && !ev.isFunction(name)) {
     zqhost::raise("'" + name + "' is a variable, not a function.");
   }

@@ -61,4 +61,8 @@ Values global(Evaluator &, int, Values &);
 Values exist(Evaluator &, int, Values &);
 Values exit(Evaluator &, int, Values &);
 
+// host_classes.cpp: values of user classes.
+Values zqobject(Evaluator &, int, Values &);
+Values zqopaque(Evaluator &, int, Values &);
+
 }  // namespace zq::shell::host

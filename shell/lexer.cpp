@@ -46,6 +46,7 @@ class Lexer {
       const size_t before = out_.size();
       if (insideMatrix() && blank && endsValue() && startsElement()) emit(Tok::Comma, ",", true);
       const size_t start = pos_;
+      const bool parametersBefore = parametersClosed_;
       if (isIdentStart(c)) {
         identifier();
       } else if (isDigit(c) || (c == '.' && pos_ + 1 < src_.size() && isDigit(src_[pos_ + 1]))) {
@@ -65,11 +66,14 @@ class Lexer {
         error(std::string("Invalid character '") + c + "'", start);
         continue;
       }
+      if (parametersBefore) parametersClosed_ = false;
       for (size_t i = before; i < out_.size(); ++i) {
         if (!out_[i].synthetic) {
           out_[i].blankBefore = blank;
           out_[i].column = static_cast<int>(start - lineStart_) + 1;
           out_[i].line = line_;
+          out_[i].offset = start;
+          out_[i].end = pos_;
         }
       }
     }
@@ -85,6 +89,12 @@ class Lexer {
   int line_;
   std::vector<char> brackets_;
   std::vector<Token> out_;
+  // The parameter list of an anonymous function, "@(a, b)": the depth of
+  // its bracket while it is open, and whether it has just closed. What
+  // follows it starts the function's expression, so a blank after it
+  // separates no elements and a quote after it starts a string.
+  std::vector<size_t> parameterDepths_;
+  bool parametersClosed_ = false;
 
   void emit(Tok kind, std::string text, bool synthetic = false) {
     Token t;
@@ -116,7 +126,7 @@ class Lexer {
   // True when the last token ends a value, so that a quote after it is a
   // transpose and a blank after it may end a matrix element.
   bool endsValue() const {
-    if (out_.empty()) return false;
+    if (out_.empty() || parametersClosed_) return false;
     const Token &t = out_.back();
     switch (t.kind) {
       case Tok::Number:
@@ -210,6 +220,7 @@ class Lexer {
       emit(Tok::Semi, ";", true);
     } else if (!brackets_.empty() && !hasMatrixBelow()) {
       brackets_.clear();
+      parameterDepths_.clear();
       emit(Tok::Newline, "\n");
     } else if (brackets_.empty()) {
       emit(Tok::Newline, "\n");
@@ -384,9 +395,17 @@ class Lexer {
       if (src_.substr(pos_, op.size()) != op) continue;
       pos_ += op.size();
       const char c = op[0];
-      if (op.size() == 1 && (c == '(' || c == '[' || c == '{')) brackets_.push_back(c);
+      if (op.size() == 1 && (c == '(' || c == '[' || c == '{')) {
+        const bool parameters = c == '(' && !out_.empty() && out_.back().kind == Tok::Op && out_.back().text == "@";
+        brackets_.push_back(c);
+        if (parameters) parameterDepths_.push_back(brackets_.size());
+      }
       if (op.size() == 1 && (c == ')' || c == ']' || c == '}')) {
         const char open = c == ')' ? '(' : c == ']' ? '[' : '{';
+        if (!parameterDepths_.empty() && parameterDepths_.back() == brackets_.size() && c == ')') {
+          parameterDepths_.pop_back();
+          parametersClosed_ = true;
+        }
         if (!brackets_.empty() && brackets_.back() == open) brackets_.pop_back();
       }
       emit(Tok::Op, std::string(op));

@@ -32,6 +32,8 @@ struct Token {
   std::string raw;                 // Command only: the statement's source text
   int line = 1;
   int column = 1;
+  size_t offset = 0;         // where the token starts in the source text
+  size_t end = 0;            // and where it ends (not for synthetic tokens)
   bool blankBefore = false;  // white space precedes the token
   bool synthetic = false;    // a separator the tokenizer inserted
 };

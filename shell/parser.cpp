@@ -4,6 +4,7 @@
 // (so -2^2 is -4 and 2^-1 is 0.5, as users of array languages expect).
 #include "shell/parser.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iterator>
 #include <span>
@@ -153,8 +154,8 @@ int Parser::restartAfterLine() {
   }
   openMatrices_.clear();
   pos_ = 0;
-  tokens_ = offset == std::string::npos ? tokenize("", commands_, line + 1)
-                                        : tokenize(std::string_view(source_).substr(offset), commands_, line + 1);
+  base_ = offset == std::string::npos ? source_.size() : offset;
+  tokens_ = tokenize(std::string_view(source_).substr(base_), commands_, line + 1);
   return line;
 }
 
@@ -513,16 +514,67 @@ ExprPtr Parser::primary() {
   }
   if (t.text == "@") {
     const Token at = advance();
-    if (peek().kind != Tok::Ident) {
-      if (isOp("("))
-        throw ParseError("Anonymous functions are not supported at " + position(at.line, at.column) + ".", false);
-      unexpected(peek());
-    }
+    if (isOp("(")) return anonymousFunction(at);
+    if (peek().kind != Tok::Ident) unexpected(peek());
     auto e = make(ExprKind::Handle, at);
     e->text = advance().text;
     return e;
   }
   unexpected(t);
+}
+
+namespace {
+
+// Adds to names the slots of the names e reads that are not yet there; an
+// anonymous function inside e reads the names it captures.
+void collectNames(const Expr &e, std::vector<int> &names) {
+  auto add = [&names](int slot) {
+    if (std::find(names.begin(), names.end(), slot) == names.end()) names.push_back(slot);
+  };
+  if (e.kind == ExprKind::Ident) add(e.slot);
+  if (e.anonymous) {
+    for (int slot : e.anonymous->names) add(slot);
+    return;
+  }
+  if (e.base) collectNames(*e.base, names);
+  for (const ExprPtr &a : e.args) collectNames(*a, names);
+  for (const auto &row : e.rows) {
+    for (const ExprPtr &a : row) collectNames(*a, names);
+  }
+}
+
+}  // namespace
+
+// @(a, b) EXPR, after the @: the parameter names, then one expression.
+ExprPtr Parser::anonymousFunction(const Token &at) {
+  auto fn = std::make_shared<AnonymousBody>();
+  const Token opener = advance();
+  while (!acceptOp(")")) {
+    if (!fn->parameters.empty()) {
+      if (peek().kind != Tok::Comma) expectOp(")", opener);
+      advance();
+    }
+    const Token &name = peek();
+    if (name.kind != Tok::Ident) unexpected(name);
+    const int slot = symbols_.intern(name.text);
+    if (std::find(fn->parameters.begin(), fn->parameters.end(), slot) != fn->parameters.end()) {
+      throw ParseError("The parameter '" + name.text + "' at " + position(name.line, name.column) + " is repeated.",
+                       false);
+    }
+    fn->parameters.push_back(slot);
+    advance();
+  }
+  fn->body = expression();
+  const Token &last = tokens_[pos_ - 1];
+  fn->text = source_.substr(base_ + at.offset, last.end - at.offset);
+  collectNames(*fn->body, fn->names);
+  std::erase_if(fn->names, [&](int slot) {
+    return std::find(fn->parameters.begin(), fn->parameters.end(), slot) != fn->parameters.end();
+  });
+  fn->symbols = &symbols_;
+  auto e = make(ExprKind::Handle, at);
+  e->anonymous = std::move(fn);
+  return e;
 }
 
 // [ ... ] or { ... }: rows separated by ';' (or newlines), elements by ','

@@ -39,6 +39,7 @@ class Parser {
 
  private:
   std::string source_;
+  size_t base_ = 0;  // where the text that tokens_ came from starts in source_
   bool commands_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
@@ -70,6 +71,7 @@ class Parser {
   ExprPtr power();
   ExprPtr postfix(ExprPtr e);
   ExprPtr primary();
+  ExprPtr anonymousFunction(const Token &at);
   ExprPtr matrix(const Token &opener, bool cell);
   void indexArguments(Expr &e, const char *closer, const Token &opener);
   ExprPtr make(ExprKind kind, const Token &at) const;

@@ -3,8 +3,11 @@
 // failing statement printed.
 #include "shell/session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
+#include <string_view>
+#include <vector>
 
 #include "builtins/zqbuiltins.h"
 #include "shell/parser.h"
@@ -25,11 +28,19 @@ int callFunction(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[], const cha
   return 0;
 }
 
+// The size an object made with a SIZE reports, as a row; null for other
+// objects (the printer then uses the object's own dimensions).
 qxArray *objectSize(const qxArray *object) {
-  qxArray *plhs[1] = {nullptr};
-  qxArray *prhs[1] = {const_cast<qxArray *>(object)};
-  callFunction(1, plhs, 1, prhs, "size");
-  return plhs[0];
+  const std::vector<double> *size = zqhost::reportedSize(object);
+  if (size == nullptr) return nullptr;
+  qxArray *row = qxCreateDoubleMatrix(1, static_cast<int>(size->size()), 0);
+  if (row != nullptr) std::copy(size->begin(), size->end(), qxGetPr(row));
+  return row;
+}
+
+// str2func of "@(x) ...": parsed and captured by the evaluator that runs.
+zqhost::AnonymousFunctionPtr anonymousFromText(std::string_view text) {
+  return current == nullptr ? nullptr : current->anonymousFromText(text);
 }
 
 }  // namespace
@@ -45,6 +56,7 @@ Session::Session() {
   setCurrentEvaluator(&ev_);
   static const PrtCallbacks callbacks = {callFunction, objectSize};
   bnSetPrtCallbacks(&callbacks);
+  zqhost::setAnonymousFunctionMaker(anonymousFromText);
 }
 
 Session::~Session() {

@@ -37,6 +37,8 @@ class Value {
 
   // A real double (or logical) 1x1: its value is number().
   bool isScalar() const { return scalar_; }
+  // Whether the host array has been made (array() makes it on first need).
+  bool hasArray() const { return array_ != nullptr; }
   bool isLogicalScalar() const { return scalar_ && logical_; }
   double number() const { return number_; }
 

@@ -160,13 +160,21 @@ std::string tree(const Expr &e) {
     case ExprKind::Index: return std::string(e.brace ? "(brace " : "(index ") + tree(*e.base) + children(e) + ")";
     case ExprKind::Field: return "(field " + tree(*e.base) + " " + e.text + ")";
     case ExprKind::DynField: return "(dynfield " + tree(*e.base) + children(e) + ")";
-    case ExprKind::Handle: return "@" + e.text;
+    case ExprKind::Handle: {
+      if (!e.anonymous) return "@" + e.text;
+      // (@ parameters -> body [captured names])
+      const AnonymousBody &fn = *e.anonymous;
+      std::string s = "(@";
+      for (int slot : fn.parameters) s += " " + fn.symbols->name(slot);
+      s += " -> " + tree(*fn.body) + " [";
+      for (size_t k = 0; k < fn.names.size(); ++k) s += (k ? " " : "") + fn.symbols->name(fn.names[k]);
+      return s + "])";
+    }
   }
   return "?";
 }
 
-std::string parseOne(const std::string &text) {
-  Symbols symbols;
+std::string parseOne(const std::string &text, Symbols &symbols) {
   Parser p(text, symbols);
   StmtPtr s = p.next();
   std::string out;
@@ -182,6 +190,11 @@ std::string parseOne(const std::string &text) {
   }
   if (!s->print) out += ";";
   return out;
+}
+
+std::string parseOne(const std::string &text) {
+  Symbols symbols;
+  return parseOne(text, symbols);
 }
 
 TEST(Parser, PrecedenceFollowsTheArrayLanguageRules) {
@@ -212,6 +225,44 @@ TEST(Parser, IndexingFieldsAndAssignmentTargets) {
   for (const TokenCase &c : cases) EXPECT_EQ(parseOne(c.text), c.expected) << c.text;
 }
 
+TEST(Parser, AnonymousFunctionsNameTheirParametersAndTheNamesTheyCapture) {
+  const TokenCase cases[] = {
+      {"f = @(x) x * 2 + 1", "(= f (@ x -> (+ (* x 2) 1) []))"},
+      {"@() k", "(@ -> k [k])"},
+      {"@(a, b) a + b * k", "(@ a b -> (+ a (* b k)) [k])"},
+      // A nested function's captured names are read by the outer one.
+      {"@(x) @(y) x + y + z", "(@ x -> (@ y -> (+ (+ x y) z) [x z]) [z])"},
+      {"@(s) s.f(n)", "(@ s -> (index (field s f) n) [n])"},
+      // The expression after the parameters starts a new element neither
+      // in brackets nor with a quote.
+      {"{@(x) x + 1, @() 'hi'}", "{ (@ x -> (+ x 1) []) (@ -> 'hi' []) }"},
+      {"[@(x) x]", "[ (@ x -> x []) ]"},
+      {"g = @ (v) v'", "(= g (@ v -> (' v) []))"},
+  };
+  for (const TokenCase &c : cases) EXPECT_EQ(parseOne(c.text), c.expected) << c.text;
+}
+
+TEST(Parser, AnonymousFunctionsKeepTheirTextFromTheAtToTheEndOfTheExpression) {
+  const TokenCase cases[] = {
+      {"f = @(x)   x+1  ;", "@(x)   x+1"},
+      {"c = {1, @(a,b) max(a, b) }", "@(a,b) max(a, b)"},
+      {"y = 1\nh = @() y % the comment is not the function's", "@() y"},
+  };
+  for (const TokenCase &c : cases) {
+    Symbols symbols;
+    Parser p(c.text, symbols);
+    std::string text;
+    while (!p.atEnd()) {
+      const StmtPtr s = p.next();
+      if (s->kind != StmtKind::Assign) continue;
+      const Expr &e = *s->expr;
+      const Expr &fn = e.kind == ExprKind::Cell ? *e.rows[0].back() : e;
+      if (fn.anonymous) text = fn.anonymous->text;
+    }
+    EXPECT_EQ(text, c.expected) << c.text;
+  }
+}
+
 struct ErrorCase {
   const char *text;
   const char *message;
@@ -231,7 +282,10 @@ TEST(Parser, MalformedInputNamesTheProblemAndItsColumn) {
       {"x = 1\nfor k = 1:3", "Missing 'end' for the 'for' at line 2, column 1.", true},
       {"1 = x", "Invalid target of an assignment before '=' at column 3.", false},
       {"end", "Unexpected 'end' at column 1.", false},
-      {"x = @(y) y", "Anonymous functions are not supported at column 5.", false},
+      {"x = @(y, y) y", "The parameter 'y' at column 10 is repeated.", false},
+      {"x = @(y z) y", "Unexpected 'z' at column 9.", false},
+      {"x = @(1) 2", "Unexpected '1' at column 7.", false},
+      {"x = @(y)", "Unexpected end of input at column 9.", true},
   };
   for (const ErrorCase &c : cases) {
     Symbols symbols;
