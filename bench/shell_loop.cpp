@@ -4,6 +4,9 @@
 //   shell      for k = 1:N, x = k * 2; end             (zq)
 //   direct     one call of a tiny builtin through the host's dispatch (C++)
 //   shell+call for k = 1:N, x = bench_twice(k); end    (zq)
+//   inline     for k = 1:N, y = k * 2 + 1; end         (zq)
+//   anonymous  f = @(x) x * 2 + 1;
+//              for k = 1:N, y = f(k); end              (zq)
 // The builtin bench_twice is registered here so that the measurement does
 // not depend on which library builtins exist yet. After the benchmarks a
 // summary prints nanoseconds per iteration and the ratios.
@@ -45,6 +48,10 @@ zq::shell::Session &session() {
 }
 
 std::string loop(const char *body, int n) { return "for k = 1:" + std::to_string(n) + ", " + body + "; end"; }
+
+// The same expression written inline and called as an anonymous function.
+std::string inlineLoop(int n) { return loop("y = k * 2 + 1", n); }
+std::string anonymousLoop(int n) { return "f = @(x) x * 2 + 1; " + loop("y = f(k)", n); }
 
 double plainLoop(int n) {
   double x = 0;
@@ -97,10 +104,24 @@ void BM_ShellLoopWithBuiltin(benchmark::State &state) {
   state.SetItemsProcessed(state.iterations() * kIterations);
 }
 
+void BM_ShellLoopInline(benchmark::State &state) {
+  const std::string text = inlineLoop(kIterations);
+  for (auto _ : state) runShell(text);
+  state.SetItemsProcessed(state.iterations() * kIterations);
+}
+
+void BM_ShellLoopAnonymous(benchmark::State &state) {
+  const std::string text = anonymousLoop(kIterations);
+  for (auto _ : state) runShell(text);
+  state.SetItemsProcessed(state.iterations() * kIterations);
+}
+
 BENCHMARK(BM_PlainLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShellLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectBuiltinCall)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShellLoopWithBuiltin)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShellLoopInline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShellLoopAnonymous)->Unit(benchmark::kMillisecond);
 
 // Nanoseconds per iteration of f, the best of a few runs.
 template <typename F>
@@ -125,6 +146,11 @@ void summary() {
   std::printf("ratio shell_loop: %.2f\n", shell / plain);
   std::printf("ratio shell_loop_call: %.2f\n", withCall / (plain + direct));
   std::printf("shell overhead of a builtin call beyond the call itself: %.1f ns\n", withCall - shell - direct);
+  const double inlined = nsPerIteration([] { runShell(inlineLoop(kIterations)); });
+  const double anonymous = nsPerIteration([] { runShell(anonymousLoop(kIterations)); });
+  std::printf("ns per iteration: y = k * 2 + 1 inline %.2f, y = f(k) with f = @(x) x * 2 + 1 %.2f\n", inlined,
+              anonymous);
+  std::printf("ratio shell_loop_anonymous: %.2f\n", anonymous / inlined);
 }
 
 }  // namespace

@@ -64,7 +64,13 @@ Evaluator::~Evaluator() = default;
 // ---- Variables ---------------------------------------------------------------
 
 Evaluator::Variable &Evaluator::slot(int s) {
-  if (s >= static_cast<int>(vars_.size())) vars_.resize(static_cast<size_t>(symbols_.size()) + 16);
+  if (s >= static_cast<int>(vars_.size())) [[unlikely]] {
+    const size_t size = static_cast<size_t>(symbols_.size()) + 16;
+    // A statement may hold references to variables while it runs: the
+    // storage must not move under it.
+    if (running_ > 0 && size > vars_.capacity()) zqhost::raise("Too many new names in one statement.");
+    vars_.resize(size);
+  }
   return vars_[static_cast<size_t>(s)];
 }
 
@@ -137,7 +143,18 @@ void Evaluator::display(const std::string &name, const Value &v) {
 
 // ---- Statements ------------------------------------------------------------------
 
+// Before each statement the variables get room for the names that the
+// statement may meet while it runs (str2func of a text reads new names):
+// the storage then does not move while the statement holds references to it.
 void Evaluator::execute(const Stmt &s) {
+  constexpr size_t kRoomForNewNames = 1024;
+  const size_t needed = static_cast<size_t>(symbols_.size()) + kRoomForNewNames;
+  if (vars_.capacity() < needed) vars_.reserve(2 * needed);
+  ++running_;
+  struct Done {
+    int &running;
+    ~Done() { --running; }
+  } done{running_};
   if (run(s) != Flow::Normal) zqhost::raise("A break or continue statement must be inside a loop.");
 }
 
@@ -452,10 +469,17 @@ namespace {
 // Makes out.back() carry name and scope (a plain variable) or no name (any
 // other expression), as a builtin reads them with qxGetName and
 // qxGetScope. An array passed twice in one call, under two names, is
-// passed the second time as a copy sharing its data.
+// passed the second time as a copy sharing its data. A scalar that has no
+// array yet gets a new one, which has no name and local scope.
 void nameArgument(Values &out, size_t first, const char *name, int scope) {
   Value &v = out.back();
-  if (*name == '\0' && !v.hasArray()) return;  // a scalar made here has no name to lose
+  if (!v.hasArray()) {
+    if (*name == '\0') return;
+    qxArray *a = v.array();
+    qxSetName(a, name);
+    if (scope != QX_SCOPE_LOCAL) qxSetScope(a, scope);
+    return;
+  }
   qxArray *a = v.array();
   for (size_t k = first; k + 1 < out.size(); ++k) {
     if (out[k].hasArray() && out[k].array() == a) {
@@ -464,7 +488,8 @@ void nameArgument(Values &out, size_t first, const char *name, int scope) {
       break;
     }
   }
-  if (std::strcmp(qxGetName(a), name) != 0) qxSetName(a, name);
+  const char *current = qxGetName(a);
+  if (*name == '\0' ? *current != '\0' : std::strcmp(current, name) != 0) qxSetName(a, name);
   if (qxGetScope(a) != scope) qxSetScope(a, scope);
 }
 
@@ -679,11 +704,8 @@ zqhost::AnonymousFunctionPtr Evaluator::anonymousFromText(std::string_view text)
 // put back however the body ends.
 class Evaluator::Binding {
  public:
-  Binding(Evaluator &ev, const Closure &fn, std::span<Value> args) : ev_(ev) {
+  Binding(Evaluator &ev, const Closure &fn, std::span<Value> args) : ev_(ev), start_(ev.shadowed_.size()) {
     const AnonymousBody &body = fn.body();
-    const size_t n = body.parameters.size() + body.names.size();
-    if (n > kInline) heap_.resize(n);
-    saved_ = n > kInline ? heap_.data() : inline_;
     try {
       for (size_t k = 0; k < body.parameters.size(); ++k) {
         Variable v;
@@ -708,30 +730,21 @@ class Evaluator::Binding {
   Binding &operator=(const Binding &) = delete;
 
  private:
-  struct Saved {
-    int slot = 0;
-    Variable variable;
-  };
-  static constexpr size_t kInline = 8;
-
   void bind(int slot, Variable v) {
     Variable &var = ev_.slot(slot);
-    saved_[count_] = {slot, std::move(var)};
-    ++count_;
+    ev_.shadowed_.emplace_back(slot, std::move(var));
     var = std::move(v);
   }
   void restore() {
-    while (count_ > 0) {
-      --count_;
-      ev_.vars_[static_cast<size_t>(saved_[count_].slot)] = std::move(saved_[count_].variable);
+    while (ev_.shadowed_.size() > start_) {
+      auto &[slot, variable] = ev_.shadowed_.back();
+      ev_.vars_[static_cast<size_t>(slot)] = std::move(variable);
+      ev_.shadowed_.pop_back();
     }
   }
 
   Evaluator &ev_;
-  Saved inline_[kInline];
-  std::vector<Saved> heap_;
-  Saved *saved_ = nullptr;
-  size_t count_ = 0;
+  size_t start_;
 };
 
 namespace {

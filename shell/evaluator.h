@@ -3,11 +3,11 @@
 // dispatch and of the shell's own host functions, and display.
 #pragma once
 
-#include <deque>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "shell/ast.h"
@@ -86,9 +86,11 @@ class Evaluator {
 
   Symbols symbols_;
   int ansSlot_;
-  // A deque, so that growing it for names met during a statement (str2func
-  // interns the names of its text) leaves references to variables valid.
-  std::deque<Variable> vars_;
+  std::vector<Variable> vars_;  // by slot; see execute() for its capacity
+  int running_ = 0;             // statements running (execute() calls)
+  // The workspace's variables that the names of running anonymous
+  // functions hide, by slot, innermost call last.
+  std::vector<std::pair<int, Variable>> shadowed_;
   std::vector<EndContext> ends_;
   std::unique_ptr<BuiltinEntry> rangeEntry_;  // _colonobj for every class
 

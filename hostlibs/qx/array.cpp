@@ -212,7 +212,9 @@ HOT qxArray *newRecord() {
 }
 
 // Puts a record whose data is released back to its default state and keeps
-// it for the next newRecord while there is room.
+// it for the next newRecord while there is room. Its extras are emptied but
+// kept: the shell names every variable it passes to a builtin, so the next
+// record will likely need them again.
 HOT void deleteRecord(qxArray *a) {
   if (spares.count >= kSpares) {
     delete a;
@@ -222,7 +224,8 @@ HOT void deleteRecord(qxArray *a) {
   a->logical = false;
   a->dims.setMatrix(0, 0);
   a->nzmax = 0;
-  a->extras.reset();
+  if (a->extras) [[unlikely]]
+    a->extras->clear();
   spares.slots[spares.count++] = a;
 }
 

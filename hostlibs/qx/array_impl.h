@@ -74,6 +74,15 @@ struct ArrayExtras {
   std::vector<std::string> fieldNames;
   std::string className;
   std::optional<std::vector<double>> reportedSize;  // objects made with a size
+
+  // Back to the state of a new record (capacities stay).
+  void clear() {
+    name.clear();
+    scope = QX_SCOPE_LOCAL;
+    fieldNames.clear();
+    className.clear();
+    reportedSize.reset();
+  }
 };
 
 // Data blocks read by several arrays (qxCreateSharedDataCopy): each holder
