@@ -1,40 +1,17 @@
 // Conversion of element buffers and arrays between the numeric and char
-// classes: rounding to nearest, saturation and NaN to 0 for the integers.
+// classes: rounding half away from zero, saturation and NaN to 0 for the
+// integers, the nearest value for single, the whole part for characters.
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <limits>
+#include <utility>
 
 #include "array_impl.h"
 #include "zqhost/host.h"
+#include "zqhost/rounding.h"
 
 namespace {
-
-double readElement(const void *src, int classId, int i) {
-  switch (classId) {
-    case QX_CLASS_DOUBLE:
-    case QX_CLASS_SPARSE: return static_cast<const double *>(src)[i];
-    case QX_CLASS_SINGLE: return static_cast<const float *>(src)[i];
-    case QX_CLASS_INT8: return static_cast<const int8_t *>(src)[i];
-    case QX_CLASS_UINT8: return static_cast<const uint8_t *>(src)[i];
-    case QX_CLASS_INT16: return static_cast<const int16_t *>(src)[i];
-    case QX_CLASS_UINT16:
-    case QX_CLASS_CHAR: return static_cast<const uint16_t *>(src)[i];
-    case QX_CLASS_INT32: return static_cast<const int32_t *>(src)[i];
-    case QX_CLASS_UINT32: return static_cast<const uint32_t *>(src)[i];
-    default: return 0.0;
-  }
-}
-
-// Rounds half away from zero and saturates to T's range; NaN gives 0.
-template <typename T>
-T toInteger(double v) {
-  if (std::isnan(v)) return 0;
-  v = std::round(v);
-  if (v <= static_cast<double>(std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
-  if (v >= static_cast<double>(std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
-  return static_cast<T>(v);
-}
 
 // Character codes keep the whole part of a value, within 0..65535.
 uint16_t toCharCode(double v) {
@@ -43,58 +20,94 @@ uint16_t toCharCode(double v) {
   return static_cast<uint16_t>(v);
 }
 
-template <typename D, typename S, typename F>
-void convertLoop(void *dst, const void *src, int n, F convert) {
-  auto *d = static_cast<D *>(dst);
-  const auto *s = static_cast<const S *>(src);
-  for (int i = 0; i < n; ++i) d[i] = convert(s[i]);
+// The element type of each class whose data converts, and how a double
+// becomes one: as it is, to the nearest single, by the integer rule, or as
+// a character code. Sparse data are doubles.
+template <int ClassId>
+struct Element;
+template <>
+struct Element<QX_CLASS_DOUBLE> {
+  using Type = double;
+  static double from(double v) { return v; }
+};
+template <>
+struct Element<QX_CLASS_SPARSE> : Element<QX_CLASS_DOUBLE> {};
+template <>
+struct Element<QX_CLASS_SINGLE> {
+  using Type = float;
+  static float from(double v) { return static_cast<float>(v); }
+};
+template <>
+struct Element<QX_CLASS_CHAR> {
+  using Type = uint16_t;
+  static uint16_t from(double v) { return toCharCode(v); }
+};
+template <typename T>
+struct IntegerElement {
+  using Type = T;
+  static T from(double v) { return zqhost::roundSaturated<T>(v); }
+};
+template <>
+struct Element<QX_CLASS_INT8> : IntegerElement<int8_t> {};
+template <>
+struct Element<QX_CLASS_UINT8> : IntegerElement<uint8_t> {};
+template <>
+struct Element<QX_CLASS_INT16> : IntegerElement<int16_t> {};
+template <>
+struct Element<QX_CLASS_UINT16> : IntegerElement<uint16_t> {};
+template <>
+struct Element<QX_CLASS_INT32> : IntegerElement<int32_t> {};
+template <>
+struct Element<QX_CLASS_UINT32> : IntegerElement<uint32_t> {};
+
+#pragma GCC push_options
+#pragma GCC optimize("tree-vectorize", "vect-cost-model=dynamic")
+
+// n elements of class Src to class Dst, each through a double (which holds
+// every value of every class exactly).
+template <int Dst, int Src>
+void convertElements(void *dst, const void *src, int n) {
+  auto *d = static_cast<typename Element<Dst>::Type *>(dst);
+  const auto *s = static_cast<const typename Element<Src>::Type *>(src);
+  for (int i = 0; i < n; ++i) d[i] = Element<Dst>::from(static_cast<double>(s[i]));
 }
 
-// A fast path for the common double-to-class and class-to-double cases;
-// the general path goes through a double.
-template <typename D>
-void fromAny(void *dst, const void *src, int srcClass, int n, D (*convert)(double)) {
-  if (srcClass == QX_CLASS_DOUBLE || srcClass == QX_CLASS_SPARSE) {
-    convertLoop<D, double>(dst, src, n, convert);
-    return;
-  }
-  auto *d = static_cast<D *>(dst);
-  for (int i = 0; i < n; ++i) d[i] = convert(readElement(src, srcClass, i));
+#pragma GCC pop_options
+
+// The classes with convertible data are the identifiers kFirst..kLast.
+constexpr int kFirst = QX_CLASS_CHAR;
+constexpr int kLast = QX_CLASS_UINT32;
+constexpr int kCount = kLast - kFirst + 1;
+static_assert(QX_CLASS_CHAR == 4 && QX_CLASS_SPARSE == 5 && QX_CLASS_DOUBLE == 6 && QX_CLASS_UINT32 == 13);
+
+using Converter = void (*)(void *, const void *, int);
+
+template <int Dst, int... Src>
+constexpr std::array<Converter, kCount> rowOf(std::integer_sequence<int, Src...>) {
+  return {convertElements<Dst, kFirst + Src>...};
 }
+
+template <int... Dst>
+constexpr std::array<std::array<Converter, kCount>, kCount> tableOf(std::integer_sequence<int, Dst...>) {
+  return {rowOf<kFirst + Dst>(std::make_integer_sequence<int, kCount>())...};
+}
+
+// kConverters[dst - kFirst][src - kFirst].
+constexpr auto kConverters = tableOf(std::make_integer_sequence<int, kCount>());
+
+bool converts(int classId) { return classId >= kFirst && classId <= kLast; }
 
 }  // namespace
 
 extern "C" {
 
 void qxConvertBufferToType(void *dst, int dstClass, const void *src, int srcClass, int n) {
-  if (n <= 0) return;
-  if (dstClass == srcClass || (dstClass == QX_CLASS_DOUBLE && srcClass == QX_CLASS_SPARSE)) {
+  if (n <= 0 || !converts(dstClass) || !converts(srcClass)) return;
+  if (dstClass == srcClass) {
     std::memmove(dst, src, static_cast<size_t>(n) * zqhost::elementSizeOf(dstClass));
     return;
   }
-  switch (dstClass) {
-    case QX_CLASS_DOUBLE:
-    case QX_CLASS_SPARSE: {
-      auto *d = static_cast<double *>(dst);
-      switch (srcClass) {
-        case QX_CLASS_UINT8: convertLoop<double, uint8_t>(dst, src, n, [](uint8_t v) { return double(v); }); break;
-        case QX_CLASS_INT16: convertLoop<double, int16_t>(dst, src, n, [](int16_t v) { return double(v); }); break;
-        case QX_CLASS_SINGLE: convertLoop<double, float>(dst, src, n, [](float v) { return double(v); }); break;
-        default:
-          for (int i = 0; i < n; ++i) d[i] = readElement(src, srcClass, i);
-      }
-      return;
-    }
-    case QX_CLASS_SINGLE: fromAny<float>(dst, src, srcClass, n, [](double v) { return static_cast<float>(v); }); return;
-    case QX_CLASS_INT8: fromAny<int8_t>(dst, src, srcClass, n, toInteger<int8_t>); return;
-    case QX_CLASS_UINT8: fromAny<uint8_t>(dst, src, srcClass, n, toInteger<uint8_t>); return;
-    case QX_CLASS_INT16: fromAny<int16_t>(dst, src, srcClass, n, toInteger<int16_t>); return;
-    case QX_CLASS_UINT16: fromAny<uint16_t>(dst, src, srcClass, n, toInteger<uint16_t>); return;
-    case QX_CLASS_INT32: fromAny<int32_t>(dst, src, srcClass, n, toInteger<int32_t>); return;
-    case QX_CLASS_UINT32: fromAny<uint32_t>(dst, src, srcClass, n, toInteger<uint32_t>); return;
-    case QX_CLASS_CHAR: fromAny<uint16_t>(dst, src, srcClass, n, toCharCode); return;
-    default: return;
-  }
+  kConverters[static_cast<size_t>(dstClass - kFirst)][static_cast<size_t>(srcClass - kFirst)](dst, src, n);
 }
 
 qxArray *qxCreateConvertedCopy(const qxArray *a, int classId) {

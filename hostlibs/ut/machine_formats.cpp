@@ -29,6 +29,7 @@
 #include <type_traits>
 
 #include "host/ut.h"
+#include "zqhost/rounding.h"
 
 namespace {
 
@@ -424,17 +425,11 @@ void integersFromNativeOf(unsigned char *slots, int n, bool isSigned, bool bigEn
 template <typename T>
 __attribute__((target_clones("arch=x86-64-v4", "avx2", "default"))) void nativeIntegersFromDoubles(unsigned char *slots,
                                                                                                    int n) {
-  const double lowest = static_cast<double>(std::numeric_limits<T>::min());
-  const double highest = static_cast<double>(std::numeric_limits<T>::max());
   for (int i = 0; i < n; ++i) {
     unsigned char *p = slots + 8 * static_cast<size_t>(i);
     double x;
     std::memcpy(&x, p, 8);
-    double r = x + std::copysign(0.49999999999999994, x);
-    r = r < lowest ? lowest : r;
-    r = r > highest ? highest : r;
-    r = x == x ? r : 0.0;
-    const auto v = static_cast<T>(static_cast<int64_t>(r));
+    const T v = zqhost::roundSaturated<T>(x);
     const uint64_t slot = static_cast<std::make_unsigned_t<T>>(v);
     std::memcpy(p, &slot, 8);
   }
