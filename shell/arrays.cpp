@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -163,6 +164,14 @@ Values unifiedParts(const Values &input, int &target) {
     if (!isPlainEmpty(v)) parts.push_back(v);
   }
   target = commonClass(parts);
+  // Other 0x0 operands ('' or int8([])) decide the class too, but add no
+  // elements; when all are 0x0 the first one stands for the result.
+  const auto zeroByZero = [](const Value &v) {
+    const std::vector<int> d = dimsOf(v);
+    return d.size() == 2 && d[0] == 0 && d[1] == 0;
+  };
+  if (parts.size() > 1 && !std::all_of(parts.begin(), parts.end(), zeroByZero)) std::erase_if(parts, zeroByZero);
+  if (parts.size() > 1 && std::all_of(parts.begin(), parts.end(), zeroByZero)) parts.resize(1);
   for (Value &v : parts) {
     const int c = classOf(v);
     if (parts.size() > 1 && (c == QX_CLASS_FUNCTION || target == QX_CLASS_FUNCTION)) {
