@@ -705,6 +705,11 @@ zqhost::AnonymousFunctionPtr Evaluator::anonymousFromText(std::string_view text)
 class Evaluator::Binding {
  public:
   Binding(Evaluator &ev, const Closure &fn, std::span<Value> args) : ev_(ev), start_(ev.shadowed_.size()) {
+    // Functions that call each other through their arguments could recurse
+    // until the stack ran out.
+    constexpr int kMaxDepth = 500;
+    if (ev.callDepth_ >= kMaxDepth) zqhost::raise("Maximum recursion limit of 500 reached.");
+    ++ev.callDepth_;
     const AnonymousBody &body = fn.body();
     try {
       for (size_t k = 0; k < body.parameters.size(); ++k) {
@@ -722,10 +727,14 @@ class Evaluator::Binding {
       }
     } catch (...) {
       restore();
+      --ev.callDepth_;
       throw;
     }
   }
-  ~Binding() { restore(); }
+  ~Binding() {
+    restore();
+    --ev_.callDepth_;
+  }
   Binding(const Binding &) = delete;
   Binding &operator=(const Binding &) = delete;
 

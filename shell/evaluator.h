@@ -91,6 +91,7 @@ class Evaluator {
   // The workspace's variables that the names of running anonymous
   // functions hide, by slot, innermost call last.
   std::vector<std::pair<int, Variable>> shadowed_;
+  int callDepth_ = 0;  // anonymous functions running
   std::vector<EndContext> ends_;
   std::unique_ptr<BuiltinEntry> rangeEntry_;  // _colonobj for every class
 

@@ -63,6 +63,7 @@ TEST(Anonymous, CallsGoThroughParenthesesFevalAndContainers) {
   };
   for (const Case &c : cases) expectX(c);
   EXPECT_EQ(test::errorOf("f = @(x) x; f(1, 2)"), "Too many input arguments.");
+  EXPECT_EQ(test::errorOf("h = @(g, n) g(g, n + 1); h(h, 1)"), "Maximum recursion limit of 500 reached.");
   EXPECT_EQ(test::errorOf("f = @(x) x; x = [f f];"), "Function handles cannot be concatenated.");
 }
 
