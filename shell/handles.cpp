@@ -28,9 +28,7 @@ qxArray *Closure::workspace() const {
 
 const Closure *closureOf(const Value &handle) {
   if (handle.isScalar()) return nullptr;
-  const qxArray *a = handle.array();
-  if (qxGetClassID(a) != QX_CLASS_FUNCTION || qxGetNumberOfElements(a) != 1) return nullptr;
-  const zqhost::AnonymousFunction *fn = zqhost::anonymousFunction(qxGetData(a));
+  const zqhost::AnonymousFunction *fn = zqhost::anonymousFunctionOf(handle.array());
   // The shell makes every anonymous function the host holds.
   return fn != nullptr && typeid(*fn) == typeid(Closure) ? static_cast<const Closure *>(fn) : nullptr;
 }

@@ -91,6 +91,11 @@ const AnonymousFunction *anonymousFunction(const void *record) {
   return holder == nullptr ? nullptr : holder->get();
 }
 
+const AnonymousFunction *anonymousFunctionOf(const qxArray *handle) {
+  if (handle->classId != QX_CLASS_FUNCTION || handle->dims.count() != 1) return nullptr;
+  return anonymousFunction(handle->pr);
+}
+
 void setAnonymousFunction(void *record, AnonymousFunctionPtr fn) { fill(record, fn->text().c_str(), fn); }
 
 void copyFunctionHandle(void *record, const void *source) {

@@ -91,6 +91,9 @@ void setAnonymousFunctionMaker(AnonymousFunctionMaker maker);
 // The anonymous function a handle record holds, or null for a named
 // function or an empty record.
 const AnonymousFunction *anonymousFunction(const void *record);
+// The anonymous function of a 1-by-1 handle array, or null (any other
+// array, or a named function): one call where a loop calls a handle.
+const AnonymousFunction *anonymousFunctionOf(const qxArray *handle);
 // Makes record (filled or not) hold fn and its text.
 void setAnonymousFunction(void *record, AnonymousFunctionPtr fn);
 // Makes record (filled or not) a copy of source.
