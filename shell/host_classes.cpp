@@ -1,7 +1,6 @@
 // Host functions that make values of user classes at the prompt: objects
 // (a structure under a class name, optionally reporting a size of its own)
 // and opaque values (a class name and dimensions, nothing else).
-#include <cctype>
 #include <string>
 
 #include "shell/arrays.h"
@@ -14,9 +13,7 @@ namespace {
 // A class name is a name: a letter, then letters, digits and underscores.
 std::string classNameArgument(const Value &v) {
   const std::string name = textOf(v, "The class name");
-  bool valid = !name.empty() && std::isalpha(static_cast<unsigned char>(name[0]));
-  for (char c : name) valid = valid && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
-  if (!valid) zqhost::raise("Invalid class name '" + name + "'.");
+  if (!zqhost::isName(name)) zqhost::raise("Invalid class name '" + name + "'.");
   return name;
 }
 

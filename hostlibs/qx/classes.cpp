@@ -66,15 +66,6 @@ void fill(void *record, const char *text, const AnonymousFunctionPtr &fn) {
   r->anonymous = holder;
 }
 
-// A function name: a letter, then letters, digits and underscores.
-bool isFunctionName(std::string_view name) {
-  if (name.empty() || !std::isalpha(static_cast<unsigned char>(name[0]))) return false;
-  for (char c : name) {
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
-  }
-  return true;
-}
-
 // "@(" or "@" and blanks then "(": the start of an anonymous function.
 bool startsAnonymous(std::string_view text) {
   if (text.empty() || text[0] != '@') return false;
@@ -83,6 +74,14 @@ bool startsAnonymous(std::string_view text) {
 }
 
 }  // namespace
+
+bool isName(std::string_view text) {
+  if (text.empty() || !std::isalpha(static_cast<unsigned char>(text[0]))) return false;
+  for (char c : text) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+  }
+  return true;
+}
 
 void setAnonymousFunctionMaker(AnonymousFunctionMaker maker) { anonymousMaker = maker; }
 
@@ -139,7 +138,7 @@ void qxFunctionHandleFromString(void *record, const char *text) {
     }
   }
   const std::string name(given.substr(given.starts_with('@') ? 1 : 0));
-  if (!zqhost::isFunctionName(name)) zqhost::raise("Invalid function name '" + std::string(given) + "'.");
+  if (!zqhost::isName(name)) zqhost::raise("Invalid function name '" + std::string(given) + "'.");
   zqhost::fill(record, name.c_str(), nullptr);
 }
 

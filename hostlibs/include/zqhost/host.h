@@ -69,6 +69,10 @@ const char *classNameOf(int classId);
 
 // ---- Function handles ------------------------------------------------------
 
+// A name of a function or class: a letter, then letters, digits and
+// underscores.
+bool isName(std::string_view text);
+
 // An anonymous function "@(a, b) EXPR" as the shell made it: the host keeps
 // it with the handle, copies it with the handle, and asks it for its text
 // and the values it captured.
