@@ -19,9 +19,13 @@ qxArray *Closure::workspace() const {
   qxArray *s = qxCreateStructMatrix(1, 1, static_cast<int>(names.size()), names.data());
   if (s == nullptr) return nullptr;
   int field = 0;
-  for (const Captured &c : captured_) {
-    if (!c.defined) continue;
-    qxSetFieldByNumber(s, 0, field++, qxDuplicateArray(c.value.array()));
+  try {
+    for (const Captured &c : captured_) {
+      if (c.defined) qxSetFieldByNumber(s, 0, field++, qxDuplicateArray(c.value.array()));
+    }
+  } catch (const zqhost::Error &) {
+    qxDestroyArray(s);  // out of memory for a scalar's array
+    return nullptr;
   }
   return s;
 }
