@@ -127,24 +127,4 @@ TEST(Conversion, SameClassSharesTheDataInANewArray) {
   EXPECT_NE(qxGetData(other.outputs[0].get()), qxGetData(i8.get()));
 }
 
-TEST(Conversion, RefusesContainersHandlesAndWrongCounts) {
-  Array cell(qxCreateCellMatrix(1, 1));
-  const char *names[] = {"a"};
-  Array structure(qxCreateStructMatrix(1, 1, 1, names));
-  Array handle(qxCreateNumericMatrix(1, 1, QX_CLASS_FUNCTION, 0));
-  qxFunctionHandleFromString(qxGetData(handle.get()), "sin");
-  const int dims[2] = {2, 2};
-  Array opaque(qxCreateOpaque("blob", 2, dims));
-  EXPECT_EQ(zqtest::call("double", 1, {cell.get()}).error, "Conversion to double from cell is not possible.");
-  EXPECT_EQ(zqtest::call("int8", 1, {structure.get()}).error, "Conversion to int8 from struct is not possible.");
-  EXPECT_EQ(zqtest::call("uint32", 1, {handle.get()}).error,
-            "Conversion to uint32 from function_handle is not possible.");
-  EXPECT_EQ(zqtest::call("single", 1, {opaque.get()}).error, "Conversion to single from blob is not possible.");
-
-  Array one = zqtest::num(1);
-  EXPECT_EQ(zqtest::call("int32", 1, {}).error, "Not enough input arguments.");
-  EXPECT_EQ(zqtest::call("int32", 1, {one.get(), one.get()}).error, "Too many input arguments.");
-  EXPECT_EQ(zqtest::call("int32", 2, {one.get()}).error, "Too many output arguments.");
-}
-
 }  // namespace

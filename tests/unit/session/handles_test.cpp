@@ -26,21 +26,6 @@ std::string textOfHandle(const qxArray *a, int k) {
   return qxFunctionHandleToString(static_cast<const qxFunctionHandleRecord *>(qxGetData(a)) + k);
 }
 
-TEST(Handles, Func2strAndFunctionsDescribeOneNamedHandle) {
-  Array sin = handles({"@sin"});
-  const zqtest::CallResult text = zqtest::call("func2str", 1, {sin.get()});
-  ASSERT_EQ(text.error, "");
-  EXPECT_EQ(zqtest::text(text.outputs[0].get()), "sin");
-
-  const zqtest::CallResult s = zqtest::call("functions", 1, {sin.get()});
-  ASSERT_EQ(s.error, "");
-  const qxArray *info = s.outputs[0].get();
-  ASSERT_EQ(qxGetNumberOfFields(info), 3);
-  EXPECT_EQ(zqtest::text(qxGetFieldByNumber(info, 0, qxGetFieldNumber(info, "function"))), "sin");
-  EXPECT_EQ(zqtest::text(qxGetFieldByNumber(info, 0, qxGetFieldNumber(info, "type"))), "simple");
-  EXPECT_EQ(zqtest::text(qxGetFieldByNumber(info, 0, qxGetFieldNumber(info, "file"))), "");
-}
-
 TEST(Handles, Func2strAndFunctionsWantExactlyOneHandle) {
   Array two = handles({"sin", "cos"});
   Array none(qxCreateNumericMatrix(1, 0, QX_CLASS_FUNCTION, 0));

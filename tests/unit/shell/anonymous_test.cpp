@@ -80,22 +80,5 @@ TEST(Anonymous, Str2funcReadsAnonymousTextAndCapturesFromTheWorkspace) {
   }
 }
 
-TEST(Anonymous, TextAndStructureDescribeTheFunctionAsWritten) {
-  const auto session = test::runQuietly(
-      "k = 3; f = @(a,  b) a + b * k  ;\n"
-      "t = func2str(f); s = functions(f); w = s.workspace; n = func2str(@sin);");
-  ASSERT_FALSE(session->anyError()) << qxGetLastErrMsg();
-  const Evaluator &ev = session->evaluator();
-  EXPECT_EQ(textOf(*ev.variable("t"), "t"), "@(a,  b) a + b * k");
-  EXPECT_EQ(textOf(*ev.variable("n"), "n"), "sin");
-  const qxArray *s = ev.variable("s")->array();
-  EXPECT_EQ(zqtest::text(qxGetFieldByNumber(s, 0, qxGetFieldNumber(s, "type"))), "anonymous");
-  EXPECT_EQ(qxGetFieldNumber(s, "workspace"), 3);
-  const qxArray *w = ev.variable("w")->array();
-  ASSERT_EQ(qxGetNumberOfFields(w), 1);
-  EXPECT_STREQ(qxGetFieldNameByNumber(w, 0), "k");
-  EXPECT_EQ(qxGetScalar(qxGetFieldByNumber(w, 0, 0)), 3);
-}
-
 }  // namespace
 }  // namespace zq::shell

@@ -1,6 +1,5 @@
-// Objects and opaque values made at the prompt, their class and size, the
-// sizes the printers show through the shell's callbacks, and the names and
-// scopes that arguments carry into builtins.
+// Objects and opaque values made at the prompt, their class and size, and
+// the names and scopes that arguments carry into builtins.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -54,15 +53,6 @@ TEST(Objects, MakersRefuseWhatIsNotAClassNameStructureOrSize) {
       {"double(zqobject('point', struct()))", "Conversion to double from point is not possible."},
   };
   for (const auto &[script, message] : cases) EXPECT_EQ(test::errorOf(script), message) << script;
-}
-
-// The object printer asks the shell for the reported size (none: the
-// object's own dimensions); the cell printer asks for size().
-TEST(Objects, PrintersShowReportedSizes) {
-  EXPECT_EQ(printed("o = zqobject('point', struct('x', 1), [2 7])"), "\no = \n\n\tpoint object: 2-by-7\n\n");
-  EXPECT_EQ(printed("o = zqobject('point', struct('x', {1, 2}))"), "\no = \n\n\tpoint object: 1-by-2\n\n");
-  EXPECT_EQ(printed("c = {zqobject('point', struct('x', 1), [3 4]), zqopaque('blob', 5, 1)}"),
-            "\nc = \n\n    [3x4 point]    [5x1 blob]\n\n");
 }
 
 // A builtin that answers "NAME:SCOPE" for each of its inputs.
