@@ -145,8 +145,3 @@ extern "C" uint8_t bnInitialize(void) {
   const qxRegisterFcn registerFcn = qxGetRegisterInternalFcnsFcn();
   return static_cast<uint8_t>(registerFcn(static_cast<int>(table.size()), table.data()) & 0xff);
 }
-
-extern "C" {
-const char *libzqbuiltins_version = "1.0.0.0";
-const char *libzqbuiltins_build_date = __DATE__;
-}

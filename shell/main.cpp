@@ -14,6 +14,7 @@
 
 #include "builtins/zqbuiltins.h"
 #include "shell/session.h"
+#include "zq_version.h"
 #include "zqhost/host.h"
 
 namespace {
@@ -30,6 +31,7 @@ constexpr const char *kUsage =
     "  -k              after an error, go on with the next line (always so at\n"
     "                  the prompt); without it the first error ends the run\n"
     "  -h, --help      shows this text\n"
+    "  --version       shows the versions of zq and of the library\n"
     "\n"
     "An error prints 'error: TEXT' on standard error. Ctrl-C stops the running\n"
     "statement. exit or quit ends the run.\n"
@@ -54,13 +56,18 @@ void installInterruptHandler() {
   sigaction(SIGINT, &sa, nullptr);
 }
 
-// Returns 0 when the options parsed, else the exit status (2, or 0 after
-// --help).
+// Returns 0 when the options parsed, -1 after --help or --version (exit
+// status 0), else the exit status 2.
 int parseOptions(int argc, char **argv, Options &o) {
   for (int k = 1; k < argc; ++k) {
     const std::string arg = argv[k];
     if (arg == "-h" || arg == "--help") {
       std::fputs(kUsage, stdout);
+      return -1;
+    }
+    if (arg == "--version") {
+      std::printf("zq %s (libzqbuiltins %s, built %s)\n", ZQ_PROJECT_VERSION, libzqbuiltins_version,
+                  libzqbuiltins_build_date);
       return -1;
     }
     if (arg == "-k") {
