@@ -118,6 +118,7 @@ using Block = std::vector<StmtPtr>;
 struct Clause {
   ExprPtr condition;  // null for else
   Block body;
+  int line = 1;  // of its if, elseif or else
 };
 
 struct Stmt {

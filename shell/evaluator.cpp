@@ -167,6 +167,7 @@ Evaluator::Flow Evaluator::run(const Block &body) {
 }
 
 Evaluator::Flow Evaluator::run(const Stmt &s) {
+  line_ = s.line;
   pollInterrupt();
   switch (s.kind) {
     case StmtKind::Expression: expressionStatement(s); break;
@@ -179,6 +180,7 @@ Evaluator::Flow Evaluator::run(const Stmt &s) {
     case StmtKind::Continue: return Flow::Continue;
     case StmtKind::If:
       for (const Clause &c : s.clauses) {
+        line_ = c.line;
         if (c.condition == nullptr || isTrue(eval(*c.condition))) return run(c.body);
       }
       break;
@@ -254,6 +256,7 @@ Evaluator::Flow Evaluator::forLoop(const Stmt &s) {
   Subscripts column(2);
   column[0].colon = true;
   for (int j = 0; j < columns; ++j) {
+    line_ = s.line;
     pollInterrupt();
     Value item;
     if (range.isScalar()) {
@@ -275,6 +278,7 @@ Evaluator::Flow Evaluator::forLoop(const Stmt &s) {
 
 Evaluator::Flow Evaluator::whileLoop(const Stmt &s) {
   while (true) {
+    line_ = s.line;
     pollInterrupt();
     if (!isTrue(eval(*s.expr))) break;
     if (run(s.body) == Flow::Break) break;

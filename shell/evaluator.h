@@ -46,6 +46,9 @@ class Evaluator {
   // Runs one top-level statement. Raises zqhost::Error, zqhost::Interrupt,
   // ParseError (for a command re-read as an expression) or ExitRequest.
   void execute(const Stmt &s);
+  // The source line of the statement (or condition) running or last run:
+  // where an error that leaves execute happened.
+  int line() const { return line_; }
 
   // Calls a builtin or host function by name.
   Values call(const std::string &name, int nargout, Values &args);
@@ -86,6 +89,7 @@ class Evaluator {
 
   Symbols symbols_;
   int ansSlot_;
+  int line_ = 0;
   std::vector<Variable> vars_;  // by slot; see execute() for its capacity
   int running_ = 0;             // statements running (execute() calls)
   // The workspace's variables that the names of running anonymous

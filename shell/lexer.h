@@ -40,13 +40,10 @@ struct Token {
 
 // Splits the whole text into tokens ending with Eof. Malformed input (an
 // unterminated string, a character that starts no token) becomes an Error
-// token naming its column, so that the statements before it still run.
+// token at its line and column, which the parser raises.
 // commands false reads every statement as an expression (a command whose
 // name turned out to be a variable is read again so).
 // firstLine numbers the first line of source.
 std::vector<Token> tokenize(std::string_view source, bool commands = true, int firstLine = 1);
-
-// "at line L, column C" or "at column C" for the first line.
-std::string position(int line, int column);
 
 }  // namespace zq::shell

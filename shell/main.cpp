@@ -180,7 +180,7 @@ int main(int argc, char **argv) {
     if (options.hasText)
       session.run(options.text, options.keepGoing);
     else if (!options.file.empty())
-      session.run(script, options.keepGoing);
+      session.run(script, options.keepGoing, options.file == "-" ? "<stdin>" : options.file);
     else
       interactive(session);
     fiFlushWriteCarryByteFIO();

@@ -1,5 +1,5 @@
 // The parser: builds statements from tokens, one top-level statement at a
-// time, so that a script runs up to its first malformed line.
+// time.
 #pragma once
 
 #include <stdexcept>
@@ -11,14 +11,22 @@
 
 namespace zq::shell {
 
-// A malformed statement. incomplete is set when the text ended inside an
-// open bracket or block, so that the prompt can ask for more lines.
+// A malformed statement: the text says what is wrong, line and column
+// (from 1) where, and incomplete is set when the text ended inside an open
+// bracket or block, so that the prompt can ask for more lines.
 class ParseError : public std::runtime_error {
  public:
-  ParseError(const std::string &text, bool incomplete) : std::runtime_error(text), incomplete_(incomplete) {}
+  ParseError(const std::string &text, int line, int column, bool incomplete)
+      : std::runtime_error(text), line_(line), column_(column), incomplete_(incomplete) {}
+  ParseError(const std::string &text, const Token &at, bool incomplete = false)
+      : ParseError(text, at.line, at.column, incomplete) {}
+  int line() const { return line_; }
+  int column() const { return column_; }
   bool incomplete() const { return incomplete_; }
 
  private:
+  int line_;
+  int column_;
   bool incomplete_;
 };
 
@@ -30,17 +38,11 @@ class Parser {
   bool atEnd();
   // The next top-level statement; raises ParseError.
   StmtPtr next();
-  // After an error: goes on at the start of the line after the current
-  // token's, reading the text afresh (so that a bracket left open does not
-  // swallow the lines after it). Returns the line abandoned.
-  int restartAfterLine();
   // Line of the next token.
   int line() const { return tokens_[pos_].line; }
 
  private:
   std::string source_;
-  size_t base_ = 0;  // where the text that tokens_ came from starts in source_
-  bool commands_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
   Symbols &symbols_;

@@ -63,11 +63,14 @@ Session::~Session() {
   if (current == &ev_) setCurrentEvaluator(nullptr);
 }
 
-void Session::report(const std::string &text) {
+void Session::report(const std::string &text, std::string_view source, int line) {
   anyError_ = true;
   qxSetLastErrMsg(text.c_str());
   std::fflush(stdout);
-  std::fprintf(stderr, "error: %s\n", text.c_str());
+  if (source.empty())
+    std::fprintf(stderr, "error: %s\n", text.c_str());
+  else
+    std::fprintf(stderr, "error: %.*s:%d: %s\n", static_cast<int>(source.size()), source.data(), line, text.c_str());
   std::fflush(stderr);
 }
 
@@ -87,47 +90,73 @@ bool Session::incomplete(std::string_view text) {
   return false;
 }
 
-Session::Outcome Session::run(std::string_view text, bool keepGoing) {
-  Parser parser(text, ev_.symbols());
+Session::Outcome Session::run(std::string_view text, bool keepGoing, std::string_view source) {
+  std::vector<StmtPtr> statements;
+  try {
+    Parser parser(text, ev_.symbols());
+    while (!parser.atEnd()) statements.push_back(parser.next());
+  } catch (const ParseError &e) {
+    anyError_ = true;
+    qxSetLastErrMsg(e.what());
+    std::fflush(stdout);
+    std::fputs(syntaxErrorReport(e, text, source).c_str(), stderr);
+    std::fflush(stderr);
+    return Outcome::Finished;
+  }
   int abandonedLine = 0;
-  while (true) {
-    StmtPtr s;
-    try {
-      if (parser.atEnd()) break;
-      s = parser.next();
-    } catch (const ParseError &e) {
-      report(e.what());
-      if (!keepGoing) return Outcome::Finished;
-      abandonedLine = parser.restartAfterLine();
-      continue;
-    }
+  for (const StmtPtr &s : statements) {
     if (s->line <= abandonedLine) continue;
     try {
       ev_.execute(*s);
+      continue;
     } catch (const zqhost::Error &e) {
-      report(e.text());
-      if (!keepGoing) return Outcome::Finished;
-      abandonedLine = s->lastLine;
+      report(e.text(), source, ev_.line());
     } catch (const ParseError &e) {
-      report(e.what());
-      if (!keepGoing) return Outcome::Finished;
-      abandonedLine = s->lastLine;
+      report(e.what(), source, ev_.line());
+    } catch (const std::bad_alloc &) {
+      report(zqhost::messageText(18), source, ev_.line());
     } catch (const zqhost::Interrupt &) {
       zqhost::clearInterrupt();
       interrupted_ = true;
       std::fflush(stdout);
       std::fprintf(stderr, "interrupted\n");
       return Outcome::Interrupted;
-    } catch (const std::bad_alloc &) {
-      report(zqhost::messageText(18));
-      if (!keepGoing) return Outcome::Finished;
-      abandonedLine = s->lastLine;
     } catch (const ExitRequest &r) {
       exitRequest_ = r.status;
       return Outcome::Exit;
     }
+    if (!keepGoing) return Outcome::Finished;
+    abandonedLine = s->lastLine;
   }
   return Outcome::Finished;
+}
+
+// The offending line as written, and under it a caret whose indentation
+// copies the line's tabs, so that it lines up however wide a tab is shown;
+// bytes that continue a UTF-8 character take no column.
+std::string syntaxErrorReport(const ParseError &e, std::string_view text, std::string_view source) {
+  std::string out = "error: ";
+  if (!source.empty()) out += std::string(source) + ":" + std::to_string(e.line()) + ": ";
+  out += e.what();
+  out += '\n';
+  size_t start = 0;
+  for (int l = 1; l < e.line() && start != std::string_view::npos; ++l) {
+    start = text.find('\n', start);
+    if (start != std::string_view::npos) ++start;
+  }
+  if (start == std::string_view::npos) return out;
+  std::string_view line = text.substr(start, text.find('\n', start) - start);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  std::string caret;
+  for (size_t k = 0; k + 1 < static_cast<size_t>(e.column()) && k < line.size(); ++k) {
+    const unsigned char c = static_cast<unsigned char>(line[k]);
+    if (c == '\t')
+      caret += '\t';
+    else if ((c & 0xC0) != 0x80)
+      caret += ' ';
+  }
+  out += "  " + std::string(line) + "\n  " + caret + "^\n";
+  return out;
 }
 
 }  // namespace zq::shell

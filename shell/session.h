@@ -10,6 +10,13 @@
 
 namespace zq::shell {
 
+class ParseError;
+
+// What the shell prints for a syntax error in text: "error: ", the place
+// ("FILE:LINE: ", only when source names a script), the text, then the
+// line and a caret under the column.
+std::string syntaxErrorReport(const ParseError &e, std::string_view text, std::string_view source);
+
 class Session {
  public:
   Session();
@@ -23,9 +30,13 @@ class Session {
     Interrupted
   };
 
-  // Runs text statement by statement. An error abandons the rest of its
-  // line; keepGoing then goes on with the next line, else the run stops.
-  Outcome run(std::string_view text, bool keepGoing);
+  // Runs text. It is parsed whole first: a syntax error anywhere is
+  // reported and nothing runs. Then statement by statement: an error
+  // abandons the rest of its line; keepGoing then goes on with the next
+  // line, else the run stops. source names the script in the place of an
+  // error ("error: FILE:LINE: TEXT"); it is empty at the prompt and for
+  // -e, where the text alone is shown.
+  Outcome run(std::string_view text, bool keepGoing, std::string_view source = {});
 
   // True when text ends inside an open bracket or block (the prompt then
   // reads another line before running it).
@@ -44,7 +55,9 @@ class Session {
   bool interrupted_ = false;
   int exitRequest_ = 0;
 
-  void report(const std::string &text);
+  // Reports an error raised at line of the script source (or of text
+  // without a source); the last error is the text without the place.
+  void report(const std::string &text, std::string_view source, int line);
 };
 
 }  // namespace zq::shell

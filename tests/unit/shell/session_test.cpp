@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "shell/parser.h"
 #include "shell/script_runner.h"
 #include "support/host_fixture.h"
 
@@ -32,7 +33,7 @@ TEST(Session, ThePromptReadsOnWhileABracketOrBlockIsOpen) {
 
 TEST(Session, ErrorsAreRecordedAsTheLastError) {
   const std::pair<const char *, const char *> cases[] = {
-      {"x = (1", "Unbalanced brackets: '(' at column 5 is not closed."},
+      {"x = (1", "Unbalanced brackets: '(' is not closed."},
       {"y = 1;\nz = y(3)", "Index exceeds matrix dimensions."},
       {"error('Custom text.')", "Custom text."},
       {"exit_is_not_this", "Undefined function or variable 'exit_is_not_this'."},
@@ -48,6 +49,56 @@ TEST(Session, ACleanRunExitsWithZeroAndABadOneWithOne) {
   EXPECT_EQ(test::runQuietly("x = ;")->exitStatus(), 1);
   EXPECT_EQ(test::runQuietly("x = 1; quit")->exitStatus(), 0);
   EXPECT_EQ(test::runQuietly("x = y;\nquit", true)->exitStatus(), 1);
+}
+
+TEST(Session, AScriptWithASyntaxErrorDoesNotRunAtAll) {
+  Session session;
+  {
+    zqtest::StdoutCapture quiet;
+    session.run("x = 1;\ndisp('ran')\nfor k = 1:2\n  y = (k;\nend\n", true, "script.zq");
+    EXPECT_EQ(quiet.text(), "");
+  }
+  EXPECT_TRUE(session.anyError());
+  EXPECT_EQ(session.evaluator().variable("x"), nullptr);
+  EXPECT_STREQ(qxGetLastErrMsg(), "Unbalanced brackets: '(' is not closed.");
+}
+
+TEST(Session, TheLastErrorOfAScriptHoldsTheTextWithoutItsPlace) {
+  Session session;
+  zqtest::StdoutCapture quiet;
+  session.run("a = 1;\nif a\n  b = a(5);\nend\n", true, "script.zq");
+  EXPECT_STREQ(qxGetLastErrMsg(), "Index exceeds matrix dimensions.");
+  EXPECT_EQ(session.evaluator().line(), 3);
+}
+
+// The report of a syntax error: the place only for a script, then the
+// line as written and a caret under the column.
+TEST(Session, ASyntaxErrorShowsItsLineWithACaretUnderTheColumn) {
+  struct Case {
+    const char *text;
+    const char *source;
+    const char *report;
+  };
+  const Case cases[] = {
+      {"x = (1 + 2))", "", "error: Unexpected ')'.\n  x = (1 + 2))\n             ^\n"},
+      {"a = 1;\nb = 3 $ 4\n", "f.zq", "error: f.zq:2: Invalid character '$'.\n  b = 3 $ 4\n        ^\n"},
+      // Tabs are copied into the caret's indentation; a two-byte character
+      // takes one column; a carriage return is not shown.
+      {"\tif x, y = )\r\nend", "t.zq", "error: t.zq:1: Unexpected ')'.\n  \tif x, y = )\n  \t          ^\n"},
+      {"s = '\xc3\xa9'; t = ]", "", "error: Unexpected ']'.\n  s = '\xc3\xa9'; t = ]\n               ^\n"},
+      // At the end of the text the caret stands after the last character.
+      {"z = 1 +", "", "error: Unexpected end of input.\n  z = 1 +\n         ^\n"},
+  };
+  for (const Case &c : cases) {
+    Symbols symbols;
+    try {
+      Parser p(c.text, symbols);
+      while (!p.atEnd()) p.next();
+      ADD_FAILURE() << c.text << " parsed";
+    } catch (const ParseError &e) {
+      EXPECT_EQ(syntaxErrorReport(e, c.text, c.source), c.report) << c.text;
+    }
+  }
 }
 
 }  // namespace
