@@ -110,6 +110,12 @@ void Evaluator::makeGlobal(std::string_view name) {
   v.global = true;
 }
 
+bool Evaluator::isGlobal(std::string_view name) const {
+  const int s = symbols_.find(name);
+  return s >= 0 && s < static_cast<int>(vars_.size()) && vars_[static_cast<size_t>(s)].defined &&
+         vars_[static_cast<size_t>(s)].global;
+}
+
 std::vector<std::string> Evaluator::variableNames() const {
   std::vector<std::string> names;
   for (size_t s = 0; s < vars_.size(); ++s) {

@@ -26,8 +26,9 @@ struct HostFunction {
   const char *name;
   HostFn fn;
 };
-// The host function of that name, or null.
+// The host function of that name, or null; all of them.
 const HostFunction *findHostFunction(std::string_view name);
+std::span<const HostFunction> hostFunctions();
 
 // Thrown by exit and quit.
 struct ExitRequest {
@@ -67,6 +68,7 @@ class Evaluator {
   void clearVariable(std::string_view name);
   void clearAll();
   void makeGlobal(std::string_view name);
+  bool isGlobal(std::string_view name) const;
   std::vector<std::string> variableNames() const;
 
   // Shows a value under a name after a statement without ';'.

@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "host/ut.h"
 #include "shell/indexing.h"
 #include "zqhost/host.h"
+#include "zqhost/path.h"
 
 namespace zq::shell {
 namespace {
@@ -37,6 +39,7 @@ constexpr HostFunction kHostFunctions[] = {
     {"floor", host::floor},
     {"full", host::full},
     {"global", host::global},
+    {"help", host::help},
     {"i", host::imagUnit},
     {"imag", host::imag},
     {"inf", host::inf},
@@ -62,10 +65,17 @@ constexpr HostFunction kHostFunctions[] = {
     {"sum", host::sum},
     {"true", host::trueFn},
     {"who", host::who},
+    {"whos", host::whos},
     {"zeros", host::zeros},
     {"zqobject", host::zqobject},
     {"zqopaque", host::zqopaque},
 };
+
+}  // namespace
+
+std::span<const HostFunction> hostFunctions() { return kHostFunctions; }
+
+namespace {
 
 Value scalarResult(double d) { return Value::number(d); }
 
@@ -247,15 +257,122 @@ Values global(Evaluator &ev, int nargout, Values &args) {
   return {};
 }
 
-// exist(name): 1 variable, 5 function, 2 file, 7 directory, 0 nothing.
+namespace {
+
+// The bytes a value's data occupies in the host: its elements times their
+// size (twice for complex values); for a sparse matrix its values, row
+// indices and column starts; for cells, structures and objects what they
+// hold.
+double bytesOf(const qxArray *a) {
+  if (a == nullptr) return 0;
+  const int c = qxGetClassID(a);
+  const int n = qxGetNumberOfElements(a);
+  double total = 0;
+  if (c == QX_CLASS_CELL) {
+    for (int k = 0; k < n; ++k) total += bytesOf(qxGetCell(a, k));
+    return total;
+  }
+  if (c == QX_CLASS_STRUCT || c == QX_CLASS_OBJECT) {
+    const int fields = qxGetNumberOfFields(a);
+    for (int k = 0; k < n; ++k) {
+      for (int f = 0; f < fields; ++f) total += bytesOf(qxGetFieldByNumber(a, k, f));
+    }
+    return total;
+  }
+  const double parts = qxIsComplex(a) ? 2 : 1;
+  const double element = static_cast<double>(qxGetElementSize(a));
+  if (c == QX_CLASS_SPARSE) {
+    const double stored = qxGetNzmax(a);
+    return stored * (element * parts + sizeof(int)) + (qxGetN(a) + 1.0) * sizeof(int);
+  }
+  return n * element * parts;
+}
+
+std::string sizeText(const Value &v) {
+  std::string text;
+  for (const int d : dimsOf(v)) text += (text.empty() ? "" : "x") + std::to_string(d);
+  return text;
+}
+
+// What exist finds for each kind it can be asked about.
+enum class Kind { Variable = 1, File = 2, Function = 5, Directory = 7 };
+
+// A file or directory as fopen would find it for reading: as given, then
+// in the directories of the search path.
+int fileKind(const std::string &name) {
+  if (name.empty()) return 0;
+  std::vector<std::string> candidates = {name};
+  if (name.front() != '/') {
+    for (const std::string &dir : zqhost::searchPathDirectories()) candidates.push_back(dir + "/" + name);
+  }
+  for (const std::string &path : candidates) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) return static_cast<int>(S_ISDIR(st.st_mode) ? Kind::Directory : Kind::File);
+  }
+  return 0;
+}
+
+}  // namespace
+
+// exist(name): 1 variable, 5 builtin or host function, 2 file, 7 directory,
+// 0 nothing; exist(name, kind) asks about one kind only.
 Values exist(Evaluator &ev, int nargout, Values &args) {
   checkCount(args, 1, 2, nargout, 1);
   const std::string name = nameArgument(args[0]);
-  if (ev.variable(name) != nullptr) return {scalarResult(1)};
-  if (ev.isFunction(name)) return {scalarResult(5)};
-  struct stat st {};
-  if (!name.empty() && ::stat(name.c_str(), &st) == 0) return {scalarResult(S_ISDIR(st.st_mode) ? 7 : 2)};
+  const std::string kind = args.size() == 2 ? textOf(args[1], "The kind") : std::string();
+  if (!kind.empty() && kind != "var" && kind != "builtin" && kind != "file" && kind != "dir")
+    zqhost::raise("The kind must be 'var', 'builtin', 'file' or 'dir'.");
+  const bool any = kind.empty();
+  if ((any || kind == "var") && ev.variable(name) != nullptr) return {scalarResult(static_cast<int>(Kind::Variable))};
+  if ((any || kind == "builtin") && ev.isFunction(name)) return {scalarResult(static_cast<int>(Kind::Function))};
+  if (any || kind == "file" || kind == "dir") {
+    const int found = fileKind(name);
+    if (kind != "dir" || found == static_cast<int>(Kind::Directory)) return {scalarResult(found)};
+  }
   return {scalarResult(0)};
+}
+
+// whos: the variables (or the ones named) with their size, the bytes of
+// their data and their class, and whether they are global, complex or
+// sparse.
+Values whos(Evaluator &ev, int nargout, Values &args) {
+  checkCount(args, 0, 1 << 20, nargout, 0);
+  std::vector<std::string> names;
+  for (const Value &a : args) names.push_back(nameArgument(a));
+  if (names.empty()) names = ev.variableNames();
+  std::sort(names.begin(), names.end());
+  struct Row {
+    std::string name, size, bytes, className, attributes;
+  };
+  std::vector<Row> rows;
+  size_t nameWidth = 4, sizeWidth = 4, bytesWidth = 5;
+  for (const std::string &name : names) {
+    const Value *v = ev.variable(name);
+    if (v == nullptr) continue;
+    const qxArray *a = v->array();
+    std::string attributes = ev.isGlobal(name) ? "global" : "";
+    if (qxIsComplex(a)) attributes += attributes.empty() ? "complex" : ", complex";
+    char bytes[32];
+    std::snprintf(bytes, sizeof bytes, "%.0f", bytesOf(a));
+    rows.push_back({name, sizeText(*v), bytes, className(*v), attributes});
+    nameWidth = std::max(nameWidth, name.size());
+    sizeWidth = std::max(sizeWidth, rows.back().size.size());
+    bytesWidth = std::max(bytesWidth, rows.back().bytes.size());
+  }
+  if (rows.empty()) return {};
+  auto line = [&](const Row &r) {
+    std::string text = "  " + r.name + std::string(nameWidth + 2 - r.name.size(), ' ') + r.size +
+                       std::string(sizeWidth + 2 - r.size.size(), ' ') + std::string(bytesWidth - r.bytes.size(), ' ') +
+                       r.bytes + "  " + r.className;
+    if (!r.attributes.empty())
+      text += std::string(r.className.size() < 8 ? 8 - r.className.size() : 0, ' ') + "  " + r.attributes;
+    utPrintf("%s\n", text.c_str());
+  };
+  line({"Name", "Size", "Bytes", "Class", ""});
+  utPrintf("\n");
+  for (const Row &r : rows) line(r);
+  utPrintf("\n");
+  return {};
 }
 
 // exit and quit end the run; an optional argument is the exit status.

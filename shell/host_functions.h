@@ -59,6 +59,10 @@ Values clear(Evaluator &, int, Values &);
 Values who(Evaluator &, int, Values &);
 Values global(Evaluator &, int, Values &);
 Values exist(Evaluator &, int, Values &);
+Values whos(Evaluator &, int, Values &);
+
+// help.cpp: the help command.
+Values help(Evaluator &, int, Values &);
 Values exit(Evaluator &, int, Values &);
 
 // host_classes.cpp: values of user classes.

@@ -52,6 +52,13 @@ const BuiltinEntry *findBuiltin(std::string_view name) {
 
 int registeredBuiltinCount() { return registry().count; }
 
+std::vector<std::string_view> registeredBuiltinNames() {
+  std::vector<std::string_view> names;
+  names.reserve(registry().byName.size());
+  for (const auto &entry : registry().byName) names.push_back(entry.first);
+  return names;
+}
+
 void callBuiltin(const BuiltinEntry &entry, int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
   const int code = nrhs == 0 ? QX_CODE_NO_INPUT : slotOf(qxGetClassCode(prhs[0]));
   const BuiltinFcn fcn = code > 0 && code < QX_BUILTIN_SLOTS ? entry.slots[code] : nullptr;

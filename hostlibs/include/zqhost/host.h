@@ -38,8 +38,9 @@ class Interrupt : public std::exception {
 
 // The builtin record registered under name, or null.
 const BuiltinEntry *findBuiltin(std::string_view name);
-// Number of registered builtin records.
+// Number of registered builtin records, and their names in no order.
 int registeredBuiltinCount();
+std::vector<std::string_view> registeredBuiltinNames();
 
 // Calls the handler of entry for the class code of prhs[0] (code 1 without
 // input), inside a call frame: blocks put on the allocation list are freed
