@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "common/interrupt_points.h"
 #include "fileio/arguments.h"
 #include "fileio/file_table.h"
 #include "fileio/precision.h"
@@ -61,7 +62,11 @@ int steppedTransfer(long long done, long long want, int blockCount, bool skippin
                     Step step, Skip skip, bool &complete) {
   long long moved = 0;
   complete = false;
+  // Ctrl-C is let through between whole steps (a block and its skip).
+  common::InterruptPoints interrupts;
+  int got = 0;
   while (moved < want) {
+    interrupts.pass(got);
     const long long position = done + moved;
     long long n = std::min<long long>(want - moved, limit);
     if (skipping) {
@@ -69,7 +74,7 @@ int steppedTransfer(long long done, long long want, int blockCount, bool skippin
       if (skipBefore && inBlock == 0 && !skip()) return static_cast<int>(moved);
       n = std::min<long long>(n, blockCount - inBlock);
     }
-    const int got = step(static_cast<int>(n));
+    got = step(static_cast<int>(n));
     moved += got;
     if (got < n) return static_cast<int>(moved);
     if (skipping && !skipBefore && (done + moved) % blockCount == 0 && !skip()) return static_cast<int>(moved);

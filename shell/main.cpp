@@ -1,19 +1,18 @@
 // zq: the interpreter shell. Runs a script, a text given with -e, or an
 // interactive prompt with line editing and a history file.
-#include <editline/readline.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <sstream>
 #include <string>
 
 #include "builtins/zqbuiltins.h"
 #include "shell/session.h"
+#include "shell/terminal.h"
 #include "zq_version.h"
 #include "zqhost/host.h"
 
@@ -93,73 +92,27 @@ int parseOptions(int argc, char **argv, Options &o) {
   return 0;
 }
 
-std::string historyFile() {
-  const char *home = std::getenv("HOME");
-  return home == nullptr || *home == '\0' ? std::string() : std::string(home) + "/.zq_history";
-}
-
-enum class Input { Line, Interrupted, End };
-
-// Reads one line: through libedit with a prompt at a terminal, plainly
-// from a pipe. Ctrl-C while reading abandons the text typed so far.
-Input readLine(bool terminal, const char *prompt, std::string &line) {
-  if (!terminal) return std::getline(std::cin, line) ? Input::Line : Input::End;
-  char *text = readline(prompt);
-  if (text == nullptr) {
-    if (!zqhost::interruptPending()) return Input::End;
-    zqhost::clearInterrupt();
-    std::fputs("\n", stdout);
-    return Input::Interrupted;
-  }
-  line = text;
-  std::free(text);
-  if (!line.empty()) add_history(line.c_str());
-  return Input::Line;
-}
-
-// The prompt: each complete statement (more lines are read while a
-// bracket or block is open) runs with keep-going semantics.
-void interactive(zq::shell::Session &session) {
-  const bool terminal = isatty(STDIN_FILENO) != 0;
-  const std::string history = historyFile();
-  if (terminal) {
-    using_history();
-    stifle_history(1000);
-    if (!history.empty()) read_history(history.c_str());
-  }
-  std::string buffer, line;
-  while (true) {
-    std::fflush(stdout);
-    const Input got = readLine(terminal, buffer.empty() ? "zq> " : "  > ", line);
-    if (got == Input::End) break;
-    zqhost::clearInterrupt();
-    if (got == Input::Interrupted) {
-      buffer.clear();
-      continue;
-    }
-    buffer += line;
-    buffer += '\n';
-    if (session.incomplete(buffer)) continue;
-    const auto outcome = session.run(buffer, true);
-    buffer.clear();
-    if (outcome == zq::shell::Session::Outcome::Exit) break;
-  }
-  if (terminal && !history.empty()) write_history(history.c_str());
-  if (terminal) std::fputs("\n", stdout);
-}
-
-// Reads a whole script; "-" is standard input.
+// Reads a whole script; "-" is standard input. False with errno set when
+// it cannot be read: a directory gives EISDIR.
 bool readFile(const std::string &name, std::string &text) {
-  std::ostringstream all;
-  if (name == "-") {
-    all << std::cin.rdbuf();
-  } else {
-    std::ifstream in(name, std::ios::binary);
-    if (!in) return false;
-    all << in.rdbuf();
+  const int fd = name == "-" ? STDIN_FILENO : open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (fd != STDIN_FILENO) close(fd);
+    errno = EISDIR;
+    return false;
   }
-  text = all.str();
-  return true;
+  text.clear();
+  char block[65536];
+  ssize_t n = 0;
+  while ((n = read(fd, block, sizeof block)) > 0 || (n < 0 && errno == EINTR)) {
+    if (n > 0) text.append(block, static_cast<size_t>(n));
+  }
+  const int readError = n < 0 ? errno : 0;
+  if (fd != STDIN_FILENO) close(fd);
+  errno = readError;
+  return readError == 0;
 }
 
 }  // namespace
@@ -182,7 +135,7 @@ int main(int argc, char **argv) {
     else if (!options.file.empty())
       session.run(script, options.keepGoing, options.file == "-" ? "<stdin>" : options.file);
     else
-      interactive(session);
+      zq::shell::runPrompt(session);
     fiFlushWriteCarryByteFIO();
     status = session.exitStatus();
   }

@@ -108,6 +108,9 @@ Session::Outcome Session::run(std::string_view text, bool keepGoing, std::string
     if (s->line <= abandonedLine) continue;
     try {
       ev_.execute(*s);
+      // A printer that stopped for Ctrl-C (disp, which cannot be
+      // interrupted) leaves the interrupt pending: it ends the run here.
+      if (zqhost::interruptPending()) throw zqhost::Interrupt();
       continue;
     } catch (const zqhost::Error &e) {
       report(e.text(), source, ev_.line());

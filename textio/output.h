@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "common/interrupt_points.h"
 #include "host/qx.h"
 #include "textio/format.h"
 
@@ -155,7 +156,8 @@ class OutputEngine {
   OutputDirective drawn_;                   // the piece with the '*' values drawn so far
   OutState state_ = OutState::kEmpty;
   bool pending_ = false;
-  int64_t count_ = 0;  // a stream may take more than INT_MAX characters
+  int64_t count_ = 0;                   // a stream may take more than INT_MAX characters
+  common::InterruptPoints interrupts_;  // Ctrl-C leaves after the text held back is written
 };
 
 }  // namespace zq::textio

@@ -38,6 +38,7 @@ int OutputEngine::take() {
 
 // Prints the piece held with its value; the piece is done afterwards.
 int OutputEngine::print(ElementSource &source) {
+  interrupts_.pass(1, [this] { sink_.flush(); });
   const int n = printPiece(sink_, *piece_, source);
   pending_ = false;
   state_ = OutState::kEmpty;

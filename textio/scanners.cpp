@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "common/interrupt_points.h"
 #include "fileio/chunk_list.h"
 #include "textio/input.h"
 
@@ -189,7 +190,9 @@ void scanFormatted(InputSource &source, std::string_view format, int limit, Scan
   int idleDirectives = 0;  // directives completed while nothing was converted
   size_t passStart = 0;    // input consumed when the current pass began
   int passCount = 0;
+  common::InterruptPoints interrupts;
   while (limit < 0 || result.count < limit) {
+    interrupts.pass();
     // A pass over the format that used no input and converted nothing
     // would be repeated for ever.
     if (cursor.atEnd()) {

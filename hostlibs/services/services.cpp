@@ -71,7 +71,11 @@ void ioColumnPrint(const char *format, int count, char **strings, int columns) {
   }
 }
 
-int ioStopPrinting(void) { return zqhost::stopPrintingRequested ? 1 : 0; }
+// The printers ask this once per row. A pending Ctrl-C asks them to stop
+// too: disp runs with interrupts disabled, so there the interrupt cannot
+// leave the printer and the printer stops instead; the shell then reports
+// the interrupt when the statement returns.
+int ioStopPrinting(void) { return zqhost::stopPrintingRequested || zqhost::interruptPending() ? 1 : 0; }
 
 const char *ioTildeExpansion(char *buffer, const char *path) {
   if (path[0] != '~') return path;

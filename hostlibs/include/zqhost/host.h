@@ -56,7 +56,8 @@ void requestInterrupt();
 void clearInterrupt();
 bool interruptPending();
 
-// Tells ioStopPrinting to answer true (tests of the printers).
+// Tells ioStopPrinting to answer true (tests of the printers); it also
+// answers true while an interrupt is pending.
 void setStopPrinting(bool stop);
 
 // Makes the data of a its own: an array made by qxCreateSharedDataCopy
