@@ -160,6 +160,10 @@ constexpr HelpEntry kHelp[] = {
     {"full", "a full matrix from a sparse one", "A = full(S)"},
     {"complex", "a complex array", "z = complex(re, im)"},
     {"logical", "convert to logical", "tf = logical(x)"},
+    {"zqobject", "an object of a class, from a structure",
+     "obj = zqobject(CLASSNAME, S)      the fields and dimensions of S\n"
+     "obj = zqobject(CLASSNAME, S, SIZE)   also the size it reports"},
+    {"zqopaque", "an opaque value of a class", "v = zqopaque(CLASSNAME)\nv = zqopaque(CLASSNAME, D1, D2, ...)"},
     // ---- Host functions: math ----
     {"real", "the real part", "r = real(z)"},
     {"imag", "the imaginary part", "y = imag(z)"},
