@@ -14,25 +14,19 @@ class InterruptPoints {
   // Units of work (values, directives, pieces of text) between two checks.
   static constexpr long long kInterval = 4096;
 
-  // Counts n units done; at the end of each interval asks the host.
-  void pass(long long n = 1) {
-    if ((left_ -= n) > 0) return;
+  // Counts n units done; true at the end of each interval, when the host
+  // is to be asked. The caller keeps the asking out of its hot path.
+  bool due(long long n = 1) {
+    if ((left_ -= n) > 0) [[likely]]
+      return false;
     left_ = kInterval;
-    utLongjmpIfInterruptPending();
+    return true;
   }
 
-  // The same; when the interrupt leaves, beforeLeaving runs first (to write
-  // out text held back, so that what was made before the interrupt stays).
-  template <class F>
-  void pass(long long n, F &&beforeLeaving) {
-    if ((left_ -= n) > 0) return;
-    left_ = kInterval;
-    try {
+  // Counts n units done; at the end of each interval asks the host.
+  void pass(long long n = 1) {
+    if (due(n)) [[unlikely]]
       utLongjmpIfInterruptPending();
-    } catch (...) {
-      beforeLeaving();
-      throw;
-    }
   }
 
  private:

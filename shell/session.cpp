@@ -3,6 +3,8 @@
 // failing statement printed.
 #include "shell/session.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <new>
@@ -122,7 +124,8 @@ Session::Outcome Session::run(std::string_view text, bool keepGoing, std::string
       zqhost::clearInterrupt();
       interrupted_ = true;
       std::fflush(stdout);
-      std::fprintf(stderr, "interrupted\n");
+      // At a terminal the Ctrl-C was echoed as "^C" in the middle of a line.
+      std::fputs(isatty(STDERR_FILENO) != 0 ? "\ninterrupted\n" : "interrupted\n", stderr);
       return Outcome::Interrupted;
     } catch (const ExitRequest &r) {
       exitRequest_ = r.status;

@@ -149,6 +149,7 @@ class OutputEngine {
   int drawStarValue(ElementSource &source);
   int emptyArgument(ElementSource &source);
   int fail(int code);
+  void leaveIfInterrupted();
 
   FormatCursor cursor_;
   OutputSink &sink_;
@@ -156,8 +157,8 @@ class OutputEngine {
   OutputDirective drawn_;                   // the piece with the '*' values drawn so far
   OutState state_ = OutState::kEmpty;
   bool pending_ = false;
-  int64_t count_ = 0;                   // a stream may take more than INT_MAX characters
-  common::InterruptPoints interrupts_;  // Ctrl-C leaves after the text held back is written
+  int64_t count_ = 0;  // a stream may take more than INT_MAX characters
+  common::InterruptPoints interrupts_;
 };
 
 }  // namespace zq::textio
