@@ -21,30 +21,32 @@
 namespace zq::shell {
 namespace {
 
-Session *promptSession = nullptr;
-
 std::string historyFile() {
   const char *home = std::getenv("HOME");
   return home == nullptr || *home == '\0' ? std::string() : std::string(home) + "/.zq_history";
 }
 
-// libedit asks for the matches one by one, state 0 starting afresh.
-std::vector<std::string> pending;
-std::string pendingBefore;
+// One Tab press: libedit asks for the matches one by one, state 0 first.
+struct Completion {
+  Session *session = nullptr;
+  std::string before;  // the line up to the word being completed
+  std::vector<std::string> matches;
+  size_t next = 0;
+} completion;
 
 char *nextCompletion(const char *text, int state) {
-  static size_t next = 0;
   if (state == 0) {
-    pending = completions(*promptSession, pendingBefore, text);
-    next = 0;
+    completion.matches = completions(*completion.session, completion.before, text);
+    completion.next = 0;
   }
-  return next < pending.size() ? strdup(pending[next++].c_str()) : nullptr;
+  if (completion.next == completion.matches.size()) return nullptr;
+  return strdup(completion.matches[completion.next++].c_str());
 }
 
 char **complete(const char *text, int start, int) {
   rl_attempted_completion_over = 1;  // no fallback to file names outside strings
   rl_completion_append_character = '\0';
-  pendingBefore.assign(rl_line_buffer, static_cast<size_t>(std::max(start, 0)));
+  completion.before.assign(rl_line_buffer, static_cast<size_t>(std::max(start, 0)));
   return rl_completion_matches(text, nextCompletion);
 }
 
@@ -88,7 +90,7 @@ void runPrompt(Session &session) {
   const bool terminal = isatty(STDIN_FILENO) != 0;
   const std::string history = historyFile();
   if (terminal) {
-    promptSession = &session;
+    completion.session = &session;
     rl_readline_name = "zq";
     // Quotes break words so that a file name inside a string completes on
     // its own; '/' and '.' do not, so paths and extensions stay whole.
