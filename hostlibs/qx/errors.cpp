@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "zqhost/host.h"
@@ -68,7 +69,7 @@ struct SessionRecords {
   int warningMode = 1;       // on
   int warningFrequency = 1;  // always
   int warningPeriod = 0;
-  std::set<std::string> warnedOnce;
+  std::set<std::string> printed;  // every warning text printed so far
 };
 
 SessionRecords &session() {
@@ -107,6 +108,10 @@ void qxErrMsgTxt(const char *format, ...) {
 
 void qxErrorReturn(const char *text) { throw zqhost::Error(text == nullptr ? "" : text); }
 
+// A warning is printed and becomes the last warning text, unless the mode
+// is off (nothing at all happens then). With the frequency "once" a text
+// that has been printed before in this session is not printed again, but
+// it still becomes the last warning text.
 void qxWarningMsgTxt(const char *format, ...) {
   auto &s = zqhost::session();
   if (s.warningMode < 1 || s.warningMode > 3) return;
@@ -114,10 +119,12 @@ void qxWarningMsgTxt(const char *format, ...) {
   va_start(args, format);
   std::string text = zqhost::formatted(format, args);
   va_end(args);
-  if (s.warningFrequency == 0 && !s.warnedOnce.insert(text).second) return;
-  std::fputs("warning: ", stdout);
-  std::fputs(text.c_str(), stdout);
-  std::fputc('\n', stdout);
+  const bool printedBefore = !s.printed.insert(text).second;
+  if (s.warningFrequency != 0 || !printedBefore) {
+    std::fputs("warning: ", stdout);
+    std::fputs(text.c_str(), stdout);
+    std::fputc('\n', stdout);
+  }
   s.lastWarning = std::move(text);
 }
 
