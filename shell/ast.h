@@ -93,7 +93,7 @@ struct Expr {
 };
 using ExprPtr = std::unique_ptr<Expr>;
 
-enum class StmtKind { Expression, Assign, MultiAssign, If, For, While, Break, Continue, Command };
+enum class StmtKind { Expression, Assign, MultiAssign, If, For, While, Break, Continue, Command, Try };
 
 struct Stmt;
 using StmtPtr = std::unique_ptr<Stmt>;
@@ -113,7 +113,9 @@ struct Stmt {
   ExprPtr expr;                  // Expression, Assign (value), For (range), While (condition)
   std::vector<ExprPtr> targets;  // Assign, MultiAssign (null for ~), For (variable)
   std::vector<Clause> clauses;   // If
-  Block body;                    // For, While
+  Block body;                    // For, While, Try (the guarded block)
+  Block handler;                 // Try: the catch block
+  int catchSlot = -1;            // Try: the variable of "catch NAME", or -1
   Token command;                 // Command
 };
 

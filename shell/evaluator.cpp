@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "shell/arrays.h"
 #include "shell/operators.h"
@@ -157,6 +158,7 @@ Evaluator::Flow Evaluator::run(const Stmt &s) {
     case StmtKind::Command: command(s); break;
     case StmtKind::For: return forLoop(s);
     case StmtKind::While: return whileLoop(s);
+    case StmtKind::Try: return tryStatement(s);
     case StmtKind::Break: return Flow::Break;
     case StmtKind::Continue: return Flow::Continue;
     case StmtKind::If:
@@ -262,6 +264,33 @@ Evaluator::Flow Evaluator::whileLoop(const Stmt &s) {
     if (run(s.body) == Flow::Break) break;
   }
   return Flow::Normal;
+}
+
+// try BODY catch HANDLER end: an error raised in BODY (by a builtin, the
+// host or error()) abandons the rest of BODY, becomes the last error and
+// runs HANDLER, where "catch NAME" finds it as NAME.message. An interrupt
+// is no error and passes on, as do exit and errors raised in HANDLER.
+// Nothing is done on entry: a BODY that raises nothing costs no more than
+// BODY itself.
+Evaluator::Flow Evaluator::tryStatement(const Stmt &s) {
+  std::string text;
+  try {
+    return run(s.body);
+  } catch (const zqhost::Error &e) {
+    text = e.text();
+  } catch (const ParseError &e) {
+    text = e.what();
+  } catch (const std::bad_alloc &) {
+    text = zqhost::messageText(18);
+  }
+  qxSetLastErrMsg(text.c_str());
+  if (s.catchSlot >= 0) {
+    const char *field = "message";
+    Value error = Value::adopt(qxCreateStructMatrix(1, 1, 1, &field));
+    qxSetFieldByNumber(error.array(), 0, 0, makeString(text).release());
+    assignSlot(s.catchSlot, std::move(error));
+  }
+  return run(s.handler);
 }
 
 // "name word word": the words are passed as strings. When name is a

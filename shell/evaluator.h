@@ -89,6 +89,7 @@ class Evaluator {
   void multiAssignment(const Stmt &s);
   Flow forLoop(const Stmt &s);
   Flow whileLoop(const Stmt &s);
+  Flow tryStatement(const Stmt &s);
   void command(const Stmt &s);
   void showVariable(const Expr &target);
 

@@ -59,6 +59,7 @@ class Parser {
   void endStatement(Stmt &s);
   StmtPtr ifStatement();
   StmtPtr loopStatement();
+  StmtPtr tryStatement();
   StmtPtr assignmentOrExpression();
   StmtPtr multiAssignment();
   bool startsMultiAssignment() const;
