@@ -477,11 +477,13 @@ void Evaluator::evalArgs(const std::vector<ExprPtr> &args, Values &out) {
       Values many = evalMulti(*a, 1);
       for (Value &v : many) out.push_back(std::move(v));
     } else if (k == ExprKind::Ident && defined(a->slot) != nullptr) {
-      // The array carries the variable's scope (isglobal reads it).
+      // The array carries the variable's scope (isglobal reads it). A copy
+      // of a global's value shares its array, so a local variable's scope
+      // is set again too; a scalar not yet made into an array has none.
       const Variable &var = *defined(a->slot);
       if (var.global)
         qxSetScope(var.value.array(), QX_SCOPE_GLOBAL);
-      else if (!var.value.isScalar() && qxGetScope(var.value.array()) != QX_SCOPE_LOCAL)
+      else if (var.value.hasArray() && qxGetScope(var.value.array()) != QX_SCOPE_LOCAL)
         qxSetScope(var.value.array(), QX_SCOPE_LOCAL);
       out.push_back(var.value);
     } else {

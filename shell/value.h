@@ -42,6 +42,8 @@ class Value {
 
   // The host array of the value, made on first need and kept.
   qxArray *array() const;
+  // Whether array() has been made (a scalar has none until needed).
+  bool hasArray() const { return array_ != nullptr; }
   // The array for a change in place: copied first when it is shared.
   // Call refresh() after the change.
   qxArray *mutableArray();

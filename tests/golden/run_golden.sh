@@ -2,6 +2,8 @@
 # Runs one golden script under zq -k in a scratch directory and compares its
 # merged standard output and standard error with the .out file beside it.
 # A first line "% COLUMNS=N" runs the script in an N-column window (80 else).
+# Lines "% ENV NAME=VALUE" set an environment variable for the run and
+# lines "% ENV -NAME" remove one.
 # To see a difference by hand: tests/golden/run_golden.sh build/bin/zq tests/golden/NAME.zq
 zq=$1
 script=$2
@@ -11,7 +13,18 @@ trap 'rm -rf "$work"' EXIT
 cp "$script" "$work/"
 actual="$work/actual.out"
 columns=$(sed -n '1s/^% COLUMNS=\([0-9][0-9]*\)$/\1/p' "$script")
-(cd "$work" && COLUMNS=${columns:-80} "$zq" -k "$(basename "$script")" >"$actual" 2>&1)
+# The removals first: env takes its options before the assignments.
+set --
+for name in $(sed -n 's/^% ENV -\([A-Za-z_][A-Za-z0-9_]*\)$/\1/p' "$script"); do
+  set -- "$@" -u "$name"
+done
+assignments=$(sed -n 's/^% ENV \([A-Za-z_][A-Za-z0-9_]*=.*\)$/\1/p' "$script")
+while IFS= read -r assignment; do
+  [ -n "$assignment" ] && set -- "$@" "$assignment"
+done <<END
+$assignments
+END
+(cd "$work" && env "$@" COLUMNS="${columns:-80}" "$zq" -k "$(basename "$script")" >"$actual" 2>&1)
 if cmp -s "$expected" "$actual"; then
   exit 0
 fi
