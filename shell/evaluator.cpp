@@ -150,6 +150,8 @@ Evaluator::Flow Evaluator::run(const Block &body) {
 }
 
 Evaluator::Flow Evaluator::run(const Stmt &s) {
+  // A try statement leaves the polling to the statements it runs.
+  if (s.kind == StmtKind::Try) return tryStatement(s);
   pollInterrupt();
   switch (s.kind) {
     case StmtKind::Expression: expressionStatement(s); break;
@@ -158,7 +160,7 @@ Evaluator::Flow Evaluator::run(const Stmt &s) {
     case StmtKind::Command: command(s); break;
     case StmtKind::For: return forLoop(s);
     case StmtKind::While: return whileLoop(s);
-    case StmtKind::Try: return tryStatement(s);
+    case StmtKind::Try: break;
     case StmtKind::Break: return Flow::Break;
     case StmtKind::Continue: return Flow::Continue;
     case StmtKind::If:
@@ -270,20 +272,23 @@ Evaluator::Flow Evaluator::whileLoop(const Stmt &s) {
 // host or error()) abandons the rest of BODY, becomes the last error and
 // runs HANDLER, where "catch NAME" finds it as NAME.message. An interrupt
 // is no error and passes on, as do exit and errors raised in HANDLER.
-// Nothing is done on entry: a BODY that raises nothing costs no more than
-// BODY itself.
+// Entering BODY does nothing, so a BODY that raises nothing costs what it
+// costs alone; HANDLER runs inside the catch clause, so no text is copied
+// out of the error first.
 Evaluator::Flow Evaluator::tryStatement(const Stmt &s) {
-  std::string text;
   try {
     return run(s.body);
   } catch (const zqhost::Error &e) {
-    text = e.text();
+    return caught(s, e.text().c_str());
   } catch (const ParseError &e) {
-    text = e.what();
+    return caught(s, e.what());
   } catch (const std::bad_alloc &) {
-    text = zqhost::messageText(18);
+    return caught(s, zqhost::messageText(18));
   }
-  qxSetLastErrMsg(text.c_str());
+}
+
+Evaluator::Flow Evaluator::caught(const Stmt &s, const char *text) {
+  qxSetLastErrMsg(text);
   if (s.catchSlot >= 0) {
     const char *field = "message";
     Value error = Value::adopt(qxCreateStructMatrix(1, 1, 1, &field));
@@ -612,7 +617,9 @@ Values Evaluator::callExpr(const Expr &callee, const std::vector<ExprPtr> *args,
 }
 
 // Finds the function of a name once and keeps it in the expression.
-Values Evaluator::callResolved(const Expr &callee, int nargout, Values &args) {
+// Inlined into its callers: an error raised by the function then unwinds
+// one frame fewer on its way to a try statement.
+[[gnu::always_inline]] inline Values Evaluator::callResolved(const Expr &callee, int nargout, Values &args) {
   if (callee.builtin == nullptr && callee.host == nullptr) {
     callee.builtin = zqhost::findBuiltin(callee.text);
     if (callee.builtin == nullptr) callee.host = findHostFunction(callee.text);
@@ -624,7 +631,10 @@ Values Evaluator::callResolved(const Expr &callee, int nargout, Values &args) {
   OutputSlots plhs(static_cast<size_t>(std::max(nargout, 1)));
   ArrayList prhs(args.size());
   for (size_t k = 0; k < args.size(); ++k) prhs.data()[k] = args[k].array();
-  zqhost::callBuiltin(*callee.builtin, nargout, plhs.data(), static_cast<int>(prhs.size()), prhs.data());
+  {
+    const zqhost::CallFrame frame;
+    zqhost::callHandler(*callee.builtin, nargout, plhs.data(), static_cast<int>(prhs.size()), prhs.data());
+  }
   Values out;
   for (size_t k = 0; k < plhs.size() && plhs.data()[k] != nullptr; ++k) {
     qxArray *taken = plhs.data()[k];

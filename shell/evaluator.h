@@ -90,6 +90,7 @@ class Evaluator {
   Flow forLoop(const Stmt &s);
   Flow whileLoop(const Stmt &s);
   Flow tryStatement(const Stmt &s);
+  Flow caught(const Stmt &s, const char *text);
   void command(const Stmt &s);
   void showVariable(const Expr &target);
 

@@ -11,6 +11,7 @@
 namespace zqhost {
 
 Error::Error(std::string text) : text_(std::move(text)) {}
+Error::Error(const char *text) : text_(text) {}
 Error::~Error() = default;
 const char *Error::what() const noexcept { return text_.c_str(); }
 
@@ -98,12 +99,15 @@ void qxCheckNumArgs(int nlhs, int maxOut, int nrhs, int minIn, int maxIn) {
 
 void qxErrMsg(int n, ...) { throw zqhost::Error(zqhost::messageText(n)); }
 
+// The text is formatted into a buffer that outlives the call, so that
+// nothing on this frame needs destroying while the error unwinds.
 void qxErrMsgTxt(const char *format, ...) {
+  static std::string message;
   va_list args;
   va_start(args, format);
-  std::string text = zqhost::formatted(format, args);
+  message = zqhost::formatted(format, args);
   va_end(args);
-  throw zqhost::Error(std::move(text));
+  throw zqhost::Error(message.c_str());
 }
 
 void qxErrorReturn(const char *text) { throw zqhost::Error(text == nullptr ? "" : text); }
