@@ -141,17 +141,17 @@ void Evaluator::execute(const Stmt &s) {
   if (run(s) != Flow::Normal) zqhost::raise("A break or continue statement must be inside a loop.");
 }
 
+// A try statement in a block is entered directly: it does nothing of its
+// own (its statements poll for interrupts).
 Evaluator::Flow Evaluator::run(const Block &body) {
   for (const StmtPtr &s : body) {
-    const Flow f = run(*s);
+    const Flow f = s->kind == StmtKind::Try ? tryStatement(*s) : run(*s);
     if (f != Flow::Normal) return f;
   }
   return Flow::Normal;
 }
 
 Evaluator::Flow Evaluator::run(const Stmt &s) {
-  // A try statement leaves the polling to the statements it runs.
-  if (s.kind == StmtKind::Try) return tryStatement(s);
   pollInterrupt();
   switch (s.kind) {
     case StmtKind::Expression: expressionStatement(s); break;
@@ -160,7 +160,7 @@ Evaluator::Flow Evaluator::run(const Stmt &s) {
     case StmtKind::Command: command(s); break;
     case StmtKind::For: return forLoop(s);
     case StmtKind::While: return whileLoop(s);
-    case StmtKind::Try: break;
+    case StmtKind::Try: return tryStatement(s);
     case StmtKind::Break: return Flow::Break;
     case StmtKind::Continue: return Flow::Continue;
     case StmtKind::If:
@@ -174,7 +174,9 @@ Evaluator::Flow Evaluator::run(const Stmt &s) {
 
 // A bare expression: a variable shows itself; anything else becomes ans.
 // A call that returns nothing shows nothing.
-void Evaluator::expressionStatement(const Stmt &s) {
+// Inlined into run(): an error raised by the expression unwinds one frame
+// fewer on its way to a try statement.
+[[gnu::always_inline]] inline void Evaluator::expressionStatement(const Stmt &s) {
   const Expr &e = *s.expr;
   if (e.kind == ExprKind::Ident && defined(e.slot) != nullptr) {
     if (s.print) display(e.text, defined(e.slot)->value);
@@ -272,12 +274,17 @@ Evaluator::Flow Evaluator::whileLoop(const Stmt &s) {
 // host or error()) abandons the rest of BODY, becomes the last error and
 // runs HANDLER, where "catch NAME" finds it as NAME.message. An interrupt
 // is no error and passes on, as do exit and errors raised in HANDLER.
-// Entering BODY does nothing, so a BODY that raises nothing costs what it
-// costs alone; HANDLER runs inside the catch clause, so no text is copied
-// out of the error first.
-Evaluator::Flow Evaluator::tryStatement(const Stmt &s) {
+// Entering BODY does nothing, and this is inlined into the blocks that hold
+// the statement, so a BODY that raises nothing costs what it costs alone
+// (not even a call). HANDLER runs inside the catch clause, so no text is
+// copied out of the error first.
+[[gnu::always_inline]] inline Evaluator::Flow Evaluator::tryStatement(const Stmt &s) {
   try {
-    return run(s.body);
+    for (const StmtPtr &t : s.body) {
+      const Flow f = run(*t);
+      if (f != Flow::Normal) return f;
+    }
+    return Flow::Normal;
   } catch (const zqhost::Error &e) {
     return caught(s, e.text().c_str());
   } catch (const ParseError &e) {

@@ -53,12 +53,17 @@ constexpr HostMessage kMessages[] = {
     {64, "Invalid length."},
 };
 
+// The text of a printf format and its arguments. Most messages fit the
+// stack buffer and are formatted once; a longer one is formatted again at
+// its length.
 std::string formatted(const char *format, va_list args) {
+  char buffer[256];
   va_list copy;
   va_copy(copy, args);
-  const int length = std::vsnprintf(nullptr, 0, format, copy);
+  const int length = std::vsnprintf(buffer, sizeof buffer, format, copy);
   va_end(copy);
   if (length <= 0) return {};
+  if (static_cast<size_t>(length) < sizeof buffer) return std::string(buffer, static_cast<size_t>(length));
   std::string text(static_cast<size_t>(length), '\0');
   std::vsnprintf(text.data(), text.size() + 1, format, args);
   return text;
