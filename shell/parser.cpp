@@ -237,12 +237,19 @@ Block Parser::block(std::initializer_list<const char *> enders, const Token &ope
   }
 }
 
-StmtPtr Parser::ifStatement() {
+// A statement of kind that starts at the keyword opener, which it consumes.
+StmtPtr Parser::keywordStatement(StmtKind kind, Token &opener) {
   auto s = std::make_unique<Stmt>();
-  s->kind = StmtKind::If;
-  const Token opener = advance();
+  s->kind = kind;
+  opener = advance();
   s->line = opener.line;
   s->column = opener.column;
+  return s;
+}
+
+StmtPtr Parser::ifStatement() {
+  Token opener;
+  StmtPtr s = keywordStatement(StmtKind::If, opener);
   Clause first;
   first.condition = expression();
   first.body = block({"elseif", "else", "end"}, opener);
@@ -297,11 +304,8 @@ StmtPtr Parser::loopStatement() {
 // function: then it is the first statement of the catch block
 // ("catch lasterr" shows the error's text).
 StmtPtr Parser::tryStatement() {
-  auto s = std::make_unique<Stmt>();
-  s->kind = StmtKind::Try;
-  const Token opener = advance();
-  s->line = opener.line;
-  s->column = opener.column;
+  Token opener;
+  StmtPtr s = keywordStatement(StmtKind::Try, opener);
   s->body = block({"catch", "end"}, opener);
   if (isKeyword("catch")) {
     const Token &catchWord = advance();
