@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "zqhost/host.h"
@@ -10,6 +11,7 @@
 namespace zqhost {
 
 Error::Error(std::string text) : text_(std::move(text)) {}
+Error::Error(const char *text) : text_(text) {}
 Error::~Error() = default;
 const char *Error::what() const noexcept { return text_.c_str(); }
 
@@ -51,12 +53,17 @@ constexpr HostMessage kMessages[] = {
     {64, "Invalid length."},
 };
 
+// The text of a printf format and its arguments. Most messages fit the
+// stack buffer and are formatted once; a longer one is formatted again at
+// its length.
 std::string formatted(const char *format, va_list args) {
+  char buffer[256];
   va_list copy;
   va_copy(copy, args);
-  const int length = std::vsnprintf(nullptr, 0, format, copy);
+  const int length = std::vsnprintf(buffer, sizeof buffer, format, copy);
   va_end(copy);
   if (length <= 0) return {};
+  if (static_cast<size_t>(length) < sizeof buffer) return std::string(buffer, static_cast<size_t>(length));
   std::string text(static_cast<size_t>(length), '\0');
   std::vsnprintf(text.data(), text.size() + 1, format, args);
   return text;
@@ -68,7 +75,7 @@ struct SessionRecords {
   int warningMode = 1;       // on
   int warningFrequency = 1;  // always
   int warningPeriod = 0;
-  std::set<std::string> warnedOnce;
+  std::set<std::string> printed;  // every warning text printed so far
 };
 
 SessionRecords &session() {
@@ -97,16 +104,23 @@ void qxCheckNumArgs(int nlhs, int maxOut, int nrhs, int minIn, int maxIn) {
 
 void qxErrMsg(int n, ...) { throw zqhost::Error(zqhost::messageText(n)); }
 
+// The text is formatted into a buffer that outlives the call, so that
+// nothing on this frame needs destroying while the error unwinds.
 void qxErrMsgTxt(const char *format, ...) {
+  static std::string message;
   va_list args;
   va_start(args, format);
-  std::string text = zqhost::formatted(format, args);
+  message = zqhost::formatted(format, args);
   va_end(args);
-  throw zqhost::Error(std::move(text));
+  throw zqhost::Error(message.c_str());
 }
 
 void qxErrorReturn(const char *text) { throw zqhost::Error(text == nullptr ? "" : text); }
 
+// A warning is printed and becomes the last warning text, unless the mode
+// is off (nothing at all happens then). With the frequency "once" a text
+// that has been printed before in this session is not printed again, but
+// it still becomes the last warning text.
 void qxWarningMsgTxt(const char *format, ...) {
   auto &s = zqhost::session();
   if (s.warningMode < 1 || s.warningMode > 3) return;
@@ -114,10 +128,12 @@ void qxWarningMsgTxt(const char *format, ...) {
   va_start(args, format);
   std::string text = zqhost::formatted(format, args);
   va_end(args);
-  if (s.warningFrequency == 0 && !s.warnedOnce.insert(text).second) return;
-  std::fputs("warning: ", stdout);
-  std::fputs(text.c_str(), stdout);
-  std::fputc('\n', stdout);
+  const bool printedBefore = !s.printed.insert(text).second;
+  if (s.warningFrequency != 0 || !printedBefore) {
+    std::fputs("warning: ", stdout);
+    std::fputs(text.c_str(), stdout);
+    std::fputc('\n', stdout);
+  }
   s.lastWarning = std::move(text);
 }
 

@@ -165,8 +165,4 @@ TEST(LibraryExports, CarryVersionAndBuildDate) {
   EXPECT_EQ(libzqbuiltins_build_date[6], ' ');
 }
 
-TEST(NotYetBuilt, NamesTheBuiltin) {
-  EXPECT_EQ(zqtest::call("clock", 1, {zqtest::str("a").get()}).error, "clock is not available yet.");
-}
-
 }  // namespace
