@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "builtins/file_io.h"
 #include "builtins/zqbuiltins.h"
 #include "fileio/file_table.h"
 #include "host/qx.h"
@@ -29,7 +28,7 @@ using Array = std::unique_ptr<qxArray, Destroy>;
 inline Array callBuiltin(const char *name, std::initializer_list<qxArray *> inputs, int nlhs = 1) {
   static const bool registered = [] {
     bnInitialize();
-    if (!zq::builtins::standardStreamsInitialised()) fiInitStdIO();
+    fiInitStdIO();  // sets up fids 0-2 once; later calls change nothing
     return true;
   }();
   (void)registered;

@@ -38,7 +38,7 @@ class InterruptsDisabled {
 void printValue(const char *name, const qxArray *a) {
   if (a == nullptr) {
     const std::unique_ptr<qxArray, ArrayDeleter> empty(qxCreateDoubleMatrix(0, 0, 0));
-    if (empty == nullptr) qxErrMsg(18);
+    if (empty == nullptr) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
     qxSetName(empty.get(), name);
     printNumericMatrix(empty.get(), nullptr);
     return;

@@ -44,11 +44,11 @@ using OwnedText = std::unique_ptr<char, QxFree>;
 // it; host message 16 when it is not a char array.
 OwnedText optionText(int nrhs, qxArray *prhs[], int k) {
   const bool present = k < nrhs;
-  if (present && qxGetClassCode(prhs[k]) != QX_CODE_CHAR) qxErrMsg(16);
+  if (present && qxGetClassCode(prhs[k]) != QX_CODE_CHAR) qxErrMsg(QX_MSG_NOT_A_STRING);
   const int count = present ? qxGetNumberOfElements(prhs[k]) : 0;
-  if (count < 0 || count == INT_MAX) qxErrMsg(18);
+  if (count < 0 || count == INT_MAX) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   OwnedText text(static_cast<char *>(qxCalloc(static_cast<size_t>(count) + 1, 1)));
-  if (text == nullptr) qxErrMsg(18);
+  if (text == nullptr) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   if (present && qxGetString(prhs[k], text.get(), count + 1) != 0) text.get()[0] = '\0';
   return text;
 }
@@ -70,7 +70,7 @@ void applyFormat(std::string_view word, std::string_view modifier) {
       break;
     }
   }
-  if (found == nullptr) qxErrMsg(15);
+  if (found == nullptr) qxErrMsg(QX_MSG_INVALID_OPTION);
   if (found->code != 0) SetPrtfmt(found->code);
   if (found->newlineText != nullptr) std::strcpy(GetNewline(), found->newlineText);
   for (const FormatModifier &m : kModifiers) {

@@ -22,7 +22,7 @@ namespace {
 // a class the printer has no reader for.
 MatrixView viewOf(const qxArray *a) {
   const ClassTraits *traits = findClassTraits(qxGetClassID(a));
-  if (traits == nullptr) qxErrMsg(15);
+  if (traits == nullptr) qxErrMsg(QX_MSG_INVALID_OPTION);
   MatrixView v{a,
                traits,
                static_cast<const char *>(qxGetData(a)),
@@ -264,7 +264,7 @@ void printNumericMatrix(const qxArray *a, const char *name) {
 std::string formatScalar(const void *re, const void *im, int classId) {
   if (re == nullptr && im == nullptr) return {};
   const ClassTraits *traits = findClassTraits(classId);
-  if (traits == nullptr) qxErrMsg(15);
+  if (traits == nullptr) qxErrMsg(QX_MSG_INVALID_OPTION);
   std::string text;
   TextSink out(&text);
   const MatrixView view{

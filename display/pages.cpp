@@ -44,7 +44,7 @@ void printPages(const qxArray *a) {
   const int ndims = qxGetNumberOfDimensions(a);
   const int *dims = qxGetDimensions(a);
   const std::unique_ptr<qxArray, PageDeleter> page(qxCreateEmptyCopy(a));
-  if (page == nullptr) qxErrMsg(18);
+  if (page == nullptr) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   qxSetM(page.get(), dims[0]);
   qxSetN(page.get(), dims[1]);
   const std::size_t pageBytes =

@@ -110,7 +110,7 @@ void printNonNumericValue(const char *name, const qxArray *a) {
   } else if (qxGetClassCode(a) == QX_CODE_CHAR) {
     printCharValue(name, a);
   } else {
-    qxErrMsg(15);
+    qxErrMsg(QX_MSG_INVALID_OPTION);
   }
 }
 

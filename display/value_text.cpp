@@ -59,7 +59,7 @@ std::vector<int> shownDimensions(const qxArray *a) {
 FullNumeric::FullNumeric(const qxArray *a) : array_(a) {
   if (qxGetClassCode(a) != QX_CODE_SPARSE) return;
   copy_.reset(qxCreateConvertedCopy(a, QX_CLASS_DOUBLE));
-  if (copy_ == nullptr) qxErrMsg(18);
+  if (copy_ == nullptr) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   array_ = copy_.get();
 }
 

@@ -1,23 +1,13 @@
-// Argument checks and output helpers shared by the file operations.
+// Argument checks of the file operations.
 #include "fileio/arguments.h"
 
 #include <cerrno>
 #include <cstring>
 
+#include "common/arguments.h"
 #include "host/ut.h"
 
 namespace zq::fileio {
-
-void requireChar(const qxArray *a, int message) {
-  if (a == nullptr || !qxIsChar(a)) qxErrMsg(message);
-}
-
-HostText textArgument(const qxArray *a, int message) {
-  requireChar(a, message);
-  HostText t(qxArrayToString(a));
-  if (!t) qxErrMsg(18);
-  return t;
-}
 
 // "" is invalid; one letter of "nlbdgcas" names the native format or
 // formats 0 to 6; "native" or a host format name names itself.
@@ -39,34 +29,23 @@ int machineFormatIndex(char *text) {
 }
 
 int formatArgument(const qxArray *a) {
-  HostText t = textArgument(a, 59);
+  common::HostText t = common::textArgument(a, QX_MSG_INVALID_MACHINE_FORMAT);
   const int format = machineFormatIndex(t.get());
-  if (format == utGetNumDataSizeTypes() - 1) qxErrMsg(59);
+  if (format == utGetNumDataSizeTypes() - 1) qxErrMsg(QX_MSG_INVALID_MACHINE_FORMAT);
   return format;
 }
 
 int nonNegativeFid(const qxArray *a) {
-  const int fid = argumentToInt(a);
-  if (fid < 0) qxErrMsg(47);
+  const int fid = common::integerArgument(a);
+  if (fid < 0) qxErrMsg(QX_MSG_INVALID_FID);
   return fid;
 }
 
 int readableFid(const qxArray *fidArgument) {
   const int fid = nonNegativeFid(fidArgument);
-  if (fid == 0) qxErrMsg(61);
+  if (fid == 0) qxErrMsg(QX_MSG_STDIN_REFUSED);
   return fid;
 }
-
-qxArray *created(qxArray *a) {
-  if (a == nullptr) qxErrMsg(18);
-  return a;
-}
-
-void setOutput(builtins::FiRequest &request, int i, qxArray *a) { request.plhs[i] = a; }
-
-qxArray *scalar(double value) { return created(qxCreateScalarDouble(value)); }
-
-qxArray *text(const char *value) { return created(qxCreateString(value)); }
 
 bool isReadPermission(const char *permission) {
   return std::strcmp(permission, "r") == 0 || std::strcmp(permission, "rb") == 0 || std::strcmp(permission, "rt") == 0;

@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstring>
 
-#include "fileio/arguments.h"
+#include "common/outputs.h"
 #include "fileio/precision.h"
 
 namespace zq::fileio {
@@ -15,7 +15,7 @@ Chunk *newChunk(qxArray *array) {
   auto *chunk = static_cast<Chunk *>(qxCalloc(1, sizeof(Chunk)));
   if (chunk == nullptr) {
     qxDestroyArray(array);
-    qxErrMsg(18);
+    qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   }
   chunk->array = array;
   return chunk;
@@ -35,7 +35,7 @@ void append(TransferDescriptor &t, Chunk *chunk) {
 qxArray *chunkArray(const TransferDescriptor &t, int units) {
   const size_t size = resultElementSize(t);
   const int elements = t.byteMode ? static_cast<int>((static_cast<size_t>(units) + size - 1) / size) : units;
-  return created(qxCreateNumericMatrix(1, elements, t.resultClass, 0));
+  return common::created(qxCreateNumericMatrix(1, elements, t.resultClass, 0));
 }
 
 void destroyChunks(TransferDescriptor &t) {
@@ -71,7 +71,7 @@ void startChunks(TransferDescriptor &t, qxArray *array) {
       t.capacity = t.chunkSize;
       array = chunkArray(t, t.chunkSize);
     } else {
-      array = created(qxCreateNumericMatrix(t.rows, t.cols, t.resultClass, 0));
+      array = common::created(qxCreateNumericMatrix(t.rows, t.cols, t.resultClass, 0));
     }
   }
   append(t, newChunk(array));
@@ -120,7 +120,8 @@ qxArray *finishChunks(TransferDescriptor &t) {
     qxSetN(first->array, static_cast<int>(cols));
     return first->array;
   }
-  qxArray *result = created(qxCreateNumericMatrix(static_cast<int>(rows), static_cast<int>(cols), t.resultClass, 0));
+  qxArray *result =
+      common::created(qxCreateNumericMatrix(static_cast<int>(rows), static_cast<int>(cols), t.resultClass, 0));
   auto *out = static_cast<char *>(qxGetData(result));
   for (Chunk *chunk = first; chunk != nullptr; chunk = chunk->next) {
     if (t.byteMode) {

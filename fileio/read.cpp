@@ -1,25 +1,25 @@
 // fread: values of a precision read from a file, converted to the result
 // class and shaped by the size argument.
-#include <sys/stat.h>
-
 #include <climits>
-#include <cmath>
 #include <cstdio>
-#include <cstring>
 
+#include "common/arguments.h"
+#include "common/outputs.h"
+#include "common/size_argument.h"
+#include "fileio/arguments.h"
 #include "fileio/bit_stream.h"
 #include "fileio/chunk_list.h"
 #include "fileio/error_codes.h"
 #include "fileio/operations.h"
-#include "fileio/size_argument.h"
 #include "fileio/skips.h"
 #include "fileio/transfer_core.h"
 
 namespace zq::fileio {
 namespace {
 
+using common::SizeArgument;
+
 constexpr int kFirstChunk = 512;
-constexpr double kIntMax = 2147483647.0;
 
 // The arguments after the fid, by position.
 struct ReadArguments {
@@ -144,13 +144,10 @@ struct Reader {
   // For a regular file read without skips, the values left in it: the
   // first chunk is then made large enough to take them all at once.
   long long valuesLeft() const {
-    struct stat st {};
-    if (skip > 0 || choice.path == TransferPath::Bits || fstat(fileno(entry.stream), &st) != 0 ||
-        !S_ISREG(st.st_mode)) {
-      return -1;
-    }
-    const long position = std::ftell(entry.stream);
-    return position < 0 ? -1 : (st.st_size - position) / choice.valueSize;
+    if (skip > 0 || choice.path == TransferPath::Bits) return -1;
+    const long length = regularFileLength(entry.stream);
+    const long position = length < 0 ? -1 : std::ftell(entry.stream);
+    return position < 0 ? -1 : (length - position) / choice.valueSize;
   }
 };
 
@@ -164,37 +161,14 @@ void readOutputs(FiRequest &request, qxArray *result, const TransferDescriptor &
     qxSetM(result, 0);
     qxSetN(result, 0);
   }
-  setOutput(request, 0, result);
-  if (request.nlhs >= 2) setOutput(request, 1, scalar(t.count));
+  common::Outputs out = request.outputs();
+  out.set(0, result);
+  if (out.wants(1)) out.set(1, common::scalarResult(t.count));
 }
-
-}  // namespace
-
-SizeArgument sizeArgument(const qxArray *a) {
-  if (a == nullptr) return {};
-  const int count = qxGetNumberOfElements(a);
-  if (qxIsChar(a) || count < 1 || count > 2 || (count == 2 && qxGetM(a) != 1)) qxErrMsg(54);
-  double v[2] = {0, 0};
-  qxConvertBufferToType(v, QX_CLASS_DOUBLE, qxGetData(a), qxGetClassID(a), count);
-  for (int i = 0; i < count; ++i) {
-    if (std::isnan(v[i]) || v[i] < 0) qxErrMsg(54);
-    v[i] = std::trunc(v[i]);
-  }
-  if (count == 1) {
-    if (v[0] == 0) return {0, 0, 1};
-    return v[0] > kIntMax ? SizeArgument{1, -1, 1} : SizeArgument{static_cast<int>(v[0]), 1, 1};
-  }
-  if (v[0] > kIntMax) qxErrMsg(54);
-  if (v[1] > kIntMax) return v[0] == 0 ? SizeArgument{0, 0, 2} : SizeArgument{static_cast<int>(v[0]), -1, 2};
-  if (v[0] * v[1] > kIntMax) qxErrMsg(54);
-  return {static_cast<int>(v[0]), static_cast<int>(v[1]), 2};
-}
-
-namespace {
 
 // The checked arguments of one fread call, in the order the checks run.
 struct ReadRequest {
-  HostText precision;
+  common::HostText precision;
   int format = -1;  // -1: the file's own
   SizeArgument size;
   int skip = 0;
@@ -203,12 +177,12 @@ struct ReadRequest {
 ReadRequest readRequest(const FiRequest &request) {
   const ReadArguments args = sortReadArguments(request);
   ReadRequest r;
-  if (args.precision != nullptr) r.precision = textArgument(args.precision, 53);
+  if (args.precision != nullptr) r.precision = common::textArgument(args.precision, QX_MSG_INVALID_PRECISION);
   if (args.format != nullptr) r.format = formatArgument(args.format);
-  if (args.skip != nullptr && qxIsChar(args.skip)) qxErrMsg(63);
-  r.size = sizeArgument(args.size);
-  r.skip = args.skip != nullptr ? argumentToInt(args.skip) : 0;
-  if (r.skip < 0) qxErrMsg(63);
+  if (args.skip != nullptr && qxIsChar(args.skip)) qxErrMsg(QX_MSG_INVALID_SKIP);
+  r.size = common::sizeArgument(args.size);
+  r.skip = args.skip != nullptr ? common::integerArgument(args.skip) : 0;
+  if (r.skip < 0) qxErrMsg(QX_MSG_INVALID_SKIP);
   return r;
 }
 
@@ -267,7 +241,8 @@ int freadOperation(FiRequest &request, FileTable &table, TransferDescriptor &tra
                 args.skip, LONG_MAX, nullptr};
   if (prepareBitsForReading(entry, prec.bitCount, prec.format) != 0 || wanted == 0) {
     const int rows = wanted == 0 ? args.size.rows : 0, cols = wanted == 0 ? args.size.cols : 0;
-    readOutputs(request, created(qxCreateNumericMatrix(rows, cols, transfer.resultClass, 0)), transfer, args.size);
+    readOutputs(request, common::created(qxCreateNumericMatrix(rows, cols, transfer.resultClass, 0)), transfer,
+                args.size);
     return 0;
   }
   if (reader.choice.path != TransferPath::Raw && reader.choice.path != TransferPath::Direct) {

@@ -29,7 +29,7 @@ class DoubleInput {
 
 void colonobjHandler(int, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
   if (nrhs > 3) qxErrorReturn("Too many inputs for colon operator");
-  if (nrhs < 2) qxErrMsg(2);
+  if (nrhs < 2) qxErrMsg(QX_MSG_NOT_ENOUGH_INPUTS);
   const DoubleInput a(prhs[0]);
   const DoubleInput b(prhs[1]);
   const std::unique_ptr<DoubleInput> c = nrhs == 3 ? std::make_unique<DoubleInput>(prhs[2]) : nullptr;

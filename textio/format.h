@@ -14,8 +14,9 @@
 
 namespace zq::textio {
 
-// The file-I/O error codes are those of the binary-file subsystem.
-using namespace fileio;
+// The error codes of the engines are the file-I/O codes (kErrNone,
+// kErrInvalidFormat, ...), named here without their namespace.
+using enum fileio::ErrorCode;
 
 // Translates backslash escapes of text in place. A NUL produced by an
 // escape ends the text there. Returns false when an escape was invalid; the

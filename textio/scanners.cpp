@@ -169,7 +169,7 @@ void ValueStore::settle() {
 
 void ValueStore::refill() {
   settle();
-  if (fileio::chunkRoom(transfer_) == 0 && !fileio::growChunks(transfer_)) qxErrMsg(18);
+  if (fileio::chunkRoom(transfer_) == 0 && !fileio::growChunks(transfer_)) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   start_ = next_ = static_cast<double *>(fileio::chunkEnd(transfer_));
   end_ = next_ + fileio::chunkRoom(transfer_);
 }

@@ -90,10 +90,10 @@ qxChar *CharRowSink::reserveCodes(size_t n) {
 }
 
 qxArray *CharRowSink::takeRow() {
-  if (!widenHeld()) qxErrMsg(18);
+  if (!widenHeld()) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   int dims[2] = {1, 0};
   qxArray *row = qxCreateCharArray(2, dims);
-  if (row == nullptr) qxErrMsg(18);
+  if (row == nullptr) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   if (count_ == 0) return row;
   if (codeCapacity_ > count_) {
     // Give back what growing reserved beyond the text.

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "builtins/file_io.h"
 #include "builtins/zqbuiltins.h"
 #include "common/char_codes.h"
+#include "fileio/file_table.h"
 #include "support/host_fixture.h"
 
 namespace {
@@ -111,7 +111,7 @@ TEST(FileIoDispatcher, RefusesACallWithoutInputs) {
 
 TEST(FileIoDispatcher, SetsUpTheStandardStreamsOnFirstUse) {
   (void)zqtest::call("fopen", 1, {});
-  EXPECT_TRUE(zq::builtins::standardStreamsInitialised());
+  EXPECT_TRUE(zq::fileio::fileTable().standardStreamsReady);
 }
 
 TEST(Matrix2str, ConvertsCharArraysAndRefusesOthers) {
