@@ -9,19 +9,27 @@
 
 namespace zq::fileio {
 
-// "" is invalid; one letter of "nlbdgcas" names the native format or
-// formats 0 to 6; "native" or a host format name names itself.
+namespace {
+
+// The short names of the machine formats: a letter for each, and "native".
+// kNative stands for the host's native format.
+constexpr int kNative = -1;
+struct FormatName {
+  const char *name;
+  int format;
+};
+constexpr FormatName kFormatNames[] = {
+    {"n", kNative}, {"native", kNative}, {"l", 0}, {"b", 1}, {"d", 2}, {"g", 3}, {"c", 4}, {"a", 5}, {"s", 6}};
+
+}  // namespace
+
+// A short name, or one of the host's own format names ("ieee-le", ...).
 int machineFormatIndex(char *text) {
-  constexpr const char kLetters[] = "nlbdgcas";
   const int invalid = utGetNumDataSizeTypes() - 1;
   utLowerCase(text);
-  if (text[0] == '\0') return invalid;
-  if (text[1] == '\0') {
-    const char *letter = std::strchr(kLetters, text[0]);
-    if (letter == nullptr) return invalid;
-    return letter == kLetters ? utGetDataSizeType() : static_cast<int>(letter - kLetters) - 1;
+  if (const FormatName *shortName = common::findOption<FormatName>(text, kFormatNames)) {
+    return shortName->format == kNative ? utGetDataSizeType() : shortName->format;
   }
-  if (std::strcmp(text, "native") == 0) return utGetDataSizeType();
   for (int i = 0; i < invalid; ++i) {
     if (std::strcmp(text, utGetDataSizeTypeName(i)) == 0) return i;
   }
