@@ -3,6 +3,8 @@
 // source's own family.
 #include <array>
 #include <cctype>
+#include <cstddef>
+#include <iterator>
 
 #include "fileio/chunk_list.h"
 #include "textio/input.h"
@@ -136,14 +138,18 @@ Step scanNumber(InputSource &source, const InputDirective &d, ScanResult &result
   return {};
 }
 
+Step scanLiteralPiece(InputSource &source, const InputDirective &d, ScanResult &) {
+  return scanLiteral(source, d.literal);
+}
+
+// One scanner per conversion, in the order of InConversion (kC is last).
+using Scanner = Step (*)(InputSource &, const InputDirective &, ScanResult &);
+constexpr Scanner kScanners[] = {scanLiteralPiece, scanNumber, scanNumber, scanNumber, scanNumber,
+                                 scanNumber,       scanNumber, scanString, scanSet,    scanCharacters};
+static_assert(std::size(kScanners) == static_cast<std::size_t>(InConversion::kC) + 1, "one scanner per conversion");
+
 Step scanPiece(InputSource &source, const InputDirective &d, ScanResult &result) {
-  switch (d.conversion) {
-    case InConversion::kLiteral: return scanLiteral(source, d.literal);
-    case InConversion::kS: return scanString(source, d, result);
-    case InConversion::kC: return scanCharacters(source, d, result);
-    case InConversion::kSet: return scanSet(source, d, result);
-    default: return scanNumber(source, d, result);
-  }
+  return kScanners[static_cast<int>(d.conversion)](source, d, result);
 }
 
 }  // namespace

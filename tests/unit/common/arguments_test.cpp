@@ -70,6 +70,19 @@ TEST(CheckOption, FindsTheExactWordOrRaisesTheGivenMessage) {
             "Invalid option.");
 }
 
+struct Letter {
+  char letter;
+  int value;
+};
+constexpr Letter kLetters[] = {{'d', 10}, {'x', 16}, {'d', 99}};
+
+TEST(FindLetter, FindsTheFirstRowOfALetterAndNothingForOthers) {
+  EXPECT_EQ(zq::common::findLetter<Letter>('d', kLetters)->value, 10);
+  EXPECT_EQ(zq::common::findLetter<Letter>('x', kLetters)->value, 16);
+  EXPECT_EQ(zq::common::findLetter<Letter>('D', kLetters), nullptr);
+  EXPECT_EQ(zq::common::findLetter<Letter>('\0', kLetters), nullptr);
+}
+
 TEST(Outputs, RefuseANullResultWithOutOfMemory) {
   qxArray *slots[1] = {nullptr};
   zq::common::Outputs out(0, slots);
