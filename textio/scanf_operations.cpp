@@ -27,7 +27,7 @@ int conversionLimit(const SizeArgument &size) { return size.cols < 0 ? -1 : size
 // text converted to char, an empty result 0-by-0, and a row for text
 // (unless the size has two elements) and for the sizes [1 N] and [1 Inf].
 qxArray *resultArray(ScanResult &result, const SizeArgument &size) {
-  common::OwnedArray values(result.values.finish(result.numeric ? 2 : 4, size.dims));
+  common::OwnedArray values = result.values.finish(result.numeric ? 2 : 4, size.dims);
   if (!result.numeric) values.reset(common::created(common::doubleToChar(values.get())));
   const int count = qxGetNumberOfElements(values.get());
   const bool row = (!result.numeric && size.dims != 2) || (size.dims == 2 && size.rows == 1);

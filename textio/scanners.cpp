@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <iterator>
 
-#include "fileio/chunk_list.h"
 #include "textio/input.h"
 
 namespace zq::textio {
@@ -154,39 +153,46 @@ Step scanPiece(InputSource &source, const InputDirective &d, ScanResult &result)
 
 }  // namespace
 
-ValueStore::ValueStore(fileio::TransferDescriptor &transfer, int firstChunk, int rows, int cols) : transfer_(transfer) {
-  transfer_.count = 0;
-  transfer_.byteMode = 0;
-  transfer_.resultClass = QX_CLASS_DOUBLE;
-  transfer_.rows = rows;
-  transfer_.cols = cols;
-  // The first chunk is small even when the size fixes the result: a size
-  // of millions of values asks for no memory before values come.
-  transfer_.chunkSize = firstChunk;
-  transfer_.capacity = 0;
-  fileio::startChunks(transfer_);
+namespace {
+
+// The descriptor set up for values read as doubles. The first chunk is
+// small even when the size fixes the result: a size of millions of values
+// asks for no memory before values come.
+fileio::TransferDescriptor &preparedForValues(fileio::TransferDescriptor &transfer, int firstChunk, int rows,
+                                              int cols) {
+  transfer.count = 0;
+  transfer.byteMode = 0;
+  transfer.resultClass = QX_CLASS_DOUBLE;
+  transfer.rows = rows;
+  transfer.cols = cols;
+  transfer.chunkSize = firstChunk;
+  transfer.capacity = 0;
+  return transfer;
 }
+
+}  // namespace
+
+ValueStore::ValueStore(fileio::TransferDescriptor &transfer, int firstChunk, int rows, int cols)
+    : transfer_(transfer), chunks_(preparedForValues(transfer, firstChunk, rows, cols)) {}
 
 // Records the values written since the last settlement in the list.
 void ValueStore::settle() {
-  fileio::chunkStored(transfer_, static_cast<int>(next_ - start_));
+  chunks_.stored(static_cast<int>(next_ - start_));
   start_ = next_;
 }
 
 void ValueStore::refill() {
   settle();
-  if (fileio::chunkRoom(transfer_) == 0 && !fileio::growChunks(transfer_)) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
-  start_ = next_ = static_cast<double *>(fileio::chunkEnd(transfer_));
-  end_ = next_ + fileio::chunkRoom(transfer_);
+  if (chunks_.room() == 0 && !chunks_.grow()) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
+  start_ = next_ = static_cast<double *>(chunks_.end());
+  end_ = next_ + chunks_.room();
 }
 
-qxArray *ValueStore::finish(int resultKind, int sizeDims) {
+common::OwnedArray ValueStore::finish(int resultKind, int sizeDims) {
   settle();
   transfer_.resultKind = resultKind;
   transfer_.sizeDims = sizeDims;
-  qxArray *result = fileio::finishChunks(transfer_);
-  fileio::popChunk(transfer_);
-  return result;
+  return chunks_.finish();
 }
 
 void scanFormatted(InputSource &source, std::string_view format, int limit, ScanResult &result) {
