@@ -102,7 +102,7 @@ TEST(CharMatrix, ReadsRowsAcrossColumnMajorStorage) {
   // 2-by-3: rows "abc" and "def", stored a d b e c f.
   zqtest::Array m(qxCreateNumericMatrix(2, 3, QX_CLASS_CHAR, 0));
   const char *stored = "adbecf";
-  for (int i = 0; i < 6; ++i) qxGetChars(m.get())[i] = static_cast<qxChar>(stored[i]);
+  for (int i = 0; i < 6; ++i) qxGetChars(m.get())[i] = static_cast<unsigned char>(stored[i]);
   const zq::common::CharMatrix view(m.get());
   EXPECT_EQ(view.rows(), 2u);
   EXPECT_EQ(view.cols(), 3u);
