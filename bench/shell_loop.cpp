@@ -21,6 +21,7 @@
 #include <ctime>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "host/qx.h"
 #include "shell/session.h"
 #include "zqhost/host.h"
@@ -165,21 +166,20 @@ double nsPerIteration(F f, int n = kIterations, int runs = 5) {
   return best;
 }
 
-void summary() {
-  const double plain = nsPerIteration([] { benchmark::DoNotOptimize(plainLoop(kIterations)); });
-  const double shell = nsPerIteration([] { runShell(loop("x = k * 2", kIterations)); });
-  const double direct = nsPerIteration([] { directCalls(kIterations); });
-  const double withCall = nsPerIteration([] { runShell(loop("x = bench_twice(k)", kIterations)); });
+// Nanoseconds per loop iteration of each run, from the reporter's clock.
+void summary(const zqbench::RatioReporter &reporter) {
+  const auto ns = [&](const char *name) { return reporter.seconds(name) * 1e9 / kIterations; };
+  const double plain = ns("BM_PlainLoop"), shell = ns("BM_ShellLoop");
+  const double direct = ns("BM_DirectBuiltinCall"), withCall = ns("BM_ShellLoopWithBuiltin");
   std::printf("ns per iteration: plain C++ %.2f, zq loop %.2f, direct builtin call %.2f, zq loop with the call %.2f\n",
               plain, shell, direct, withCall);
-  std::printf("ratio shell_loop: %.2f\n", shell / plain);
-  std::printf("ratio shell_loop_call: %.2f\n", withCall / (plain + direct));
+  reporter.printRatio("shell_loop", "BM_ShellLoop", "BM_PlainLoop");
+  if (plain + direct > 0) std::printf("ratio shell_loop_call: %.2f\n", withCall / (plain + direct));
   std::printf("shell overhead of a builtin call beyond the call itself: %.1f ns\n", withCall - shell - direct);
-  const double inlined = nsPerIteration([] { runShell(inlineLoop(kIterations)); });
-  const double anonymous = nsPerIteration([] { runShell(anonymousLoop(kIterations)); });
+  const double inlined = ns("BM_ShellLoopInline"), anonymous = ns("BM_ShellLoopAnonymous");
   std::printf("ns per iteration: y = k * 2 + 1 inline %.2f, y = f(k) with f = @(x) x * 2 + 1 %.2f\n", inlined,
               anonymous);
-  std::printf("ratio shell_loop_anonymous: %.2f\n", anonymous / inlined);
+  reporter.printRatio("shell_loop_anonymous", "BM_ShellLoopAnonymous", "BM_ShellLoopInline");
   // The loop with and without try, measured in turns so that both see the
   // same load on a shared machine.
   double bare = 1e30, guarded = 1e30;
@@ -199,10 +199,9 @@ void summary() {
 }  // namespace
 
 int main(int argc, char **argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
+  zqbench::RatioReporter reporter;
+  zqbench::runBenchmarks(argc, argv, reporter);
   benchmark::Shutdown();
-  summary();
+  summary(reporter);
   return 0;
 }

@@ -15,6 +15,7 @@ namespace zq::builtins {
 namespace {
 
 using Codes = std::initializer_list<int>;
+using enum fileio::FileIoOp;
 
 // The class-code sets that builtins register for.
 constexpr Codes kFileText = {1, 2, 4};

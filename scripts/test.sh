@@ -10,6 +10,6 @@ if [ "${1:-}" = "--sanitize" ]; then
   dir=build-sanitize
   flags=(-DZQ_SANITIZE=ON)
 fi
-cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >/dev/null
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZQ_WERROR=ON "${flags[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
 (cd "$dir" && ctest --output-on-failure -j"$(nproc)")

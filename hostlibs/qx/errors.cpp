@@ -28,29 +28,29 @@ struct HostMessage {
 };
 
 constexpr HostMessage kMessages[] = {
-    {1, "Too many input arguments."},
-    {2, "Not enough input arguments."},
-    {3, "Too many output arguments."},
-    {15, "Invalid option."},
-    {16, "Argument must be a string."},
-    {18, "Out of memory."},
-    {47, "Invalid file identifier."},
-    {48, "File name must be a string."},
-    {49, "Format must be a string."},
-    {50, "Offset must not be empty."},
-    {51, "Invalid origin."},
-    {52, "Invalid permission."},
-    {53, "Invalid precision."},
-    {54, "Invalid size."},
-    {55, "Invalid option for fclose."},
-    {56, "Text to scan must be a string."},
-    {57, "Option must be a string."},
-    {58, "The only option is 'clear'."},
-    {59, "Invalid machine format."},
-    {61, "Standard input cannot be read here."},
-    {62, "Missing format."},
-    {63, "Invalid skip."},
-    {64, "Invalid length."},
+    {QX_MSG_TOO_MANY_INPUTS, "Too many input arguments."},
+    {QX_MSG_NOT_ENOUGH_INPUTS, "Not enough input arguments."},
+    {QX_MSG_TOO_MANY_OUTPUTS, "Too many output arguments."},
+    {QX_MSG_INVALID_OPTION, "Invalid option."},
+    {QX_MSG_NOT_A_STRING, "Argument must be a string."},
+    {QX_MSG_OUT_OF_MEMORY, "Out of memory."},
+    {QX_MSG_INVALID_FID, "Invalid file identifier."},
+    {QX_MSG_FILE_NAME_NOT_STRING, "File name must be a string."},
+    {QX_MSG_FORMAT_NOT_STRING, "Format must be a string."},
+    {QX_MSG_EMPTY_OFFSET, "Offset must not be empty."},
+    {QX_MSG_INVALID_ORIGIN, "Invalid origin."},
+    {QX_MSG_INVALID_PERMISSION, "Invalid permission."},
+    {QX_MSG_INVALID_PRECISION, "Invalid precision."},
+    {QX_MSG_INVALID_SIZE, "Invalid size."},
+    {QX_MSG_INVALID_FCLOSE_OPTION, "Invalid option for fclose."},
+    {QX_MSG_SCAN_TEXT_NOT_STRING, "Text to scan must be a string."},
+    {QX_MSG_OPTION_NOT_STRING, "Option must be a string."},
+    {QX_MSG_ONLY_CLEAR, "The only option is 'clear'."},
+    {QX_MSG_INVALID_MACHINE_FORMAT, "Invalid machine format."},
+    {QX_MSG_STDIN_REFUSED, "Standard input cannot be read here."},
+    {QX_MSG_MISSING_FORMAT, "Missing format."},
+    {QX_MSG_INVALID_SKIP, "Invalid skip."},
+    {QX_MSG_INVALID_LENGTH, "Invalid length."},
 };
 
 // The text of a printf format and its arguments. Most messages fit the
@@ -97,9 +97,9 @@ const char *messageText(int n) {
 extern "C" {
 
 void qxCheckNumArgs(int nlhs, int maxOut, int nrhs, int minIn, int maxIn) {
-  if (nrhs > maxIn) qxErrMsg(1);
-  if (nrhs < minIn) qxErrMsg(2);
-  if (nlhs > maxOut) qxErrMsg(3);
+  if (nrhs > maxIn) qxErrMsg(QX_MSG_TOO_MANY_INPUTS);
+  if (nrhs < minIn) qxErrMsg(QX_MSG_NOT_ENOUGH_INPUTS);
+  if (nlhs > maxOut) qxErrMsg(QX_MSG_TOO_MANY_OUTPUTS);
 }
 
 void qxErrMsg(int n, ...) { throw zqhost::Error(zqhost::messageText(n)); }
