@@ -10,6 +10,7 @@
 #include "common/arguments.h"
 #include "common/outputs.h"
 #include "common/owned.h"
+#include "common/paths.h"
 #include "fileio/arguments.h"
 #include "fileio/error_codes.h"
 #include "fileio/operations.h"
@@ -20,7 +21,6 @@
 namespace zq::fileio {
 namespace {
 
-constexpr size_t kMaxPathLength = 1024;
 constexpr int kFirstUserFid = 3;
 
 // A string for the table (freed with utFree when the entry goes).
@@ -236,7 +236,7 @@ int closeEntry(FileTable &table, FileEntry &entry) {
   clearErrno();
   const bool closed = closeStream(entry);
   if (closed && !isReadPermission(entry.permission)) {
-    kpSetFullnameChanged(kpLookupPath("ZelmarMainPath"), entry.name);
+    kpSetFullnameChanged(common::mainPath(), entry.name);
   }
   unlinkEntry(table, &entry);
   return closed ? 0 : -1;
@@ -271,8 +271,8 @@ int fopenOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
   if (given && std::strchr("rwaWA", given.get()[0]) == nullptr) qxErrMsg(QX_MSG_INVALID_PERMISSION);
   if (given && given.get()[0] == '\0') qxErrMsg(QX_MSG_INVALID_PERMISSION);
   const int format = request.nrhs == 3 ? formatArgument(request.prhs[2]) : utGetDataSizeType();
-  if (std::strlen(name.get()) > kMaxPathLength) {
-    qxErrMsgTxt("File name is too long: paths are limited to %d characters.", static_cast<int>(kMaxPathLength));
+  if (std::strlen(name.get()) > common::kMaxPathLength) {
+    qxErrMsgTxt("File name is too long: paths are limited to %d characters.", static_cast<int>(common::kMaxPathLength));
   }
   TableText permission = reducedPermission(given ? given.get() : "r");
   if (FileEntry *known = userEntryNamed(table, name.get())) {
