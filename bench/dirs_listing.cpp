@@ -155,8 +155,8 @@ int main(int argc, char **argv) {
   bnInitialize();
   const bool same = samePrintedNames();
 
-  zqbench::RecordingReporter reporter;
-  zqbench::runSilenced(argc, argv, reporter);
+  zqbench::RatioReporter reporter;
+  zqbench::runBenchmarks(argc, argv, reporter, true);
 
   std::printf("same names in the same order: %s\n", same ? "yes" : "NO");
   for (const char *statistic : {"median", "fastest"}) {
@@ -165,11 +165,10 @@ int main(int argc, char **argv) {
     };
     const std::string base = name("BM_LsSort");
     std::printf("%s:\n", statistic);
-    reporter.printRatio("  dir print", name("BM_DirPrint").c_str(), base.c_str());
-    reporter.printRatio("  dir structure", name("BM_DirStructure").c_str(), base.c_str());
-    reporter.printRatio("  dir print and structure", name("BM_DirPrintAndStructure").c_str(), base.c_str());
-    reporter.printRatio("  dir structure vs plain C++", name("BM_DirStructure").c_str(),
-                        name("BM_PlainStructure").c_str());
+    reporter.printRatio("  dir print", name("BM_DirPrint"), base);
+    reporter.printRatio("  dir structure", name("BM_DirStructure"), base);
+    reporter.printRatio("  dir print and structure", name("BM_DirPrintAndStructure"), base);
+    reporter.printRatio("  dir structure vs plain C++", name("BM_DirStructure"), name("BM_PlainStructure"));
   }
   std::filesystem::remove_all(directory());
   return 0;

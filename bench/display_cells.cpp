@@ -91,8 +91,8 @@ int main(int argc, char **argv) {
   setenv("COLUMNS", "80", 1);
   bnInitialize();
   const bool same = zqbench::captured(displayThroughLibrary) == zqbench::captured(displayThroughPrintf);
-  zqbench::RecordingReporter reporter;
-  zqbench::runSilenced(argc, argv, reporter);
+  zqbench::RatioReporter reporter;
+  zqbench::runBenchmarks(argc, argv, reporter, true);
   std::printf("same text cell: %s\n", same ? "yes" : "NO");
   reporter.printRatio("display_cell", "BM_DisplayCell", "BM_PrintfCell");
   qxDestroyArray(data().cell);

@@ -106,8 +106,8 @@ int main(int argc, char **argv) {
   const bool sameInt32 =
       zqbench::captured([] { displayThroughLibrary(matrices().int32); }) == zqbench::captured(baselineInt32);
 
-  zqbench::RecordingReporter reporter;
-  zqbench::runSilenced(argc, argv, reporter);
+  zqbench::RatioReporter reporter;
+  zqbench::runBenchmarks(argc, argv, reporter, true);
 
   std::printf("same text double: %s\nsame text int32: %s\n", sameReal ? "yes" : "NO", sameInt32 ? "yes" : "NO");
   reporter.printRatio("display_double", "BM_DisplayDouble", "BM_PrintfDouble");

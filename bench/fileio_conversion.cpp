@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "bench/fileio_reporter.h"
+#include "bench/bench_support.h"
 #include "host/ut.h"
 
 namespace {
@@ -63,7 +63,7 @@ BENCHMARK(ConvertToNative)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond
 
 int main(int argc, char **argv) {
   return zqbench::runWithRatios(argc, argv,
-                                {{"utDconvert ieee-be/byte-swap", {"ConvertToNative/1", "ByteSwapBaseline"}},
-                                 {"utDconvert vaxd/byte-swap", {"ConvertToNative/2", "ByteSwapBaseline"}},
-                                 {"utDconvert cray/byte-swap", {"ConvertToNative/4", "ByteSwapBaseline"}}});
+                                {{"utDconvert ieee-be/byte-swap", "ConvertToNative/1", "ByteSwapBaseline"},
+                                 {"utDconvert vaxd/byte-swap", "ConvertToNative/2", "ByteSwapBaseline"},
+                                 {"utDconvert cray/byte-swap", "ConvertToNative/4", "ByteSwapBaseline"}});
 }

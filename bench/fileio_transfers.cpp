@@ -19,8 +19,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "bench/fileio_reporter.h"
+#include "bench/bench_support.h"
 #include "builtins/zqbuiltins.h"
+#include "common/owned.h"
 #include "host/qx.h"
 #include "zqhost/host.h"
 
@@ -30,10 +31,7 @@ constexpr size_t kBigFile = 64u << 20;
 constexpr int kWriteValues = 8'000'000;
 constexpr int kLines = 1'000'000;
 
-struct ArrayDeleter {
-  void operator()(qxArray *a) const { qxDestroyArray(a); }
-};
-using Array = std::unique_ptr<qxArray, ArrayDeleter>;
+using Array = zq::common::OwnedArray;
 
 std::string scratch(const char *name) { return std::string("/tmp/zqbench_fileio_") + name; }
 
@@ -46,7 +44,7 @@ const std::string &bigFile() {
       x = x * 1103515245u + 12345u;
       b = static_cast<unsigned char>(x >> 24);
     }
-    const std::string p = scratch("big.bin");
+    std::string p = scratch("big.bin");
     std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), kBigFile);
     return p;
   }();
@@ -55,7 +53,7 @@ const std::string &bigFile() {
 
 const std::string &linesFile() {
   static const std::string path = [] {
-    const std::string p = scratch("lines.txt");
+    std::string p = scratch("lines.txt");
     std::ofstream out(p, std::ios::binary);
     for (int i = 0; i < kLines; ++i) out << "line " << i << " of the benchmark text\n";
     return p;
@@ -68,6 +66,7 @@ std::vector<Array> fileCall(int op, int nlhs, std::vector<qxArray *> inputs) {
   std::vector<qxArray *> out(static_cast<size_t>(nlhs > 0 ? nlhs : 1), nullptr);
   fiFcn(nlhs, out.data(), op, static_cast<int>(inputs.size()), inputs.data());
   std::vector<Array> result;
+  result.reserve(out.size());
   for (qxArray *a : out) result.emplace_back(a);
   return result;
 }
@@ -290,15 +289,15 @@ BENCHMARK(RandomReadsBaseline)->Unit(benchmark::kMillisecond);
 int main(int argc, char **argv) {
   const int result = zqbench::runWithRatios(
       argc, argv,
-      {{"fread *uint8", {"Fread/uint8", "FreadBaselineUint8"}},
-       {"fread double", {"Fread/double", "FreadBaselineDouble"}},
-       {"fread int16=>double", {"Fread/int16_to_double", "FreadBaselineInt16ToDouble"}},
-       {"fread double other byte order", {"Fread/double_swapped", "FreadBaselineDoubleSwapped"}},
-       {"fwrite double", {"Fwrite/double", "FwriteBaselineDouble"}},
-       {"fwrite int16", {"Fwrite/int16", "FwriteBaselineInt16"}},
-       {"fgets", {"Fgets", "GetlineBaseline"}},
-       {"one million feof calls (the call floor)", {"CallFloor", "GetlineBaseline"}},
-       {"fseek and fread of one double at random offsets", {"RandomReads", "RandomReadsBaseline"}}});
+      {{"fread *uint8", "Fread/uint8", "FreadBaselineUint8"},
+       {"fread double", "Fread/double", "FreadBaselineDouble"},
+       {"fread int16=>double", "Fread/int16_to_double", "FreadBaselineInt16ToDouble"},
+       {"fread double other byte order", "Fread/double_swapped", "FreadBaselineDoubleSwapped"},
+       {"fwrite double", "Fwrite/double", "FwriteBaselineDouble"},
+       {"fwrite int16", "Fwrite/int16", "FwriteBaselineInt16"},
+       {"fgets", "Fgets", "GetlineBaseline"},
+       {"one million feof calls (the call floor)", "CallFloor", "GetlineBaseline"},
+       {"fseek and fread of one double at random offsets", "RandomReads", "RandomReadsBaseline"}});
   std::remove(scratch("big.bin").c_str());
   std::remove(scratch("lines.txt").c_str());
   std::remove(scratch("out.bin").c_str());

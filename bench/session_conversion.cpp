@@ -15,7 +15,7 @@
 #include <limits>
 #include <memory>
 
-#include "bench/fileio_reporter.h"
+#include "bench/bench_support.h"
 #include "builtins/zqbuiltins.h"
 #include "host/qx.h"
 #include "zqhost/host.h"
@@ -110,6 +110,6 @@ void checkAgreement() {
 int main(int argc, char **argv) {
   checkAgreement();
   return zqbench::runWithRatios(argc, argv,
-                                {{"int16 and back/plain loop", {"Builtins", "PlainLoop"}},
-                                 {"int16 and back/vectorised loop", {"Builtins", "VectorisedLoop"}}});
+                                {{"int16 and back/plain loop", "Builtins", "PlainLoop"},
+                                 {"int16 and back/vectorised loop", "Builtins", "VectorisedLoop"}});
 }

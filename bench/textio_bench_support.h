@@ -1,18 +1,17 @@
 // Shared pieces of the formatted-text benchmarks: calling a builtin, a
-// file entered in the open-file table, and a reporter that prints the
-// ratio of each "zq/NAME" run to its "c/NAME" baseline.
+// file entered in the open-file table, and pairs of runs "zq/NAME" and
+// "c/NAME" whose ratio is printed.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "builtins/file_io.h"
+#include "bench/bench_support.h"
 #include "builtins/zqbuiltins.h"
+#include "common/owned.h"
 #include "fileio/file_table.h"
 #include "host/qx.h"
 #include "host/ut.h"
@@ -20,16 +19,13 @@
 
 namespace zqbench {
 
-struct Destroy {
-  void operator()(qxArray *a) const { qxDestroyArray(a); }
-};
-using Array = std::unique_ptr<qxArray, Destroy>;
+using Array = zq::common::OwnedArray;
 
 // Calls a builtin and returns its first output.
 inline Array callBuiltin(const char *name, std::initializer_list<qxArray *> inputs, int nlhs = 1) {
   static const bool registered = [] {
     bnInitialize();
-    if (!zq::builtins::standardStreamsInitialised()) fiInitStdIO();
+    fiInitStdIO();  // sets up fids 0-2 once; later calls change nothing
     return true;
   }();
   (void)registered;
@@ -68,32 +64,6 @@ class TableFile {
   Array fid_;
 };
 
-// Remembers the time per iteration of each run to print the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run> &runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run &run : runs) seconds_[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-  }
-  // The real-time ratio, and the CPU-time ratio, which other load on the
-  // machine disturbs less.
-  void printRatios() const {
-    for (const auto &[name, time] : seconds_) {
-      if (name.rfind("zq/", 0) != 0) continue;
-      const auto c = seconds_.find("c/" + name.substr(3));
-      if (c == seconds_.end()) continue;
-      std::printf("ratio %s: %.2f\n", name.substr(3).c_str(), time.real / c->second.real);
-      std::printf("cpu ratio %s: %.2f\n", name.substr(3).c_str(), time.cpu / c->second.cpu);
-    }
-  }
-
- private:
-  struct Times {
-    double real, cpu;
-  };
-  std::map<std::string, Times> seconds_;
-};
-
 // Registers each pair "zq/NAME" and "c/NAME", runs them and prints the
 // ratios.
 struct Pair {
@@ -106,10 +76,9 @@ inline int runPairs(int argc, char **argv, std::initializer_list<Pair> pairs) {
     benchmark::RegisterBenchmark((std::string("zq/") + p.name).c_str(), p.zq)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark((std::string("c/") + p.name).c_str(), p.c)->Unit(benchmark::kMillisecond);
   }
-  benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatios();
+  runBenchmarks(argc, argv, reporter);
+  for (const Pair &p : pairs) reporter.printRatio(p.name, std::string("zq/") + p.name, std::string("c/") + p.name);
   benchmark::Shutdown();
   return 0;
 }

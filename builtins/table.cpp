@@ -1,8 +1,6 @@
 // The builtin table: every name the library registers, in registration
 // order, with the handler for each class code it accepts. Reading this
 // table tells where every builtin lives.
-#include <algorithm>
-#include <cstddef>
 #include <initializer_list>
 
 #include "builtins/file_io.h"
@@ -17,6 +15,7 @@ namespace zq::builtins {
 namespace {
 
 using Codes = std::initializer_list<int>;
+using enum fileio::FileIoOp;
 
 // The class-code sets that builtins register for.
 constexpr Codes kFileText = {1, 2, 4};
@@ -30,30 +29,11 @@ constexpr Codes kCompare = {1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 13};
 constexpr Codes kHandleOnly = {17};
 constexpr Codes kTextOrCell = {4, 5};
 
-// A builtin's name as a template argument, so that its placeholder
-// handler can say which builtin it stands for.
-template <std::size_t N>
-struct BuiltinName {
-  char text[N];
-  constexpr BuiltinName(const char (&name)[N]) { std::copy_n(name, N, text); }  // NOLINT: implicit by design
-};
-
 // A record with one handler in every slot of codes.
 constexpr BuiltinEntry entry(const char *name, BuiltinFcn fcn, Codes codes) {
   BuiltinEntry e{name, {}};
   for (int code : codes) e.slots[code] = fcn;
   return e;
-}
-
-// The handler of a builtin that is registered but not built yet.
-template <BuiltinName Name>
-void notAvailableYet(int, qxArray *[], int, qxArray *[]) {
-  qxErrMsgTxt("%s is not available yet.", Name.text);
-}
-
-template <BuiltinName Name>
-constexpr BuiltinEntry pending(Codes codes) {
-  return entry(Name.text, notAvailableYet<Name>, codes);
 }
 
 // display has a handler of its own for each group of class codes.
@@ -100,8 +80,8 @@ constexpr BuiltinEntry kTable[] = {
     entry("findstr", strings::findstrHandler, kAnyValue),
     entry("strfind", strings::strfindHandler, kAnyValue),
     entry("strrep", strings::strrepHandler, kAnyValue),
-    pending<"clock">(kAnyValue),
-    pending<"cputime">(kAnyValue),
+    entry("clock", session::clockHandler, kAnyValue),
+    entry("cputime", session::cputimeHandler, kAnyValue),
     entry("double", session::conversionEntry<QX_CODE_DOUBLE, QX_CLASS_DOUBLE>, kAnyValue),
     entry("single", session::conversionEntry<QX_CODE_SINGLE, QX_CLASS_SINGLE>, kAnyValue),
     entry("uint8", session::conversionEntry<QX_CODE_UINT8, QX_CLASS_UINT8>, kAnyValue),
@@ -113,23 +93,23 @@ constexpr BuiltinEntry kTable[] = {
     entry("func2str", session::func2strHandler, kHandleOnly),
     entry("functions", session::functionsHandler, kHandleOnly),
     entry("str2func", session::str2funcHandler, kTextOrCell),
-    pending<"feature">(kTextOption),
-    pending<"getenv">(kTextOnly),
-    pending<"beep">(kTextOption),
-    entry("isstr", notAvailableYet<"ischar">, kAnyValue),
-    pending<"ischar">(kAnyValue),
+    entry("feature", session::featureHandler, kTextOption),
+    entry("getenv", session::getenvHandler, kTextOnly),
+    entry("beep", session::beepHandler, kTextOption),
+    entry("isstr", session::classTestHandler<session::ClassTest::Char>, kAnyValue),
+    entry("ischar", session::classTestHandler<session::ClassTest::Char>, kAnyValue),
     entry("setstr", strings::setstrHandler, kFileText),
     entry("string", strings::stringHandler, kFileText),
-    pending<"computer">(kAnyValue),
-    pending<"isglobal">(kAnyValue),
-    pending<"lasterr">(kTextOption),
-    pending<"lastwarn">(kTextOption),
-    pending<"islogical">(kAnyValue),
-    pending<"issparse">(kAnyValue),
-    pending<"isreal">(kAnyValue),
-    pending<"zelmarroot">(kAnyValue),
+    entry("computer", session::computerHandler, kAnyValue),
+    entry("isglobal", session::classTestHandler<session::ClassTest::Global>, kAnyValue),
+    entry("lasterr", session::lastMessageHandler<session::LastMessage::Error>, kTextOption),
+    entry("lastwarn", session::lastMessageHandler<session::LastMessage::Warning>, kTextOption),
+    entry("islogical", session::classTestHandler<session::ClassTest::Logical>, kAnyValue),
+    entry("issparse", session::classTestHandler<session::ClassTest::Sparse>, kAnyValue),
+    entry("isreal", session::classTestHandler<session::ClassTest::Real>, kAnyValue),
+    entry("zelmarroot", session::zelmarrootHandler, kAnyValue),
     entry("_colonobj", session::colonobjHandler, kTextOption),
-    pending<"warning">(kTextOption),
+    entry("warning", session::warningHandler, kTextOption),
 };
 
 static_assert(std::size(kTable) == kBuiltinCount, "the table holds 62 builtins");

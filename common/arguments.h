@@ -53,4 +53,14 @@ const Row &checkOption(std::string_view word, std::span<const Row> table, int me
   return *row;
 }
 
+// The row of `table` whose `letter` equals `letter`, or null: the lookup of
+// one-character options (conversion letters, escape letters).
+template <class Row>
+const Row *findLetter(char letter, std::span<const Row> table) {
+  for (const Row &row : table) {
+    if (row.letter == letter) return &row;
+  }
+  return nullptr;
+}
+
 }  // namespace zq::common

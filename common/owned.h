@@ -15,6 +15,18 @@ struct ArrayDestroyer {
 // An array made here and not (yet) handed to the host.
 using OwnedArray = std::unique_ptr<qxArray, ArrayDestroyer>;
 
+struct BorrowerDestroyer {
+  void operator()(qxArray *a) const {
+    qxSetData(a, nullptr);
+    qxSetImagData(a, nullptr);
+    qxDestroyArray(a);
+  }
+};
+// An array made here whose data blocks are lent by another array (set with
+// qxSetData/qxSetImagData): they are detached before it is destroyed, so
+// that the lender keeps them, also when an error unwinds the borrower.
+using BorrowingArray = std::unique_ptr<qxArray, BorrowerDestroyer>;
+
 struct QxFreer {
   void operator()(void *p) const { qxFree(p); }
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "builtins/zqbuiltins.h"
+#include "display/column_chunks.h"
 #include "display/numeric_printer.h"
 #include "display/printers.h"
 #include "display/state.h"
@@ -161,31 +162,31 @@ void printCellGrid(const qxArray *a, std::size_t first, int m, int n) {
       return;
     }
   }
-  for (int s = 0; s < n;) {
-    // Take columns while they fit; keep at least one.
-    std::vector<GridColumn> chunk;
-    std::size_t total = 0;
-    for (int j = s; j < n && total < room; ++j) {
-      chunk.push_back(layoutColumn(a, first + static_cast<std::size_t>(j) * static_cast<std::size_t>(m), m));
-      total += chunk.back().layout.width + 4;
+  // The columns measured and not yet printed, from column `base` on: the
+  // column a chunk gives back heads the next chunk and is measured once.
+  std::vector<GridColumn> measured;
+  int base = 0;
+  const auto width = [&](int j) {
+    const std::size_t k = static_cast<std::size_t>(j - base);
+    if (k == measured.size()) {
+      measured.push_back(layoutColumn(a, first + static_cast<std::size_t>(j) * static_cast<std::size_t>(m), m));
     }
-    if (total > room && chunk.size() > 1) chunk.pop_back();
-    const int e = s + static_cast<int>(chunk.size());
-    if (n > static_cast<int>(chunk.size()) && chunk.size() > 1) {
-      utPrintf("  Columns %d through %d\n%s", s + 1, e, newline());
-    }
+    return measured[k].layout.width + 4;
+  };
+  printColumnChunks(n, room, kGridHeadings, width, [&](int s, int e) {
     for (int r = 0; r < m; ++r) {
       utLongjmpIfInterruptPending();
-      if (stopRequested()) return;
+      if (stopRequested()) return false;
       for (int j = s; j < e; ++j) {
-        const GridColumn &column = chunk[static_cast<std::size_t>(j - s)];
+        const GridColumn &column = measured[static_cast<std::size_t>(j - s)];
         printCell(cellAt(r, j), column.forms[static_cast<std::size_t>(r)], column.layout, n == 1);
       }
       utPrintf("\n");
     }
-    utPrintf("%s", newline());
-    s = e;
-  }
+    measured.erase(measured.begin(), measured.begin() + (e - s));
+    base = e;
+    return true;
+  });
 }
 
 }  // namespace

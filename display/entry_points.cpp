@@ -1,8 +1,8 @@
 // The numeric side of display and disp: the builtin handlers, the exported
 // entry points and the dispatcher that routes a value to its printer.
-#include <memory>
-
 #include "builtins/zqbuiltins.h"
+#include "common/outputs.h"
+#include "common/owned.h"
 #include "display/handlers.h"
 #include "display/numeric_printer.h"
 #include "display/printers.h"
@@ -11,10 +11,6 @@
 
 namespace zq::display {
 namespace {
-
-struct ArrayDeleter {
-  void operator()(qxArray *a) const { qxDestroyArray(a); }
-};
 
 bool isNumericCode(int code) {
   return code == QX_CODE_DOUBLE || code == QX_CODE_SPARSE || (code >= QX_CODE_SINGLE && code <= QX_CODE_UINT32);
@@ -37,8 +33,7 @@ class InterruptsDisabled {
 
 void printValue(const char *name, const qxArray *a) {
   if (a == nullptr) {
-    const std::unique_ptr<qxArray, ArrayDeleter> empty(qxCreateDoubleMatrix(0, 0, 0));
-    if (empty == nullptr) qxErrMsg(18);
+    const common::OwnedArray empty(common::created(qxCreateDoubleMatrix(0, 0, 0)));
     qxSetName(empty.get(), name);
     printNumericMatrix(empty.get(), nullptr);
     return;

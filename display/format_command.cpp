@@ -1,10 +1,9 @@
 // The format builtin: chooses the number format of the numeric printer and
 // loose or compact spacing.
-#include <climits>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
+#include "common/arguments.h"
 #include "display/handlers.h"
 #include "display/state.h"
 
@@ -14,7 +13,7 @@ namespace {
 // One word of format: the print format it selects (0: unchanged) and the
 // newline string it installs (null: unchanged).
 struct FormatWord {
-  std::string_view word;
+  std::string_view name;
   int code;
   const char *newlineText;
 };
@@ -30,28 +29,10 @@ constexpr FormatWord kWords[] = {
 // A modifier shifts the print format from the fixed to the exponent or the
 // shortest-of-both style; other modifiers are ignored.
 struct FormatModifier {
-  std::string_view word;
+  std::string_view name;
   int shift;
 };
 constexpr FormatModifier kModifiers[] = {{"e", 2}, {"g", 4}};
-
-struct QxFree {
-  void operator()(char *p) const { qxFree(p); }
-};
-using OwnedText = std::unique_ptr<char, QxFree>;
-
-// Input k of the call as text: "" when it is absent or the host cannot copy
-// it; host message 16 when it is not a char array.
-OwnedText optionText(int nrhs, qxArray *prhs[], int k) {
-  const bool present = k < nrhs;
-  if (present && qxGetClassCode(prhs[k]) != QX_CODE_CHAR) qxErrMsg(16);
-  const int count = present ? qxGetNumberOfElements(prhs[k]) : 0;
-  if (count < 0 || count == INT_MAX) qxErrMsg(18);
-  OwnedText text(static_cast<char *>(qxCalloc(static_cast<size_t>(count) + 1, 1)));
-  if (text == nullptr) qxErrMsg(18);
-  if (present && qxGetString(prhs[k], text.get(), count + 1) != 0) text.get()[0] = '\0';
-  return text;
-}
 
 // Applies a word and its modifier to the display state. The lookup comes
 // first, so an unknown word changes nothing. A modifier that would carry the
@@ -63,27 +44,19 @@ void applyFormat(std::string_view word, std::string_view modifier) {
     std::strcpy(GetNewline(), "\n");
     return;
   }
-  const FormatWord *found = nullptr;
-  for (const FormatWord &w : kWords) {
-    if (w.word == word) {
-      found = &w;
-      break;
-    }
-  }
-  if (found == nullptr) qxErrMsg(15);
-  if (found->code != 0) SetPrtfmt(found->code);
-  if (found->newlineText != nullptr) std::strcpy(GetNewline(), found->newlineText);
-  for (const FormatModifier &m : kModifiers) {
-    if (m.word == modifier && GetPrtfmt() + m.shift <= kLastPrintFormat) SetPrtfmt(GetPrtfmt() + m.shift);
-  }
+  const FormatWord &found = common::checkOption<FormatWord>(word, kWords, QX_MSG_INVALID_OPTION);
+  if (found.code != 0) SetPrtfmt(found.code);
+  if (found.newlineText != nullptr) std::strcpy(GetNewline(), found.newlineText);
+  const FormatModifier *shift = common::findOption<FormatModifier>(modifier, kModifiers);
+  if (shift != nullptr && GetPrtfmt() + shift->shift <= kLastPrintFormat) SetPrtfmt(GetPrtfmt() + shift->shift);
 }
 
 }  // namespace
 
 void formatHandler(int nlhs, qxArray *[], int nrhs, qxArray *prhs[]) {
   qxCheckNumArgs(nlhs, 0, nrhs, 0, 2);
-  const OwnedText word = optionText(nrhs, prhs, 0);
-  const OwnedText modifier = optionText(nrhs, prhs, 1);
+  const common::HostText word = common::optionalText(nrhs, prhs, 0, QX_MSG_NOT_A_STRING);
+  const common::HostText modifier = common::optionalText(nrhs, prhs, 1, QX_MSG_NOT_A_STRING);
   applyFormat(word.get(), modifier.get());
 }
 

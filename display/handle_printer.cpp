@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "builtins/zqbuiltins.h"
+#include "display/column_chunks.h"
 #include "display/numeric_printer.h"
 #include "display/printers.h"
 #include "display/state.h"
@@ -25,26 +26,20 @@ void printHandleGrid(const qxFunctionHandleRecord *handles, int m, int n) {
   const auto textAt = [&](int r, int j) {
     return qxFunctionHandleToString(handles + static_cast<std::size_t>(j) * static_cast<std::size_t>(m) + r);
   };
-  for (int s = 0; s < n;) {
-    std::size_t total = 0;
-    int e = s;
-    while (e < n && total < room) {
-      std::size_t longest = 0;
-      for (int r = 0; r < m; ++r) longest = std::max(longest, std::strlen(textAt(r, e)));
-      total += longest + kHandleLead;
-      ++e;
-    }
-    if (total > room && e - s > 1) --e;
-    if (n > e - s && e - s > 1) utPrintf("  Columns %d through %d\n%s", s + 1, e, newline());
+  const auto width = [&](int j) {
+    std::size_t longest = 0;
+    for (int r = 0; r < m; ++r) longest = std::max(longest, std::strlen(textAt(r, j)));
+    return longest + kHandleLead;
+  };
+  printColumnChunks(n, room, kGridHeadings, width, [&](int s, int e) {
     for (int r = 0; r < m; ++r) {
       utLongjmpIfInterruptPending();
-      if (stopRequested()) return;
+      if (stopRequested()) return false;
       for (int j = s; j < e; ++j) utPrintf("    @%s", textAt(r, j));
       utPrintf("\n");
     }
-    utPrintf("%s", newline());
-    s = e;
-  }
+    return true;
+  });
 }
 
 }  // namespace

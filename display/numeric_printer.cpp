@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "builtins/zqbuiltins.h"
+#include "display/column_chunks.h"
 #include "display/state.h"
 #include "display/value_text.h"
 #include "host/ut.h"
@@ -22,7 +23,7 @@ namespace {
 // a class the printer has no reader for.
 MatrixView viewOf(const qxArray *a) {
   const ClassTraits *traits = findClassTraits(qxGetClassID(a));
-  if (traits == nullptr) qxErrMsg(15);
+  if (traits == nullptr) qxErrMsg(QX_MSG_INVALID_OPTION);
   MatrixView v{a,
                traits,
                static_cast<const char *>(qxGetData(a)),
@@ -178,31 +179,25 @@ void printElement(TextSink &out, const MatrixView &v, const ElementStyle &s, std
 // The scale line, then the columns in chunks of as many as fit the window,
 // each chunk headed by its column numbers when there is more than one.
 void printChunks(const MatrixView &v, const ElementStyle &s) {
-  const char *nl = newline();
-  const int perChunk = std::max(1, (ioGetNumWindowColumns() - 1) / fieldWidth(s.format));
-  if (s.scale != 1.0) utPrintf(" %9.1e *\n%s", s.scale, nl);
-  for (int start = 0; start < v.cols; start += std::min(perChunk, v.cols - start)) {
-    const int end = start + std::min(perChunk, v.cols - start);
-    if (v.cols > perChunk) {
-      if (end - start == 1) {
-        utPrintf("  Column %d \n%s", end, nl);
-      } else {
-        utPrintf("  Columns %d through %d \n%s", start + 1, end, nl);
-      }
-    }
-    RowLabels labels(v);
-    TextSink console;
-    for (int i = 0; i < v.rows; ++i) {
-      labels.startRow(i);
-      if (stopRequested()) return;
-      for (int j = start; j < end; ++j) {
-        printElement(console, v, s,
-                     static_cast<std::size_t>(j) * static_cast<std::size_t>(v.rows) + static_cast<std::size_t>(i));
-      }
-      utPrintf("\n");
-    }
-    utPrintf("%s", nl);
-  }
+  if (s.scale != 1.0) utPrintf(" %9.1e *\n%s", s.scale, newline());
+  const std::size_t room = static_cast<std::size_t>(std::max(0, ioGetNumWindowColumns() - 1));
+  const std::size_t width = static_cast<std::size_t>(fieldWidth(s.format));
+  printColumnChunks(
+      v.cols, room, kMatrixHeadings, [width](int) { return width; },
+      [&](int start, int end) {
+        RowLabels labels(v);
+        TextSink console;
+        for (int i = 0; i < v.rows; ++i) {
+          labels.startRow(i);
+          if (stopRequested()) return false;
+          for (int j = start; j < end; ++j) {
+            printElement(console, v, s,
+                         static_cast<std::size_t>(j) * static_cast<std::size_t>(v.rows) + static_cast<std::size_t>(i));
+          }
+          utPrintf("\n");
+        }
+        return true;
+      });
 }
 
 }  // namespace
@@ -264,7 +259,7 @@ void printNumericMatrix(const qxArray *a, const char *name) {
 std::string formatScalar(const void *re, const void *im, int classId) {
   if (re == nullptr && im == nullptr) return {};
   const ClassTraits *traits = findClassTraits(classId);
-  if (traits == nullptr) qxErrMsg(15);
+  if (traits == nullptr) qxErrMsg(QX_MSG_INVALID_OPTION);
   std::string text;
   TextSink out(&text);
   const MatrixView view{

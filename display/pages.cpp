@@ -1,10 +1,11 @@
 // Arrays of more than two dimensions, shown page by page: each m-by-n page
 // is lent to a temporary two-dimensional array and printed under a label
 // such as "A(:,:,2,3)".
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/outputs.h"
+#include "common/owned.h"
 #include "display/numeric_printer.h"
 #include "display/printers.h"
 
@@ -13,17 +14,6 @@ namespace {
 
 // Longest label before its page indices are cut short.
 constexpr std::size_t kMaxPageLabel = 512;
-
-// Owns the temporary page array, which borrows the printed array's data:
-// the data is detached before the temporary is destroyed, also when an
-// error or interrupt unwinds the printing.
-struct PageDeleter {
-  void operator()(qxArray *page) const {
-    qxSetData(page, nullptr);
-    qxSetImagData(page, nullptr);
-    qxDestroyArray(page);
-  }
-};
 
 std::string pageLabel(const char *name, const std::vector<int> &counter) {
   std::string label = std::string(name) + "(:,:,";
@@ -43,8 +33,10 @@ void printPages(const qxArray *a) {
   }
   const int ndims = qxGetNumberOfDimensions(a);
   const int *dims = qxGetDimensions(a);
-  const std::unique_ptr<qxArray, PageDeleter> page(qxCreateEmptyCopy(a));
-  if (page == nullptr) qxErrMsg(18);
+  // The page borrows the printed array's data: the data is detached before
+  // the page is destroyed, also when an error or interrupt unwinds the
+  // printing.
+  const common::BorrowingArray page(common::created(qxCreateEmptyCopy(a)));
   qxSetM(page.get(), dims[0]);
   qxSetN(page.get(), dims[1]);
   const std::size_t pageBytes =

@@ -3,10 +3,10 @@
 // character printer, and the opaque and object printers, which show only a
 // class name and a size.
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "builtins/zqbuiltins.h"
+#include "common/owned.h"
 #include "display/handlers.h"
 #include "display/numeric_printer.h"
 #include "display/printers.h"
@@ -17,10 +17,6 @@
 
 namespace zq::display {
 namespace {
-
-struct ArrayDeleter {
-  void operator()(qxArray *a) const { qxDestroyArray(a); }
-};
 
 // "2-by-3", "2-by-3-by-4" or "4-D" from the array's own dimensions, then
 // the newline string.
@@ -38,10 +34,10 @@ void printOwnSize(const qxArray *a) {
 
 // The size vector an object's class reports through the host, when the
 // host has a size callback and it answers with at least two doubles.
-std::unique_ptr<qxArray, ArrayDeleter> reportedSize(const qxArray *object) {
+common::OwnedArray reportedSize(const qxArray *object) {
   const PrtCallbacks &callbacks = printCallbacks();
   if (callbacks.objectSize == nullptr) return nullptr;
-  std::unique_ptr<qxArray, ArrayDeleter> size(callbacks.objectSize(object));
+  common::OwnedArray size(callbacks.objectSize(object));
   if (size != nullptr && (qxGetClassID(size.get()) != QX_CLASS_DOUBLE || qxGetNumberOfElements(size.get()) < 2)) {
     size.reset();
   }
@@ -110,7 +106,7 @@ void printNonNumericValue(const char *name, const qxArray *a) {
   } else if (qxGetClassCode(a) == QX_CODE_CHAR) {
     printCharValue(name, a);
   } else {
-    qxErrMsg(15);
+    qxErrMsg(QX_MSG_INVALID_OPTION);
   }
 }
 
@@ -148,7 +144,7 @@ void printOpaqueValue(const char *name, const qxArray *a) {
 void printObject(const char *name, const qxArray *a) {
   ioStopPrinting();
   printContainerNameLine(name != nullptr ? name : qxGetName(a));
-  const std::unique_ptr<qxArray, ArrayDeleter> size = reportedSize(a);
+  const common::OwnedArray size = reportedSize(a);
   utPrintf("\t%s object: ", qxGetClassName(a));
   if (size != nullptr) {
     printReportedSize(size.get());

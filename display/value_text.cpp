@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <memory>
 #include <vector>
 
+#include "common/outputs.h"
 #include "display/numeric_printer.h"
 #include "display/state.h"
 #include "host/ut.h"
@@ -15,10 +15,6 @@
 
 namespace zq::display {
 namespace {
-
-struct ArrayDeleter {
-  void operator()(qxArray *a) const { qxDestroyArray(a); }
-};
 
 constexpr int kMaxContainerWidth = 256;
 
@@ -42,7 +38,7 @@ std::vector<int> shownDimensions(const qxArray *a) {
     qxArray *plhs[1] = {nullptr};
     qxArray *prhs[1] = {const_cast<qxArray *>(a)};
     callbacks.callFunction(1, plhs, 1, prhs, "size");
-    const std::unique_ptr<qxArray, ArrayDeleter> size(plhs[0]);
+    const common::OwnedArray size(plhs[0]);
     if (size != nullptr && qxGetClassID(size.get()) == QX_CLASS_DOUBLE && !qxIsEmpty(size.get())) {
       const double *values = qxGetPr(size.get());
       std::vector<int> dims(static_cast<std::size_t>(qxGetNumberOfElements(size.get())));
@@ -58,8 +54,7 @@ std::vector<int> shownDimensions(const qxArray *a) {
 
 FullNumeric::FullNumeric(const qxArray *a) : array_(a) {
   if (qxGetClassCode(a) != QX_CODE_SPARSE) return;
-  copy_.reset(qxCreateConvertedCopy(a, QX_CLASS_DOUBLE));
-  if (copy_ == nullptr) qxErrMsg(18);
+  copy_.reset(common::created(qxCreateConvertedCopy(a, QX_CLASS_DOUBLE)));
   array_ = copy_.get();
 }
 

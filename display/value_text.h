@@ -5,11 +5,11 @@
 
 #include <cstddef>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/owned.h"
 #include "host/qx.h"
 
 namespace zq::display {
@@ -27,17 +27,14 @@ void appendCharCodes(std::string &out, const qxChar *codes, std::size_t count, s
 std::optional<std::string> charRowText(const qxArray *a);
 
 // A numeric array with full storage: the array itself, or a full double
-// copy of a sparse one (host message 18 when the copy fails).
+// copy of a sparse one ("Out of memory." when the copy fails).
 class FullNumeric {
  public:
   explicit FullNumeric(const qxArray *a);
   const qxArray *get() const { return array_; }
 
  private:
-  struct Deleter {
-    void operator()(qxArray *a) const { qxDestroyArray(a); }
-  };
-  std::unique_ptr<qxArray, Deleter> copy_;
+  common::OwnedArray copy_;
   const qxArray *array_;
 };
 

@@ -1,37 +1,35 @@
-// Argument checks and output helpers shared by the file operations.
+// Argument checks of the file operations.
 #include "fileio/arguments.h"
 
 #include <cerrno>
 #include <cstring>
 
+#include "common/arguments.h"
 #include "host/ut.h"
 
 namespace zq::fileio {
 
-void requireChar(const qxArray *a, int message) {
-  if (a == nullptr || !qxIsChar(a)) qxErrMsg(message);
-}
+namespace {
 
-HostText textArgument(const qxArray *a, int message) {
-  requireChar(a, message);
-  HostText t(qxArrayToString(a));
-  if (!t) qxErrMsg(18);
-  return t;
-}
+// The short names of the machine formats: a letter for each, and "native".
+// kNative stands for the host's native format.
+constexpr int kNative = -1;
+struct FormatName {
+  const char *name;
+  int format;
+};
+constexpr FormatName kFormatNames[] = {
+    {"n", kNative}, {"native", kNative}, {"l", 0}, {"b", 1}, {"d", 2}, {"g", 3}, {"c", 4}, {"a", 5}, {"s", 6}};
 
-// "" is invalid; one letter of "nlbdgcas" names the native format or
-// formats 0 to 6; "native" or a host format name names itself.
+}  // namespace
+
+// A short name, or one of the host's own format names ("ieee-le", ...).
 int machineFormatIndex(char *text) {
-  constexpr const char kLetters[] = "nlbdgcas";
   const int invalid = utGetNumDataSizeTypes() - 1;
   utLowerCase(text);
-  if (text[0] == '\0') return invalid;
-  if (text[1] == '\0') {
-    const char *letter = std::strchr(kLetters, text[0]);
-    if (letter == nullptr) return invalid;
-    return letter == kLetters ? utGetDataSizeType() : static_cast<int>(letter - kLetters) - 1;
+  if (const FormatName *shortName = common::findOption<FormatName>(text, kFormatNames)) {
+    return shortName->format == kNative ? utGetDataSizeType() : shortName->format;
   }
-  if (std::strcmp(text, "native") == 0) return utGetDataSizeType();
   for (int i = 0; i < invalid; ++i) {
     if (std::strcmp(text, utGetDataSizeTypeName(i)) == 0) return i;
   }
@@ -39,34 +37,23 @@ int machineFormatIndex(char *text) {
 }
 
 int formatArgument(const qxArray *a) {
-  HostText t = textArgument(a, 59);
+  common::HostText t = common::textArgument(a, QX_MSG_INVALID_MACHINE_FORMAT);
   const int format = machineFormatIndex(t.get());
-  if (format == utGetNumDataSizeTypes() - 1) qxErrMsg(59);
+  if (format == utGetNumDataSizeTypes() - 1) qxErrMsg(QX_MSG_INVALID_MACHINE_FORMAT);
   return format;
 }
 
 int nonNegativeFid(const qxArray *a) {
-  const int fid = argumentToInt(a);
-  if (fid < 0) qxErrMsg(47);
+  const int fid = common::integerArgument(a);
+  if (fid < 0) qxErrMsg(QX_MSG_INVALID_FID);
   return fid;
 }
 
 int readableFid(const qxArray *fidArgument) {
   const int fid = nonNegativeFid(fidArgument);
-  if (fid == 0) qxErrMsg(61);
+  if (fid == 0) qxErrMsg(QX_MSG_STDIN_REFUSED);
   return fid;
 }
-
-qxArray *created(qxArray *a) {
-  if (a == nullptr) qxErrMsg(18);
-  return a;
-}
-
-void setOutput(builtins::FiRequest &request, int i, qxArray *a) { request.plhs[i] = a; }
-
-qxArray *scalar(double value) { return created(qxCreateScalarDouble(value)); }
-
-qxArray *text(const char *value) { return created(qxCreateString(value)); }
 
 bool isReadPermission(const char *permission) {
   return std::strcmp(permission, "r") == 0 || std::strcmp(permission, "rb") == 0 || std::strcmp(permission, "rt") == 0;

@@ -3,8 +3,6 @@
 
 #include <iterator>
 
-#include "fileio/file_table.h"
-
 namespace zq::fileio {
 namespace {
 

@@ -45,4 +45,8 @@ enum ErrorCode : int {
   kErrInternal = -37,
 };
 
+// The message of a file-I/O error code ("" for 0; a fallback text for codes
+// that have none).
+const char *messageForCode(int code);
+
 }  // namespace zq::fileio

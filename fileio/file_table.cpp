@@ -5,12 +5,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <climits>
-#include <cmath>
 
-#include "builtins/file_io.h"
 #include "builtins/zqbuiltins.h"
+#include "fileio/arguments.h"
 #include "fileio/bit_stream.h"
+#include "fileio/error_codes.h"
 #include "host/ut.h"
 
 namespace zq::fileio {
@@ -62,19 +61,6 @@ FileEntry *removeEntry(FileTable &table, FileEntry *previous, FileEntry *entry) 
   return following;
 }
 
-// Truncation toward zero, then saturation to int: above the range gives -1,
-// below it the most negative int; NaN goes to the end of the range its sign
-// bit points at, so it never names a real file.
-int argumentToInt(const qxArray *a) {
-  if (a == nullptr || qxIsEmpty(a)) return -1;
-  // The usual case is a double fid or count, read as it is.
-  const double value = qxGetClassID(a) == QX_CLASS_DOUBLE ? qxGetPr(a)[0] : utFix(qxGetScalar(a));
-  constexpr double kBeyond = 2147483648.0;                                      // 2^31
-  if (value > -kBeyond - 1 && value < kBeyond) return static_cast<int>(value);  // truncates toward zero
-  if (std::isnan(value)) return std::signbit(value) ? INT_MIN : INT_MAX;
-  return value > 0 ? -1 : INT_MIN;
-}
-
 FileEntry *findEntry(FileTable &table, int fid) {
   if (table.recent != nullptr && table.recent->fid == fid) return table.recent;
   FileEntry *entry = table.head;
@@ -86,7 +72,7 @@ FileEntry *findEntry(FileTable &table, int fid) {
 
 FileEntry &requireEntry(FileTable &table, int fid) {
   FileEntry *entry = findEntry(table, fid);
-  if (entry == nullptr) qxErrMsg(47);
+  if (entry == nullptr) qxErrMsg(QX_MSG_INVALID_FID);
   return *entry;
 }
 
@@ -116,6 +102,16 @@ void recordCode(FileEntry &entry, int code) {
   if (code != 0) entry.lastError = code;
 }
 
+WriteFlush flushAfterWrite(FileEntry &entry) {
+  const char first = entry.permission[0];
+  if (first == 'W' || first == 'A') return WriteFlush::kSkipped;
+  clearErrno();
+  if (std::fflush(entry.stream) == 0) return WriteFlush::kDone;
+  const int indicator = std::ferror(entry.stream);
+  recordCode(entry, indicator != 0 ? indicator : kErrFlush);
+  return WriteFlush::kFailed;
+}
+
 }  // namespace zq::fileio
 
 extern "C" {
@@ -132,8 +128,8 @@ void fiInitStdIO(void) {
   };
   const StandardStream streams[] = {
       {"\"stdin\"", "r", stdin}, {"\"stdout\"", "a", stdout}, {"\"stderr\"", "a", stderr}};
-  zq::builtins::markStandardStreamsInitialised();
   FileTable &table = fileTable();
+  table.standardStreamsReady = true;
   if (table.head != nullptr) return;
   for (const StandardStream &s : streams) {
     FileEntry &entry = addEntry(table);

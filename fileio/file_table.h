@@ -39,15 +39,12 @@ struct FileTable {
   FileEntry *tail = nullptr;
   // The entry found last: a run of calls on one file skips the list walk.
   FileEntry *recent = nullptr;
+  // Set by fiInitStdIO: fids 0, 1 and 2 are in the table.
+  bool standardStreamsReady = false;
 };
 
 // The one table of the process.
 FileTable &fileTable();
-
-// Converts a fid (or skip count, or other integer argument) the way every
-// file operation does: first element truncated toward zero (-1 when empty),
-// saturated to int, NaN to INT_MAX (INT_MIN with the sign bit set).
-int argumentToInt(const qxArray *a);
 
 // Links a zeroed entry in at the lowest free fid (the list stays sorted by
 // fid) and returns it with its fid set; the caller fills in the rest.
@@ -59,7 +56,7 @@ FileEntry *removeEntry(FileTable &table, FileEntry *previous, FileEntry *entry);
 
 // The entry of fid, or null.
 FileEntry *findEntry(FileTable &table, int fid);
-// The entry of fid; raises host message 47 when there is none.
+// The entry of fid; raises "Invalid file identifier." when there is none.
 FileEntry &requireEntry(FileTable &table, int fid);
 
 // Writes a pending output byte and frees the bit state: 0 on success, 1 when
@@ -78,8 +75,10 @@ long regularFileLength(FILE *stream);
 // too when code is not 0.
 void recordCode(FileEntry &entry, int code);
 
-// The message of a file-I/O error code ("" for 0; a fallback text for codes
-// that have none).
-const char *messageForCode(int code);
+// After a complete write: flushes the stream unless the file was opened for
+// buffered writing ("W", "A"). A failed flush records the stream's error
+// indicator, or kErrFlush when it has none.
+enum class WriteFlush { kSkipped, kDone, kFailed };
+WriteFlush flushAfterWrite(FileEntry &entry);
 
 }  // namespace zq::fileio

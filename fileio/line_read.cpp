@@ -13,7 +13,9 @@
 #include <emmintrin.h>
 #endif
 
+#include "common/arguments.h"
 #include "common/char_codes.h"
+#include "common/outputs.h"
 #include "fileio/arguments.h"
 #include "fileio/error_codes.h"
 #include "fileio/operations.h"
@@ -203,14 +205,14 @@ const LineRead &readLine(FILE *stream, size_t limit) {
 // The line as a 1-by-n char row.
 qxArray *charRow(std::string_view text) {
   const int dims[2] = {1, static_cast<int>(text.size())};
-  qxArray *row = created(qxCreateCharArray(2, dims));
+  qxArray *row = common::created(qxCreateCharArray(2, dims));
   common::widenBytes(reinterpret_cast<const unsigned char *>(text.data()), qxGetChars(row), text.size());
   return row;
 }
 
 // The codes of the last `length` characters, or a 0 x 0 double.
 qxArray *terminatorCodes(std::string_view text, int length) {
-  qxArray *codes = created(qxCreateDoubleMatrix(length == 0 ? 0 : 1, length, 0));
+  qxArray *codes = common::created(qxCreateDoubleMatrix(length == 0 ? 0 : 1, length, 0));
   double *out = qxGetPr(codes);
   for (size_t i = text.size() - static_cast<size_t>(length); i < text.size(); ++i) {
     *out++ = static_cast<unsigned char>(text[i]);
@@ -225,24 +227,25 @@ int fgetsOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
   const int fid = readableFid(request.prhs[0]);
   int limit = 0;
   if (request.nrhs == 2) {
-    if (qxIsChar(request.prhs[1]) || qxIsEmpty(request.prhs[1])) qxErrMsg(64);
-    limit = argumentToInt(request.prhs[1]);
+    if (qxIsChar(request.prhs[1]) || qxIsEmpty(request.prhs[1])) qxErrMsg(QX_MSG_INVALID_LENGTH);
+    limit = common::integerArgument(request.prhs[1]);
   }
   FileEntry &entry = requireEntry(table, fid);
+  common::Outputs out = request.outputs();
   if (releaseBitState(entry) != 0) {
-    setOutput(request, 0, text(""));
-    if (request.nlhs >= 2) setOutput(request, 1, created(qxCreateDoubleMatrix(0, 0, 0)));
+    out.set(0, common::stringResult(""));
+    if (out.wants(1)) out.set(1, qxCreateDoubleMatrix(0, 0, 0));
     return 0;
   }
   const LineRead &line = readLine(entry.stream, limit > 0 ? static_cast<size_t>(limit) : SIZE_MAX);
   recordCode(entry, line.code);
   settleReadStatus(entry, static_cast<long long>(line.text.size()));
   if (!line.text.empty()) {
-    setOutput(request, 0, charRow(line.text));
+    out.set(0, charRow(line.text));
   } else {
-    setOutput(request, 0, std::feof(entry.stream) ? scalar(-1) : text(""));
+    out.set(0, std::feof(entry.stream) ? common::scalarResult(-1) : common::stringResult(""));
   }
-  if (request.nlhs >= 2) setOutput(request, 1, terminatorCodes(line.text, line.text.empty() ? 0 : line.terminator));
+  if (out.wants(1)) out.set(1, terminatorCodes(line.text, line.text.empty() ? 0 : line.terminator));
   return 0;
 }
 

@@ -7,6 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "common/arguments.h"
+#include "common/outputs.h"
+#include "common/owned.h"
+#include "common/paths.h"
 #include "fileio/arguments.h"
 #include "fileio/error_codes.h"
 #include "fileio/operations.h"
@@ -17,14 +21,10 @@
 namespace zq::fileio {
 namespace {
 
-constexpr size_t kMaxPathLength = 1024;
 constexpr int kFirstUserFid = 3;
 
-struct UtFree {
-  void operator()(char *p) const { utFree(p); }
-};
-// A string owned by the table (freed with utFree when the entry goes).
-using TableText = std::unique_ptr<char, UtFree>;
+// A string for the table (freed with utFree when the entry goes).
+using TableText = common::UtBlock<char>;
 
 TableText tableCopy(const char *s) {
   const size_t n = std::strlen(s) + 1;
@@ -147,13 +147,14 @@ FileEntry &entryForPath(FileTable &table, const char *fullPath, FileEntry *fallb
   return *holder;
 }
 
-void openOutputs(builtins::FiRequest &request, double fid, int code) {
-  setOutput(request, 0, scalar(fid));
-  if (request.nlhs >= 2) setOutput(request, 1, text(messageForCode(code)));
+void openOutputs(FiRequest &request, double fid, int code) {
+  common::Outputs out = request.outputs();
+  out.set(0, common::scalarResult(fid));
+  if (out.wants(1)) out.set(1, common::stringResult(messageForCode(code)));
 }
 
 // A file not yet in the table.
-void openNew(builtins::FiRequest &request, FileTable &table, const char *name, TableText permission, int format) {
+void openNew(FiRequest &request, FileTable &table, const char *name, TableText permission, int format) {
   char expansion[IO_PATH_BUFFER_SIZE];
   const char *expanded = ioTildeExpansion(expansion, name);
   auto opened = std::make_unique<Opened>();
@@ -168,7 +169,7 @@ void openNew(builtins::FiRequest &request, FileTable &table, const char *name, T
 // A name that a user file already has: its bit state is settled and its
 // stream closed, then the file is opened again. On any failure (pending
 // bits that cannot be written included) the entry leaves the table.
-void reopen(builtins::FiRequest &request, FileTable &table, FileEntry &entry, const char *name, TableText permission,
+void reopen(FiRequest &request, FileTable &table, FileEntry &entry, const char *name, TableText permission,
             int format) {
   auto opened = std::make_unique<Opened>();
   opened->code = kErrCannotOpen;
@@ -193,13 +194,13 @@ void reopen(builtins::FiRequest &request, FileTable &table, FileEntry &entry, co
 }
 
 // fopen('all'): the fids of the user files in ascending order.
-void listUserFids(builtins::FiRequest &request, FileTable &table) {
+void listUserFids(FiRequest &request, FileTable &table) {
   int n = 0;
   for (FileEntry *e = firstUserEntry(table); e != nullptr; e = e->next) ++n;
-  qxArray *fids = created(qxCreateDoubleMatrix(n == 0 ? 0 : 1, n, 0));
+  qxArray *fids = common::created(qxCreateDoubleMatrix(n == 0 ? 0 : 1, n, 0));
   double *out = qxGetPr(fids);
   for (FileEntry *e = firstUserEntry(table); e != nullptr; e = e->next) *out++ = e->fid;
-  setOutput(request, 0, fids);
+  request.outputs().set(0, fids);
 }
 
 // ">" or "<" for the byte order, a blank, then bits 7..0 of the carried
@@ -216,14 +217,15 @@ std::string bitPicture(const BitCarry *carry) {
 
 // fopen(fid): name, permission, machine format and bit state, each when
 // requested; empty strings for a fid that is not open.
-void queryFile(builtins::FiRequest &request, FileTable &table) {
-  const int fid = argumentToInt(request.prhs[0]);
+void queryFile(FiRequest &request, FileTable &table) {
+  const int fid = common::integerArgument(request.prhs[0]);
   const FileEntry *entry = fid < 0 ? nullptr : findEntry(table, fid);
   const std::string picture = entry != nullptr ? bitPicture(entry->bitCarry) : "";
   const char *answers[] = {entry != nullptr ? entry->name : "", entry != nullptr ? entry->permission : "",
                            entry != nullptr ? utGetDataSizeTypeName(entry->machineFormat) : "", picture.c_str()};
   const int count = request.nlhs < 1 ? 1 : request.nlhs;
-  for (int i = 0; i < count; ++i) setOutput(request, i, text(answers[i]));
+  common::Outputs out = request.outputs();
+  for (int i = 0; i < count; ++i) out.set(i, common::stringResult(answers[i]));
 }
 
 // Settles the bit state, closes the stream, tells the search path about a
@@ -234,7 +236,7 @@ int closeEntry(FileTable &table, FileEntry &entry) {
   clearErrno();
   const bool closed = closeStream(entry);
   if (closed && !isReadPermission(entry.permission)) {
-    kpSetFullnameChanged(kpLookupPath("ZelmarMainPath"), entry.name);
+    kpSetFullnameChanged(common::mainPath(), entry.name);
   }
   unlinkEntry(table, &entry);
   return closed ? 0 : -1;
@@ -259,17 +261,18 @@ int fopenOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
     queryFile(request, table);
     return 0;
   }
-  HostText name = textArgument(first, 48);
+  const common::HostText name = common::textArgument(first, QX_MSG_FILE_NAME_NOT_STRING);
   if (request.nrhs == 1 && std::strcmp(name.get(), "all") == 0) {
     listUserFids(request, table);
     return 0;
   }
-  HostText given = request.nrhs >= 2 ? textArgument(request.prhs[1], 52) : nullptr;
-  if (given && std::strchr("rwaWA", given.get()[0]) == nullptr) qxErrMsg(52);
-  if (given && given.get()[0] == '\0') qxErrMsg(52);
+  const common::HostText given =
+      request.nrhs >= 2 ? common::textArgument(request.prhs[1], QX_MSG_INVALID_PERMISSION) : nullptr;
+  if (given && std::strchr("rwaWA", given.get()[0]) == nullptr) qxErrMsg(QX_MSG_INVALID_PERMISSION);
+  if (given && given.get()[0] == '\0') qxErrMsg(QX_MSG_INVALID_PERMISSION);
   const int format = request.nrhs == 3 ? formatArgument(request.prhs[2]) : utGetDataSizeType();
-  if (std::strlen(name.get()) > kMaxPathLength) {
-    qxErrMsgTxt("File name is too long: paths are limited to %d characters.", static_cast<int>(kMaxPathLength));
+  if (std::strlen(name.get()) > common::kMaxPathLength) {
+    qxErrMsgTxt("File name is too long: paths are limited to %d characters.", static_cast<int>(common::kMaxPathLength));
   }
   TableText permission = reducedPermission(given ? given.get() : "r");
   if (FileEntry *known = userEntryNamed(table, name.get())) {
@@ -284,15 +287,15 @@ int fcloseOperation(FiRequest &request, FileTable &table, TransferDescriptor &) 
   qxCheckNumArgs(request.nlhs, 1, request.nrhs, 1, 1);
   int result = 0;
   if (qxIsChar(request.prhs[0])) {
-    HostText option = textArgument(request.prhs[0], 55);
-    if (std::strcmp(option.get(), "all") != 0) qxErrMsg(55);
+    const common::HostText option = common::textArgument(request.prhs[0], QX_MSG_INVALID_FCLOSE_OPTION);
+    if (std::strcmp(option.get(), "all") != 0) qxErrMsg(QX_MSG_INVALID_FCLOSE_OPTION);
     result = closeAll(table);
   } else {
-    const int fid = argumentToInt(request.prhs[0]);
-    if (fid < kFirstUserFid) qxErrMsg(47);
+    const int fid = common::integerArgument(request.prhs[0]);
+    if (fid < kFirstUserFid) qxErrMsg(QX_MSG_INVALID_FID);
     result = closeEntry(table, requireEntry(table, fid));
   }
-  setOutput(request, 0, scalar(result));
+  request.outputs().set(0, common::scalarResult(result));
   return result;
 }
 

@@ -1,13 +1,11 @@
 // The file-I/O operations of the binary-file subsystem, as fiFcn calls them.
 #pragma once
 
-#include "builtins/file_io.h"
 #include "fileio/file_table.h"
+#include "fileio/request.h"
 #include "fileio/transfer.h"
 
 namespace zq::fileio {
-
-using builtins::FiRequest;
 
 int fopenOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);
 int fcloseOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);

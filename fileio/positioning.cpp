@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/arguments.h"
+#include "common/outputs.h"
 #include "fileio/arguments.h"
 #include "fileio/bit_stream.h"
 #include "fileio/error_codes.h"
@@ -14,7 +16,7 @@
 namespace zq::fileio {
 namespace {
 
-enum Origin { kBof = -1, kCof = 0, kEof = 1, kBadOrigin = -2 };
+enum Origin { kBof = -1, kCof = 0, kEof = 1 };
 
 struct OriginName {
   const char *name;
@@ -22,21 +24,18 @@ struct OriginName {
 };
 constexpr OriginName kOrigins[] = {{"bof", kBof}, {"cof", kCof}, {"eof", kEof}};
 
-// "bof", "cof", "eof" (exactly) or the numbers -1, 0, 1; host message 51
+// "bof", "cof", "eof" (exactly) or the numbers -1, 0, 1; "Invalid origin."
 // for anything else.
 Origin originArgument(const qxArray *a) {
-  Origin origin = kBadOrigin;
   if (qxIsChar(a)) {
-    HostText t = textArgument(a, 51);
-    for (const OriginName &o : kOrigins) {
-      if (std::strcmp(t.get(), o.name) == 0) origin = o.origin;
-    }
-  } else if (!qxIsEmpty(a)) {
-    const double v = qxGetScalar(a);
-    if (v == -1 || v == 0 || v == 1) origin = static_cast<Origin>(static_cast<int>(v));
+    const common::HostText t = common::textArgument(a, QX_MSG_INVALID_ORIGIN);
+    return common::checkOption<OriginName>(t.get(), kOrigins, QX_MSG_INVALID_ORIGIN).origin;
   }
-  if (origin == kBadOrigin) qxErrMsg(51);
-  return origin;
+  if (!qxIsEmpty(a)) {
+    const double v = qxGetScalar(a);
+    if (v == -1 || v == 0 || v == 1) return static_cast<Origin>(static_cast<int>(v));
+  }
+  qxErrMsg(QX_MSG_INVALID_ORIGIN);
 }
 
 // The code of an offset that cannot be a position at all, else 0.
@@ -133,7 +132,7 @@ FileEntry &entryOf(FileTable &table, const qxArray *fidArgument) {
 int fseekOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
   qxCheckNumArgs(request.nlhs, 1, request.nrhs, 3, 3);
   FileEntry &entry = entryOf(table, request.prhs[0]);
-  if (qxIsEmpty(request.prhs[1])) qxErrMsg(50);
+  if (qxIsEmpty(request.prhs[1])) qxErrMsg(QX_MSG_EMPTY_OFFSET);
   const double offset = qxGetScalar(request.prhs[1]);
   const Origin origin = originArgument(request.prhs[2]);
   int code = offsetCode(offset);
@@ -145,7 +144,7 @@ int fseekOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
     entry.bitCarry = nullptr;
   }
   recordCode(entry, code);
-  setOutput(request, 0, scalar(code == 0 ? 0 : -1));
+  request.outputs().set(0, common::scalarResult(code == 0 ? 0 : -1));
   return code == 0 ? 0 : -1;
 }
 
@@ -155,7 +154,7 @@ int ftellOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
   clearErrno();
   const long position = std::ftell(entry.stream);
   recordCode(entry, position != -1 ? errno : (errno != 0 ? errno : kErrUnknown));
-  setOutput(request, 0, scalar(static_cast<double>(position)));
+  request.outputs().set(0, common::scalarResult(static_cast<double>(position)));
   return 0;
 }
 
@@ -169,22 +168,22 @@ int feofOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
   const int code = std::ferror(stream) != 0 ? std::ferror(stream) : atEnd ? kErrUnknown : 0;
   entry.status = code;
   if (atEnd) entry.lastError = code;
-  setOutput(request, 0, scalar(atEnd ? 1 : 0));
+  request.outputs().set(0, common::scalarResult(atEnd ? 1 : 0));
   return atEnd ? 1 : 0;
 }
 
 int ferrorOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
   qxCheckNumArgs(request.nlhs, 2, request.nrhs, 1, 2);
   FileEntry &entry = entryOf(table, request.prhs[0]);
-  bool clear = false;
-  if (request.nrhs == 2) {
-    HostText option = textArgument(request.prhs[1], 57);
-    if (std::strcmp(option.get(), "clear") != 0) qxErrMsg(58);
-    clear = true;
+  const bool clear = request.nrhs == 2;
+  if (clear) {
+    const common::HostText option = common::textArgument(request.prhs[1], QX_MSG_OPTION_NOT_STRING);
+    if (std::strcmp(option.get(), "clear") != 0) qxErrMsg(QX_MSG_ONLY_CLEAR);
   }
   const int code = clear ? entry.lastError : entry.status;
-  setOutput(request, 0, text(messageForCode(code)));
-  if (request.nlhs >= 2) setOutput(request, 1, scalar(code));
+  common::Outputs out = request.outputs();
+  out.set(0, common::stringResult(messageForCode(code)));
+  if (out.wants(1)) out.set(1, common::scalarResult(code));
   if (clear) {
     std::clearerr(entry.stream);
     entry.status = 0;

@@ -263,4 +263,11 @@ int parsePrecision(const char *s, PrecisionSpec &prec) {
   return 0;
 }
 
+void precisionArgument(char *text, PrecisionSpec &prec) {
+  char uchar[] = "uchar";
+  if (text == nullptr) text = uchar;
+  stripBlanks(text);
+  if (parsePrecision(text, prec) != 0) qxErrMsg(QX_MSG_INVALID_PRECISION);
+}
+
 }  // namespace zq::fileio

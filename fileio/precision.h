@@ -44,4 +44,9 @@ void stripBlanks(char *s);
 // May warn (intN, uintN).
 int parsePrecision(const char *s, PrecisionSpec &prec);
 
+// The precision argument of fread and fwrite: strips the blanks of text (in
+// place; "uchar" when null) and parses it into prec; "Invalid precision."
+// when it is not valid.
+void precisionArgument(char *text, PrecisionSpec &prec);
+
 }  // namespace zq::fileio

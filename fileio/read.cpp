@@ -1,25 +1,26 @@
 // fread: values of a precision read from a file, converted to the result
 // class and shaped by the size argument.
-#include <sys/stat.h>
-
 #include <climits>
-#include <cmath>
 #include <cstdio>
-#include <cstring>
+#include <utility>
 
+#include "common/arguments.h"
+#include "common/outputs.h"
+#include "common/size_argument.h"
+#include "fileio/arguments.h"
 #include "fileio/bit_stream.h"
 #include "fileio/chunk_list.h"
 #include "fileio/error_codes.h"
 #include "fileio/operations.h"
-#include "fileio/size_argument.h"
 #include "fileio/skips.h"
 #include "fileio/transfer_core.h"
 
 namespace zq::fileio {
 namespace {
 
+using common::SizeArgument;
+
 constexpr int kFirstChunk = 512;
-constexpr double kIntMax = 2147483647.0;
 
 // The arguments after the fid, by position.
 struct ReadArguments {
@@ -53,6 +54,7 @@ struct Reader {
   long long skip = 0;  // bytes, or bits for bit fields
   long fileEnd = LONG_MAX;
   Staging staging;
+  ChunkList *chunks = nullptr;  // where the values go, once the list is made
 
   // Reads up to n values (bytes) into the last chunk with one stdio call.
   int readRaw(void *destination, int n) {
@@ -75,7 +77,7 @@ struct Reader {
   // One step of the byte-aligned paths: n values into the last chunk.
   int step(int n) {
     n = boundedByFile(n);
-    void *destination = chunkEnd(transfer);
+    void *destination = chunks->end();
     int got = 0;
     switch (choice.path) {
       case TransferPath::Raw:
@@ -96,7 +98,7 @@ struct Reader {
         break;
       case TransferPath::Bits: got = readFields(n); break;
     }
-    chunkStored(transfer, got);
+    chunks->stored(got);
     if (got == n) recordCode(entry, 0);
     return got;
   }
@@ -119,7 +121,7 @@ struct Reader {
       if (isSigned && bits < 64 && ((field >> (bits - 1)) & 1)) field |= ~uint64_t{0} << bits;
       values[got] = isSigned ? static_cast<double>(static_cast<int64_t>(field)) : static_cast<double>(field);
     }
-    qxConvertBufferToType(chunkEnd(transfer), transfer.resultClass, values, QX_CLASS_DOUBLE, got);
+    qxConvertBufferToType(chunks->end(), transfer.resultClass, values, QX_CLASS_DOUBLE, got);
     return got;
   }
 
@@ -135,7 +137,7 @@ struct Reader {
     const int limit = staged || skip > 0 ? kStagingValues : INT_MAX;
     bool complete = false;
     steppedTransfer(
-        transfer.count, chunkRoom(transfer), prec.blockCount, skip > 0, false, limit, [this](int n) { return step(n); },
+        transfer.count, chunks->room(), prec.blockCount, skip > 0, false, limit, [this](int n) { return step(n); },
         [this] { return skipStep(); }, complete);
     if (!complete) entry.lastError = entry.status;
     return complete;
@@ -144,57 +146,32 @@ struct Reader {
   // For a regular file read without skips, the values left in it: the
   // first chunk is then made large enough to take them all at once.
   long long valuesLeft() const {
-    struct stat st {};
-    if (skip > 0 || choice.path == TransferPath::Bits || fstat(fileno(entry.stream), &st) != 0 ||
-        !S_ISREG(st.st_mode)) {
-      return -1;
-    }
-    const long position = std::ftell(entry.stream);
-    return position < 0 ? -1 : (st.st_size - position) / choice.valueSize;
+    if (skip > 0 || choice.path == TransferPath::Bits) return -1;
+    const long length = regularFileLength(entry.stream);
+    const long position = length < 0 ? -1 : std::ftell(entry.stream);
+    return position < 0 ? -1 : (length - position) / choice.valueSize;
   }
 };
 
 // Stores the result (shaped as the size asks) and the count.
-void readOutputs(FiRequest &request, qxArray *result, const TransferDescriptor &t, const SizeArgument &size) {
-  if (size.rows == 1 && size.dims == 2 && !qxIsEmpty(result) && !t.byteMode) {
-    qxSetM(result, 1);
-    qxSetN(result, t.count);
+void readOutputs(FiRequest &request, common::OwnedArray result, const TransferDescriptor &t, const SizeArgument &size) {
+  qxArray *a = result.get();
+  if (size.rows == 1 && size.dims == 2 && !qxIsEmpty(a) && !t.byteMode) {
+    qxSetM(a, 1);
+    qxSetN(a, t.count);
   }
-  if (request.nrhs == 1 && qxIsEmpty(result)) {
-    qxSetM(result, 0);
-    qxSetN(result, 0);
+  if (request.nrhs == 1 && qxIsEmpty(a)) {
+    qxSetM(a, 0);
+    qxSetN(a, 0);
   }
-  setOutput(request, 0, result);
-  if (request.nlhs >= 2) setOutput(request, 1, scalar(t.count));
+  common::Outputs out = request.outputs();
+  out.set(0, result.release());
+  if (out.wants(1)) out.set(1, common::scalarResult(t.count));
 }
-
-}  // namespace
-
-SizeArgument sizeArgument(const qxArray *a) {
-  if (a == nullptr) return {};
-  const int count = qxGetNumberOfElements(a);
-  if (qxIsChar(a) || count < 1 || count > 2 || (count == 2 && qxGetM(a) != 1)) qxErrMsg(54);
-  double v[2] = {0, 0};
-  qxConvertBufferToType(v, QX_CLASS_DOUBLE, qxGetData(a), qxGetClassID(a), count);
-  for (int i = 0; i < count; ++i) {
-    if (std::isnan(v[i]) || v[i] < 0) qxErrMsg(54);
-    v[i] = std::trunc(v[i]);
-  }
-  if (count == 1) {
-    if (v[0] == 0) return {0, 0, 1};
-    return v[0] > kIntMax ? SizeArgument{1, -1, 1} : SizeArgument{static_cast<int>(v[0]), 1, 1};
-  }
-  if (v[0] > kIntMax) qxErrMsg(54);
-  if (v[1] > kIntMax) return v[0] == 0 ? SizeArgument{0, 0, 2} : SizeArgument{static_cast<int>(v[0]), -1, 2};
-  if (v[0] * v[1] > kIntMax) qxErrMsg(54);
-  return {static_cast<int>(v[0]), static_cast<int>(v[1]), 2};
-}
-
-namespace {
 
 // The checked arguments of one fread call, in the order the checks run.
 struct ReadRequest {
-  HostText precision;
+  common::HostText precision;
   int format = -1;  // -1: the file's own
   SizeArgument size;
   int skip = 0;
@@ -203,12 +180,12 @@ struct ReadRequest {
 ReadRequest readRequest(const FiRequest &request) {
   const ReadArguments args = sortReadArguments(request);
   ReadRequest r;
-  if (args.precision != nullptr) r.precision = textArgument(args.precision, 53);
+  if (args.precision != nullptr) r.precision = common::textArgument(args.precision, QX_MSG_INVALID_PRECISION);
   if (args.format != nullptr) r.format = formatArgument(args.format);
-  if (args.skip != nullptr && qxIsChar(args.skip)) qxErrMsg(63);
-  r.size = sizeArgument(args.size);
-  r.skip = args.skip != nullptr ? argumentToInt(args.skip) : 0;
-  if (r.skip < 0) qxErrMsg(63);
+  if (args.skip != nullptr && qxIsChar(args.skip)) qxErrMsg(QX_MSG_INVALID_SKIP);
+  r.size = common::sizeArgument(args.size);
+  r.skip = args.skip != nullptr ? common::integerArgument(args.skip) : 0;
+  if (r.skip < 0) qxErrMsg(QX_MSG_INVALID_SKIP);
   return r;
 }
 
@@ -233,21 +210,23 @@ long long describeResult(TransferDescriptor &t, const PrecisionSpec &prec, SizeA
 
 // No limit: chunks grow until a read comes up short. The first chunk takes
 // what a regular file has left, so that most reads need one chunk.
-qxArray *readOpenEnded(Reader &reader, TransferDescriptor &t, bool readable) {
+common::OwnedArray readOpenEnded(Reader &reader, TransferDescriptor &t, bool readable) {
   const long long unit = t.byteMode ? static_cast<long long>(resultElementSize(t)) : 1;
   t.chunkSize = static_cast<int>(std::clamp<long long>(reader.valuesLeft() + 1, kFirstChunk * unit, INT_MAX));
-  startChunks(t);
-  while (readable && reader.fillChunk() && growChunks(t)) {
+  ChunkList chunks(t);
+  reader.chunks = &chunks;
+  while (readable && reader.fillChunk() && chunks.grow()) {
   }
-  return finishChunks(t);
+  return chunks.finish();
 }
 
 // A fixed size: one chunk of that size, reshaped when the read stops early.
-qxArray *readFixed(Reader &reader, TransferDescriptor &t, long long wanted, bool readable) {
+common::OwnedArray readFixed(Reader &reader, TransferDescriptor &t, long long wanted, bool readable) {
   t.chunkSize = t.capacity = static_cast<int>(t.byteMode ? wanted : static_cast<long long>(t.rows) * t.cols);
-  startChunks(t);
+  ChunkList chunks(t);
+  reader.chunks = &chunks;
   const bool complete = readable && reader.fillChunk();
-  return complete ? t.first->array : finishChunks(t);
+  return complete ? chunks.takeFirst() : chunks.finish();
 }
 
 }  // namespace
@@ -263,11 +242,13 @@ int freadOperation(FiRequest &request, FileTable &table, TransferDescriptor &tra
   precisionArgument(args.precision.get(), prec);
   const long long wanted = describeResult(transfer, prec, args.size);
 
-  Reader reader{entry,     transfer, prec,   choosePath(prec, prec.inputType, transfer.resultClass),
-                args.skip, LONG_MAX, nullptr};
+  Reader reader{entry,     transfer, prec,    choosePath(prec, prec.inputType, transfer.resultClass),
+                args.skip, LONG_MAX, nullptr, nullptr};
   if (prepareBitsForReading(entry, prec.bitCount, prec.format) != 0 || wanted == 0) {
     const int rows = wanted == 0 ? args.size.rows : 0, cols = wanted == 0 ? args.size.cols : 0;
-    readOutputs(request, created(qxCreateNumericMatrix(rows, cols, transfer.resultClass, 0)), transfer, args.size);
+    readOutputs(request,
+                common::OwnedArray(common::created(qxCreateNumericMatrix(rows, cols, transfer.resultClass, 0))),
+                transfer, args.size);
     return 0;
   }
   if (reader.choice.path != TransferPath::Raw && reader.choice.path != TransferPath::Direct) {
@@ -275,11 +256,10 @@ int freadOperation(FiRequest &request, FileTable &table, TransferDescriptor &tra
   }
   // Nothing is read when a skipping transfer cannot measure the file.
   const bool readable = args.skip == 0 || measureFile(entry, reader.fileEnd);
-  qxArray *result =
+  common::OwnedArray result =
       wanted < 0 ? readOpenEnded(reader, transfer, readable) : readFixed(reader, transfer, wanted, readable);
   settleReadStatus(entry, transfer.count);
-  readOutputs(request, result, transfer, args.size);
-  popChunk(transfer);
+  readOutputs(request, std::move(result), transfer, args.size);
   return 0;
 }
 

@@ -1,16 +1,10 @@
 // The transfer descriptor: the process-wide record of the current data
-// transfer, and the chunk list in which results of unknown length grow.
+// transfer, which the chunk list of a reading call grows against.
 #pragma once
 
 #include "host/qx.h"
 
 namespace zq::fileio {
-
-struct Chunk {
-  int count = 0;             // values stored in this chunk
-  qxArray *array = nullptr;  // storage, of the descriptor's resultClass
-  Chunk *next = nullptr;
-};
 
 struct TransferDescriptor {
   int count = 0;        // values (bytes in byte mode) stored so far
@@ -22,9 +16,6 @@ struct TransferDescriptor {
   int resultKind = 0;   // set by the formatted readers (4 char, 2 numeric)
   int capacity = 0;     // values the chunk list can hold
   int chunkSize = 0;    // size of the next chunk
-  int chunkCount = 0;
-  Chunk *first = nullptr;
-  Chunk *last = nullptr;
 };
 
 // The one descriptor of the process.

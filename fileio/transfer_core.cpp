@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fileio/arguments.h"
 #include "fileio/error_codes.h"
 #include "host/ut.h"
 
@@ -19,16 +20,9 @@ PathChoice choosePath(const PrecisionSpec &prec, int fileType, int arrayClass) {
   return {fileClass == arrayClass ? TransferPath::Direct : TransferPath::NativeConvert, type->nativeBytes, fileClass};
 }
 
-void precisionArgument(char *text, PrecisionSpec &prec) {
-  char uchar[] = "uchar";
-  if (text == nullptr) text = uchar;
-  stripBlanks(text);
-  if (parsePrecision(text, prec) != 0) qxErrMsg(53);
-}
-
 Staging stagingBuffer() {
   Staging buffer(static_cast<unsigned char *>(qxMalloc(8 * kStagingValues)));
-  if (!buffer) qxErrMsg(18);
+  if (!buffer) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   return buffer;
 }
 

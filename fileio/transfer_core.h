@@ -4,10 +4,9 @@
 #pragma once
 
 #include <algorithm>
-#include <memory>
 
 #include "common/interrupt_points.h"
-#include "fileio/arguments.h"
+#include "common/owned.h"
 #include "fileio/file_table.h"
 #include "fileio/precision.h"
 
@@ -35,12 +34,8 @@ struct PathChoice {
 };
 PathChoice choosePath(const PrecisionSpec &prec, int fileType, int arrayClass);
 
-// Strips the blanks of the precision text (in place; "uchar" when null)
-// and parses it into prec; host message 53 when it is not valid.
-void precisionArgument(char *text, PrecisionSpec &prec);
-
 // A staging buffer of kStagingValues 8-byte slots from the host allocator.
-using Staging = std::unique_ptr<unsigned char, HostFree>;
+using Staging = common::QxBlock<unsigned char>;
 Staging stagingBuffer();
 
 // Converts n file values of `size` bytes, packed at the start of slots, to

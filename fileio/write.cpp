@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/arguments.h"
+#include "common/outputs.h"
+#include "fileio/arguments.h"
 #include "fileio/bit_stream.h"
 #include "fileio/error_codes.h"
 #include "fileio/operations.h"
@@ -119,32 +122,22 @@ const char *shownName(const qxArray *a) {
   return name != nullptr && name[0] != '\0' ? name : "data";
 }
 
-// After the write: flush unless the permission is "W" or "A"; a write that
-// stopped without a system reason is explained by what it managed.
+// After the write: flush unless the permission is "W" or "A" (a good flush
+// leaves the stream's error indicator as the status); a write that stopped
+// without a system reason is explained by what it managed.
 void settleWriteStatus(FileEntry &entry, bool complete, long long written) {
-  const char first = entry.permission[0];
   if (complete) {
-    if (first == 'W' || first == 'A') return;
-    clearErrno();
-    if (std::fflush(entry.stream) != 0) {
-      recordCode(entry, std::ferror(entry.stream) != 0 ? std::ferror(entry.stream) : kErrFlush);
-    } else {
-      entry.status = std::ferror(entry.stream);
-    }
+    if (flushAfterWrite(entry) == WriteFlush::kDone) entry.status = std::ferror(entry.stream);
     return;
   }
   // Writing to a read-only stream fails with a system reason on this
   // platform; the user is told what is wrong all the same.
-  if (written == 0 && first == 'r' && !permissionHasAny(entry, "+")) {
+  if (written == 0 && entry.permission[0] == 'r' && !permissionHasAny(entry, "+")) {
     recordCode(entry, kErrNotOpenForWriting);
   } else if (entry.status == kErrUnknown && written > 0) {
     recordCode(entry, kErrNoMoreSpace);
   }
 }
-
-}  // namespace
-
-namespace {
 
 // The checked arguments of one fwrite call, in the order the checks run.
 struct WriteRequest {
@@ -152,7 +145,7 @@ struct WriteRequest {
   int dataClass = 0;
   int dataType = 0;
   int fid = 0;
-  HostText precision;
+  common::HostText precision;
   int format = -1;  // -1: the file's own
   int skip = 0;
 };
@@ -166,13 +159,13 @@ WriteRequest writeRequest(const FiRequest &request) {
   r.dataType = typeCodeOfClass(r.dataClass);
   if (r.dataType == 0) qxErrMsgTxt("Cannot write %s: unsupported class %s", shownName(r.data), qxGetClassName(r.data));
   r.fid = nonNegativeFid(request.prhs[0]);
-  if (request.nrhs >= 3) r.precision = textArgument(request.prhs[2], 53);
+  if (request.nrhs >= 3) r.precision = common::textArgument(request.prhs[2], QX_MSG_INVALID_PRECISION);
   const bool fourthIsFormat = request.nrhs == 4 && qxIsChar(request.prhs[3]);
   const qxArray *skip = request.nrhs == 5 || (request.nrhs == 4 && !fourthIsFormat) ? request.prhs[3] : nullptr;
-  if (skip != nullptr && qxIsChar(skip)) qxErrMsg(63);
+  if (skip != nullptr && qxIsChar(skip)) qxErrMsg(QX_MSG_INVALID_SKIP);
   const qxArray *format = request.nrhs == 5 ? request.prhs[4] : fourthIsFormat ? request.prhs[3] : nullptr;
   if (format != nullptr) r.format = formatArgument(format);
-  r.skip = skip != nullptr ? argumentToInt(skip) : 0;
+  r.skip = skip != nullptr ? common::integerArgument(skip) : 0;
   return r;
 }
 
@@ -196,7 +189,7 @@ int fwriteOperation(FiRequest &request, FileTable &table, TransferDescriptor &tr
   prec.format = args.format >= 0 ? args.format : entry.machineFormat;
   prec.inputType = args.dataType;
   precisionArgument(args.precision.get(), prec);
-  if (args.skip < 0) qxErrMsg(63);
+  if (args.skip < 0) qxErrMsg(QX_MSG_INVALID_SKIP);
 
   const PathChoice choice = writePath(prec, args.dataClass);
   const long long elements = qxGetNumberOfElements(args.data);
@@ -218,7 +211,7 @@ int fwriteOperation(FiRequest &request, FileTable &table, TransferDescriptor &tr
   }
   transfer.count = static_cast<int>(std::min<long long>(writer.written, INT_MAX));
   if (request.nlhs == 1 || (request.nlhs == 0 && args.fid >= 3)) {
-    setOutput(request, 0, scalar(static_cast<double>(writer.written)));
+    request.outputs().set(0, common::scalarResult(static_cast<double>(writer.written)));
   }
   return transfer.count;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs from Debian packages (when missing).
 set -euo pipefail
-packages=(g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev libedit-dev pkg-config clang-format python3)
+packages=(g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev libedit-dev pkg-config clang-format clang-tidy python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,46 +1,43 @@
 // _colonobj: the range constructor behind every a:b and a:b:c.
 #include <memory>
+#include <optional>
 
+#include "common/outputs.h"
+#include "common/owned.h"
 #include "host/qx.h"
 #include "session/handlers.h"
 
 namespace zq::session {
 namespace {
 
-// A double view of an input: the input itself, or a converted copy owned here.
-class DoubleInput {
- public:
-  explicit DoubleInput(qxArray *a) : array_(qxMustBe(a, QX_CLASS_DOUBLE)), owned_(array_ != a ? array_ : nullptr) {}
-  ~DoubleInput() {
-    if (owned_ != nullptr) qxDestroyArray(owned_);
-  }
-  DoubleInput(const DoubleInput &) = delete;
-  DoubleInput &operator=(const DoubleInput &) = delete;
-
-  bool empty() const { return array_ == nullptr || qxIsEmpty(array_); }
-  double first() const { return qxGetPr(array_)[0]; }
-
- private:
-  qxArray *array_;
-  qxArray *owned_;
-};
+// The first element of an input seen as double, or nothing when it is empty
+// (or the host could make no double copy of it).
+std::optional<double> firstOf(const common::AsClass &input) {
+  const qxArray *a = input.get();
+  if (a == nullptr || qxIsEmpty(a)) return std::nullopt;
+  return qxGetPr(a)[0];
+}
 
 }  // namespace
 
-void colonobjHandler(int, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
+void colonobjHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
   if (nrhs > 3) qxErrorReturn("Too many inputs for colon operator");
-  if (nrhs < 2) qxErrMsg(2);
-  const DoubleInput a(prhs[0]);
-  const DoubleInput b(prhs[1]);
-  const std::unique_ptr<DoubleInput> c = nrhs == 3 ? std::make_unique<DoubleInput>(prhs[2]) : nullptr;
-  if (a.empty() || b.empty() || (c && c->empty())) {
-    plhs[0] = qxCreateDoubleMatrix(1, 0, 0);
+  if (nrhs < 2) qxErrMsg(QX_MSG_NOT_ENOUGH_INPUTS);
+  common::Outputs out(nlhs, plhs);
+  // Every input is converted before any is read; the copies go when the
+  // handler returns.
+  const common::AsClass a(prhs[0], QX_CLASS_DOUBLE);
+  const common::AsClass b(prhs[1], QX_CLASS_DOUBLE);
+  const auto c = nrhs == 3 ? std::make_unique<common::AsClass>(prhs[2], QX_CLASS_DOUBLE) : nullptr;
+  const std::optional<double> first = firstOf(a), second = firstOf(b);
+  const std::optional<double> third = c ? firstOf(*c) : std::nullopt;
+  if (!first || !second || (c && !third)) {
+    out.set(0, qxCreateDoubleMatrix(1, 0, 0));
     return;
   }
-  const double start = a.first();
-  const double step = c ? b.first() : 1.0;
-  const double stop = c ? c->first() : b.first();
-  plhs[0] = qxCreateColonObj(start, step, stop);
+  const double step = c ? *second : 1.0;
+  const double stop = c ? *third : *second;
+  out.set(0, qxCreateColonObj(*first, step, stop));
 }
 
 }  // namespace zq::session

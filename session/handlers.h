@@ -16,4 +16,25 @@ void func2strHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
 void functionsHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
 void str2funcHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
 
+// Session queries: time, machine, environment and the bell.
+void clockHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
+void cputimeHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
+void computerHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
+void zelmarrootHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
+void getenvHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
+void beepHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
+void featureHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
+
+// The class and scope tests: one logical answer about one value.
+enum class ClassTest { Char, Logical, Sparse, Real, Global };
+template <ClassTest Test>
+void classTestHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
+
+// warning, and the two last-message records that lasterr and lastwarn
+// read and replace.
+void warningHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
+enum class LastMessage { Error, Warning };
+template <LastMessage Record>
+void lastMessageHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]);
+
 }  // namespace zq::session

@@ -109,7 +109,7 @@ struct AnonymousBody {
   const Symbols *symbols = nullptr;  // the table the slots belong to
 };
 
-enum class StmtKind { Expression, Assign, MultiAssign, If, For, While, Break, Continue, Command };
+enum class StmtKind { Expression, Assign, MultiAssign, If, For, While, Break, Continue, Command, Try };
 
 struct Stmt;
 using StmtPtr = std::unique_ptr<Stmt>;
@@ -130,7 +130,9 @@ struct Stmt {
   ExprPtr expr;                  // Expression, Assign (value), For (range), While (condition)
   std::vector<ExprPtr> targets;  // Assign, MultiAssign (null for ~), For (variable)
   std::vector<Clause> clauses;   // If
-  Block body;                    // For, While
+  Block body;                    // For, While, Try (the guarded block)
+  Block handler;                 // Try: the catch block
+  int catchSlot = -1;            // Try: the variable of "catch NAME", or -1
   Token command;                 // Command
 };
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "shell/arrays.h"
 #include "shell/handles.h"
@@ -164,9 +165,11 @@ void Evaluator::execute(const Stmt &s) {
   if (run(s) != Flow::Normal) zqhost::raise("A break or continue statement must be inside a loop.");
 }
 
+// A try statement in a block is entered directly: it does nothing of its
+// own (its statements poll for interrupts).
 Evaluator::Flow Evaluator::run(const Block &body) {
   for (const StmtPtr &s : body) {
-    const Flow f = run(*s);
+    const Flow f = s->kind == StmtKind::Try ? tryStatement(*s) : run(*s);
     if (f != Flow::Normal) return f;
   }
   return Flow::Normal;
@@ -182,6 +185,7 @@ Evaluator::Flow Evaluator::run(const Stmt &s) {
     case StmtKind::Command: command(s); break;
     case StmtKind::For: return forLoop(s);
     case StmtKind::While: return whileLoop(s);
+    case StmtKind::Try: return tryStatement(s);
     case StmtKind::Break: return Flow::Break;
     case StmtKind::Continue: return Flow::Continue;
     case StmtKind::If:
@@ -196,7 +200,9 @@ Evaluator::Flow Evaluator::run(const Stmt &s) {
 
 // A bare expression: a variable shows itself; anything else becomes ans.
 // A call that returns nothing shows nothing.
-void Evaluator::expressionStatement(const Stmt &s) {
+// Inlined into run(): an error raised by the expression unwinds one frame
+// fewer on its way to a try statement.
+[[gnu::always_inline]] inline void Evaluator::expressionStatement(const Stmt &s) {
   const Expr &e = *s.expr;
   if (e.kind == ExprKind::Ident && defined(e.slot) != nullptr) {
     if (s.print) display(e.text, defined(e.slot)->value);
@@ -290,6 +296,41 @@ Evaluator::Flow Evaluator::whileLoop(const Stmt &s) {
     if (run(s.body) == Flow::Break) break;
   }
   return Flow::Normal;
+}
+
+// try BODY catch HANDLER end: an error raised in BODY (by a builtin, the
+// host or error()) abandons the rest of BODY, becomes the last error and
+// runs HANDLER, where "catch NAME" finds it as NAME.message. An interrupt
+// is no error and passes on, as do exit and errors raised in HANDLER.
+// Entering BODY does nothing, and this is inlined into the blocks that hold
+// the statement, so a BODY that raises nothing costs what it costs alone
+// (not even a call). HANDLER runs inside the catch clause, so no text is
+// copied out of the error first.
+[[gnu::always_inline]] inline Evaluator::Flow Evaluator::tryStatement(const Stmt &s) {
+  try {
+    for (const StmtPtr &t : s.body) {
+      const Flow f = run(*t);
+      if (f != Flow::Normal) return f;
+    }
+    return Flow::Normal;
+  } catch (const zqhost::Error &e) {
+    return caught(s, e.text().c_str());
+  } catch (const ParseError &e) {
+    return caught(s, e.what());
+  } catch (const std::bad_alloc &) {
+    return caught(s, zqhost::messageText(18));
+  }
+}
+
+Evaluator::Flow Evaluator::caught(const Stmt &s, const char *text) {
+  qxSetLastErrMsg(text);
+  if (s.catchSlot >= 0) {
+    const char *field = "message";
+    Value error = Value::adopt(qxCreateStructMatrix(1, 1, 1, &field));
+    qxSetFieldByNumber(error.array(), 0, 0, makeString(text).release());
+    assignSlot(s.catchSlot, std::move(error));
+  }
+  return run(s.handler);
 }
 
 // "name word word": the words are passed as strings. When name is a
@@ -650,7 +691,9 @@ Values Evaluator::callExpr(const Expr &callee, const std::vector<ExprPtr> *args,
 }
 
 // Finds the function of a name once and keeps it in the expression.
-Values Evaluator::callResolved(const Expr &callee, int nargout, Values &args) {
+// Inlined into its callers: an error raised by the function then unwinds
+// one frame fewer on its way to a try statement.
+[[gnu::always_inline]] inline Values Evaluator::callResolved(const Expr &callee, int nargout, Values &args) {
   if (callee.builtin == nullptr && callee.host == nullptr) {
     callee.builtin = zqhost::findBuiltin(callee.text);
     if (callee.builtin == nullptr) callee.host = findHostFunction(callee.text);
@@ -662,7 +705,10 @@ Values Evaluator::callResolved(const Expr &callee, int nargout, Values &args) {
   OutputSlots plhs(static_cast<size_t>(std::max(nargout, 1)));
   ArrayList prhs(args.size());
   for (size_t k = 0; k < args.size(); ++k) prhs.data()[k] = args[k].array();
-  zqhost::callBuiltin(*callee.builtin, nargout, plhs.data(), static_cast<int>(prhs.size()), prhs.data());
+  {
+    const zqhost::CallFrame frame;
+    zqhost::callHandler(*callee.builtin, nargout, plhs.data(), static_cast<int>(prhs.size()), prhs.data());
+  }
   Values out;
   for (size_t k = 0; k < plhs.size() && plhs.data()[k] != nullptr; ++k) {
     qxArray *taken = plhs.data()[k];

@@ -113,6 +113,8 @@ class Evaluator {
   void multiAssignment(const Stmt &s);
   Flow forLoop(const Stmt &s);
   Flow whileLoop(const Stmt &s);
+  Flow tryStatement(const Stmt &s);
+  Flow caught(const Stmt &s, const char *text);
   void command(const Stmt &s);
   void showVariable(const Expr &target);
 

@@ -10,8 +10,8 @@
 namespace zq::shell {
 namespace {
 
-constexpr std::array<std::string_view, 8> kKeywords = {"if",  "elseif", "else",  "end",
-                                                       "for", "while",  "break", "continue"};
+constexpr std::array<std::string_view, 10> kKeywords = {"if",    "elseif", "else",     "end", "for",
+                                                        "while", "break",  "continue", "try", "catch"};
 
 // Operators, longest first so that the first match is the right one.
 constexpr std::array<std::string_view, 33> kOperators = {
@@ -241,7 +241,8 @@ class Lexer {
     if (out_.empty()) return true;
     const Token &t = out_.back();
     if (t.kind == Tok::Newline || t.kind == Tok::Semi || t.kind == Tok::Comma) return true;
-    return t.kind == Tok::Keyword && (t.text == "else" || t.text == "end" || t.text == "break" || t.text == "continue");
+    return t.kind == Tok::Keyword && (t.text == "else" || t.text == "end" || t.text == "break" ||
+                                      t.text == "continue" || t.text == "try" || t.text == "catch");
   }
 
   void identifier() {

@@ -14,7 +14,7 @@ enum class Tok {
   Number,    // text: the literal; imaginary when it ends in i or j
   String,    // text: the contents, '' already folded to '
   Ident,     // text: the name
-  Keyword,   // text: if elseif else end for while break continue
+  Keyword,   // text: if elseif else end for while break continue try catch
   EndIndex,  // "end" inside an index
   Command,   // text: the command name; words: its arguments
   Op,        // text: an operator or punctuation ( ) [ ] { } . @ = etc.

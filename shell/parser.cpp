@@ -9,6 +9,9 @@
 #include <iterator>
 #include <span>
 
+#include "shell/evaluator.h"
+#include "zqhost/host.h"
+
 namespace zq::shell {
 
 int Symbols::intern(std::string_view name) {
@@ -26,6 +29,11 @@ int Symbols::find(std::string_view name) const {
 }
 
 namespace {
+
+// Builtins and host functions are known before any script runs.
+bool isFunctionName(const std::string &name) {
+  return zqhost::findBuiltin(name) != nullptr || findHostFunction(name) != nullptr;
+}
 
 struct OpName {
   const char *text;
@@ -158,6 +166,7 @@ StmtPtr Parser::statement() {
   if (t.kind == Tok::Keyword) {
     if (t.text == "if") return ifStatement();
     if (t.text == "for" || t.text == "while") return loopStatement();
+    if (t.text == "try") return tryStatement();
     if (t.text == "break" || t.text == "continue") {
       s = std::make_unique<Stmt>();
       s->kind = t.text == "break" ? StmtKind::Break : StmtKind::Continue;
@@ -186,7 +195,7 @@ StmtPtr Parser::statement() {
 void Parser::endStatement(Stmt &s) {
   const Token &t = peek();
   s.lastLine = t.line;
-  if (t.kind == Tok::Keyword && (t.text == "end" || t.text == "else" || t.text == "elseif")) {
+  if (t.kind == Tok::Keyword && (t.text == "end" || t.text == "else" || t.text == "elseif" || t.text == "catch")) {
     s.print = true;
     return;
   }
@@ -211,12 +220,19 @@ Block Parser::block(std::initializer_list<const char *> enders, const Token &ope
   }
 }
 
-StmtPtr Parser::ifStatement() {
+// A statement of kind that starts at the keyword opener, which it consumes.
+StmtPtr Parser::keywordStatement(StmtKind kind, Token &opener) {
   auto s = std::make_unique<Stmt>();
-  s->kind = StmtKind::If;
-  const Token opener = advance();
+  s->kind = kind;
+  opener = advance();
   s->line = opener.line;
   s->column = opener.column;
+  return s;
+}
+
+StmtPtr Parser::ifStatement() {
+  Token opener;
+  StmtPtr s = keywordStatement(StmtKind::If, opener);
   Clause first;
   first.line = opener.line;
   first.condition = expression();
@@ -262,6 +278,30 @@ StmtPtr Parser::loopStatement() {
     if (parenthesized) expectOp(")", opener);
   }
   s->body = block({"end"}, kw);
+  advance();  // end
+  endStatement(*s);
+  return s;
+}
+
+// try ... end, try ... catch ... end, and try ... catch NAME ... end. A
+// name alone on the catch line receives the error, unless it names a
+// function: then it is the first statement of the catch block
+// ("catch lasterr" shows the error's text).
+StmtPtr Parser::tryStatement() {
+  Token opener;
+  StmtPtr s = keywordStatement(StmtKind::Try, opener);
+  s->body = block({"catch", "end"}, opener);
+  if (isKeyword("catch")) {
+    const Token &catchWord = advance();
+    const Token &name = peek();
+    const Tok after = peek(1).kind;
+    const bool endsLine = after == Tok::Newline || after == Tok::Semi || after == Tok::Comma || after == Tok::Eof;
+    if (name.kind == Tok::Ident && name.line == catchWord.line && endsLine && !isFunctionName(name.text)) {
+      s->catchSlot = symbols_.intern(name.text);
+      advance();
+    }
+    s->handler = block({"end"}, opener);
+  }
   advance();  // end
   endStatement(*s);
   return s;

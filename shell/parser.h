@@ -60,8 +60,10 @@ class Parser {
   StmtPtr statement();
   Block block(std::initializer_list<const char *> enders, const Token &opener);
   void endStatement(Stmt &s);
+  StmtPtr keywordStatement(StmtKind kind, Token &opener);
   StmtPtr ifStatement();
   StmtPtr loopStatement();
+  StmtPtr tryStatement();
   StmtPtr assignmentOrExpression();
   StmtPtr multiAssignment();
   bool startsMultiAssignment() const;

@@ -1,13 +1,14 @@
 // The format text and the data arguments of the formatted-text operations.
 #include "textio/arguments.h"
 
-#include "fileio/arguments.h"
+#include "common/arguments.h"
+#include "common/outputs.h"
 #include "host/zqservices.h"
 
 namespace zq::textio {
 
 PreparedFormat prepareFormat(const qxArray *format, bool translate) {
-  const fileio::HostText raw = fileio::textArgument(format, 49);
+  const common::HostText raw = common::textArgument(format, QX_MSG_FORMAT_NOT_STRING);
   PreparedFormat prepared;
   prepared.text = translate ? svXlate(raw.get()) : raw.get();
   prepared.escapesValid = translateEscapes(prepared.text);
@@ -22,8 +23,7 @@ DataArgument::DataArgument(const qxArray *argument) {
     return;
   }
   if (qxGetClassID(argument) != QX_CLASS_DOUBLE) {
-    copy_.reset(qxCreateConvertedCopy(argument, QX_CLASS_DOUBLE));
-    if (!copy_) qxErrMsg(18);
+    copy_.reset(common::created(qxCreateConvertedCopy(argument, QX_CLASS_DOUBLE)));
     argument = copy_.get();
   }
   source_.values = qxGetPr(argument);

@@ -2,9 +2,9 @@
 // arguments as element sources.
 #pragma once
 
-#include <memory>
 #include <string>
 
+#include "common/owned.h"
 #include "host/qx.h"
 #include "textio/output.h"
 
@@ -17,8 +17,8 @@ struct PreparedFormat {
   bool escapesValid = true;
 };
 
-// Takes the text of a char format argument (host message 49 when it is not
-// char), passes it through the host's message translation when translate is
+// Takes the text of a char format argument ("Format must be a string."
+// when it is not char), passes it through the host's message translation when translate is
 // set, and translates its escape sequences.
 PreparedFormat prepareFormat(const qxArray *format, bool translate);
 
@@ -30,10 +30,7 @@ class DataArgument {
   ElementSource &source() { return source_; }
 
  private:
-  struct Destroy {
-    void operator()(qxArray *a) const { qxDestroyArray(a); }
-  };
-  std::unique_ptr<qxArray, Destroy> copy_;
+  common::OwnedArray copy_;
   ElementSource source_;
 };
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include "host/ut.h"
 #include "textio/number_text.h"
@@ -307,9 +308,10 @@ int printString(OutputSink &sink, const OutputDirective &d, ElementSource &sourc
   return finished != kErrNone ? finished : static_cast<int>(length);
 }
 
-// One routine per conversion, in the order of OutConversion.
+// One routine per conversion, in the order of OutConversion (kC is last).
 constexpr Routine kRoutines[] = {printLiteral, printInteger,  printInteger, printInteger,  printInteger,
                                  printInteger, printFloating, printString,  printCharacter};
+static_assert(std::size(kRoutines) == static_cast<std::size_t>(OutConversion::kC) + 1, "one routine per conversion");
 
 }  // namespace
 

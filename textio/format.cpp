@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/arguments.h"
 #include "host/ut.h"
 
 namespace zq::textio {
@@ -46,11 +47,9 @@ int readDecimal(std::string_view text, size_t &pos) {
 // Returns the byte value, or -1 for an invalid escape; pos moves past it.
 int translateOne(const std::string &text, size_t &pos) {
   const char c = text[pos];
-  for (const Escape &e : kEscapes) {
-    if (e.letter == c) {
-      ++pos;
-      return static_cast<unsigned char>(e.byte);
-    }
+  if (const Escape *e = common::findLetter<Escape>(c, kEscapes)) {
+    ++pos;
+    return static_cast<unsigned char>(e->byte);
   }
   if (isDigit(c)) {
     // Up to three decimal digits are consumed; the value is their octal
@@ -103,14 +102,16 @@ constexpr InLetter kInLetters[] = {
     {'s', InConversion::kS, false},
 };
 
+struct ModifierLetter {
+  char letter;
+  Modifier modifier;
+};
+constexpr ModifierLetter kModifierLetters[] = {
+    {'h', Modifier::kShort}, {'l', Modifier::kLong}, {'t', Modifier::kSingleBits}, {'b', Modifier::kDoubleBits}};
+
 Modifier modifierOf(char c) {
-  switch (c) {
-    case 'h': return Modifier::kShort;
-    case 'l': return Modifier::kLong;
-    case 't': return Modifier::kSingleBits;
-    case 'b': return Modifier::kDoubleBits;
-    default: return Modifier::kNone;
-  }
+  const ModifierLetter *m = common::findLetter<ModifierLetter>(c, kModifierLetters);
+  return m != nullptr ? m->modifier : Modifier::kNone;
 }
 
 // Parses an output directive at text[pos] (just after the '%').
@@ -157,20 +158,17 @@ int parseOutput(std::string_view text, size_t &pos, OutputDirective &d) {
   if (pos >= text.size()) return kErrInvalidFormat;
   d.modifier = modifierOf(text[pos]);
   if (d.modifier != Modifier::kNone && ++pos >= text.size()) return kErrInvalidFormat;
-  const char letter = text[pos];
-  for (const OutLetter &l : kOutLetters) {
-    if (l.letter != letter) continue;
-    const bool allowed = d.modifier == Modifier::kNone                                       ? l.plain
-                         : (d.modifier == Modifier::kShort || d.modifier == Modifier::kLong) ? l.shortLong
-                                                                                             : l.bits;
-    if (!allowed) return kErrInvalidFormat;
-    if (l.conversion == OutConversion::kC && d.precisionSource != Source::kNone) return kErrInvalidFormat;
-    d.conversion = l.conversion;
-    d.letter = letter;
-    ++pos;
-    return kErrNone;
-  }
-  return kErrInvalidFormat;
+  const OutLetter *l = common::findLetter<OutLetter>(text[pos], kOutLetters);
+  if (l == nullptr) return kErrInvalidFormat;
+  const bool allowed = d.modifier == Modifier::kNone                                       ? l->plain
+                       : (d.modifier == Modifier::kShort || d.modifier == Modifier::kLong) ? l->shortLong
+                                                                                           : l->bits;
+  if (!allowed) return kErrInvalidFormat;
+  if (l->conversion == OutConversion::kC && d.precisionSource != Source::kNone) return kErrInvalidFormat;
+  d.conversion = l->conversion;
+  d.letter = l->letter;
+  ++pos;
+  return kErrNone;
 }
 
 // Parses an input directive at text[pos] (just after the '%') and writes
@@ -201,26 +199,25 @@ int parseInput(std::string_view text, size_t &pos, InputDirective &d) {
   d.modifier = modifierOf(text[pos]);
   if (d.modifier == Modifier::kSingleBits || d.modifier == Modifier::kDoubleBits) return kErrInvalidFormat;
   if (d.modifier != Modifier::kNone && ++pos >= text.size()) return kErrInvalidFormat;
-  for (const InLetter &l : kInLetters) {
-    if (l.letter != text[pos]) continue;
-    if (d.modifier != Modifier::kNone && !l.sized) return kErrInvalidFormat;
-    d.conversion = l.conversion;
-    d.letter = l.letter;
-    ++pos;
-    // Integers read 32-bit values with or without 'l' (int and long are
-    // the same size here); floats read a double unless 'h' asks for a float.
-    const char *size = "";
-    if (d.conversion == InConversion::kFloat)
-      size = d.modifier == Modifier::kShort ? "" : "l";
-    else if (d.modifier == Modifier::kShort)
-      size = "h";
-    if (d.width > 0)
-      std::snprintf(d.text, sizeof d.text, "%%%d%s%c", d.width, size, d.letter);
-    else
-      std::snprintf(d.text, sizeof d.text, "%%%s%c", size, d.letter);
-    return kErrNone;
+  const InLetter *l = common::findLetter<InLetter>(text[pos], kInLetters);
+  if (l == nullptr || (d.modifier != Modifier::kNone && !l->sized)) return kErrInvalidFormat;
+  d.conversion = l->conversion;
+  d.letter = l->letter;
+  ++pos;
+  // Integers read 32-bit values with or without 'l' (int and long are the
+  // same size here); floats read a double unless 'h' asks for a float.
+  const char *size = "";
+  if (d.conversion == InConversion::kFloat) {
+    size = d.modifier == Modifier::kShort ? "" : "l";
+  } else if (d.modifier == Modifier::kShort) {
+    size = "h";
   }
-  return kErrInvalidFormat;
+  if (d.width > 0) {
+    std::snprintf(d.text, sizeof d.text, "%%%d%s%c", d.width, size, d.letter);
+  } else {
+    std::snprintf(d.text, sizeof d.text, "%%%s%c", size, d.letter);
+  }
+  return kErrNone;
 }
 
 // A literal output piece is ready to print as soon as it is taken.

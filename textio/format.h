@@ -14,8 +14,9 @@
 
 namespace zq::textio {
 
-// The file-I/O error codes are those of the binary-file subsystem.
-using namespace fileio;
+// The error codes of the engines are the file-I/O codes (kErrNone,
+// kErrInvalidFormat, ...), named here without their namespace.
+using enum fileio::ErrorCode;
 
 // Translates backslash escapes of text in place. A NUL produced by an
 // escape ends the text there. Returns false when an escape was invalid; the
@@ -32,7 +33,8 @@ enum class Modifier : uint8_t { kNone, kShort, kLong, kSingleBits, kDoubleBits }
 // Where a width or precision comes from.
 enum class Source : int8_t { kNone = -1, kFormat = 0, kData = -2 };
 
-// Conversions of the output grammar, in the order of the routine table.
+// Conversions of the output grammar, in the order of the routine table
+// (kC stays last: the table checks its size against it).
 enum class OutConversion : uint8_t { kLiteral, kD, kI, kO, kU, kX, kFloat, kS, kC };
 
 // What an output directive still has to draw from the data.
@@ -59,7 +61,8 @@ struct OutputDirective {
   std::string_view literal;  // the literal run, "%%" pairs included
 };
 
-// Conversions of the input grammar, in the order of the scanner table.
+// Conversions of the input grammar, in the order of the scanner table (kC
+// stays last: the table checks its size against it).
 enum class InConversion : uint8_t { kLiteral, kD, kI, kO, kU, kX, kFloat, kS, kSet, kC };
 
 // One piece of an input format.

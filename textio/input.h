@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "fileio/chunk_list.h"
 #include "fileio/transfer.h"
 #include "host/qx.h"
 #include "textio/format.h"
@@ -96,13 +97,15 @@ class StreamSource final : public InputSource {
 template <class T>
 size_t parseDecimal(std::string_view text, T &value);
 
-// Collects the values read, as doubles, in the chunk list of the transfer
-// descriptor, which grows as they come.
+// Collects the values read, as doubles, in a chunk list that grows as they
+// come against the transfer descriptor.
 class ValueStore {
  public:
   // Starts the list with a first chunk of firstChunk values; rows and cols
   // are those of the size argument (cols -1: no limit).
   ValueStore(fileio::TransferDescriptor &transfer, int firstChunk, int rows, int cols);
+  ValueStore(const ValueStore &) = delete;
+  ValueStore &operator=(const ValueStore &) = delete;
   void push(double value) {
     if (next_ == end_) refill();
     *next_++ = value;
@@ -112,12 +115,13 @@ class ValueStore {
   // The values as one matrix by the shape rule of the chunk list; kind 4
   // (char) or 2 (numeric) and the number of elements of the size argument
   // decide its rows.
-  qxArray *finish(int resultKind, int sizeDims);
+  common::OwnedArray finish(int resultKind, int sizeDims);
 
  private:
   void settle();
   void refill();
   fileio::TransferDescriptor &transfer_;
+  fileio::ChunkList chunks_;
   double *start_ = nullptr, *next_ = nullptr, *end_ = nullptr;
 };
 

@@ -1,14 +1,14 @@
 // The file-I/O operations of the formatted-text subsystem, as fiFcn calls them.
 #pragma once
 
-#include "builtins/file_io.h"
 #include "fileio/file_table.h"
+#include "fileio/request.h"
 #include "fileio/transfer.h"
 
 namespace zq::textio {
 
-using builtins::FiRequest;
 using fileio::FileTable;
+using fileio::FiRequest;
 using fileio::TransferDescriptor;
 
 int fscanfOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer);

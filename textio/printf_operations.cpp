@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "common/char_codes.h"
+#include "common/outputs.h"
 #include "fileio/arguments.h"
+#include "fileio/error_codes.h"
 #include "host/ut.h"
 #include "textio/arguments.h"
 #include "textio/operations.h"
@@ -47,18 +49,6 @@ int refineWriteCode(const fileio::FileEntry &entry, const RunResult &result) {
   return kErrUnknown;
 }
 
-// Flushes the stream unless the file was opened for buffered writing ("W",
-// "A"), recording the outcome.
-void flushUnlessBuffered(fileio::FileEntry &entry) {
-  if (entry.permission[0] == 'W' || entry.permission[0] == 'A') return;
-  if (std::fflush(entry.stream) == 0) {
-    entry.status = 0;
-    return;
-  }
-  const int indicator = std::ferror(entry.stream);
-  fileio::recordCode(entry, indicator != 0 ? indicator : kErrFlush);
-}
-
 // sprintf('%s', text), where every code of the text is a single byte other
 // than NUL, prints the text unchanged. The result then shares the
 // argument's data instead of copying it: nothing can tell the two apart,
@@ -71,8 +61,7 @@ qxArray *unchangedText(const FiRequest &request, const PreparedFormat &format) {
   const int n = qxGetNumberOfElements(text);
   if (static_cast<size_t>(n) > kMaxTextBytes) return nullptr;
   if (!common::allSingleByteCodes(qxGetChars(text), static_cast<size_t>(n))) return nullptr;
-  qxArray *row = qxCreateSharedDataCopy(text);
-  if (row == nullptr) qxErrMsg(18);
+  qxArray *row = common::created(qxCreateSharedDataCopy(text));
   const int dims[2] = {1, n};
   qxSetDimensions(row, dims, 2);
   return row;
@@ -81,32 +70,33 @@ qxArray *unchangedText(const FiRequest &request, const PreparedFormat &format) {
 }  // namespace
 
 int sprintfOperation(FiRequest &request, FileTable &, TransferDescriptor &) {
-  if (request.nlhs > 2) qxErrMsg(3);
+  if (request.nlhs > 2) qxErrMsg(QX_MSG_TOO_MANY_OUTPUTS);
   const PreparedFormat format = prepareFormat(request.prhs[0], true);
+  common::Outputs out = request.outputs();
   if (qxArray *row = unchangedText(request, format)) {
-    request.plhs[0] = row;
-    if (request.nlhs >= 2) request.plhs[1] = qxCreateString(fileio::messageForCode(kErrNone));
+    out.set(0, row);
+    if (out.wants(1)) out.set(1, common::stringResult(fileio::messageForCode(kErrNone)));
     return 0;
   }
   CharRowSink sink;
   OutputEngine engine(format.text, sink);
   const RunResult result = runArguments(engine, sink, request.prhs + 1, request.nrhs - 1);
-  request.plhs[0] = sink.takeRow();
-  if (request.nlhs >= 2) request.plhs[1] = qxCreateString(fileio::messageForCode(result.code));
+  out.set(0, sink.takeRow());
+  if (out.wants(1)) out.set(1, common::stringResult(fileio::messageForCode(result.code)));
   return format.escapesValid ? 0 : 1;
 }
 
 int fprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer) {
-  if (request.nlhs > 2) qxErrMsg(3);
+  if (request.nlhs > 2) qxErrMsg(QX_MSG_TOO_MANY_OUTPUTS);
   const qxArray *first = request.prhs[0];
   const bool console = qxIsChar(first) || (qxIsEmpty(first) && request.nrhs == 1);
   int fid = 1;
   if (!console) {
-    if (request.nlhs > 1) qxErrMsg(3);
+    if (request.nlhs > 1) qxErrMsg(QX_MSG_TOO_MANY_OUTPUTS);
     fid = fileio::nonNegativeFid(first);
   }
   fileio::FileEntry &entry = fileio::requireEntry(table, fid);
-  if (!console && request.nrhs < 2) qxErrMsg(62);
+  if (!console && request.nrhs < 2) qxErrMsg(QX_MSG_MISSING_FORMAT);
   const int formatIndex = console ? 0 : 1;
   const qxArray *formatArgument = request.prhs[formatIndex];
   const PreparedFormat format =
@@ -114,8 +104,9 @@ int fprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &t
   transfer.byteMode = 0;
 
   const bool countWanted = request.nlhs >= 1 || (!console && fid >= 3);
+  common::Outputs out = request.outputs();
   if (fileio::releaseBitState(entry) != 0) {
-    if (request.nlhs >= 1) request.plhs[0] = qxCreateScalarDouble(0);
+    if (request.nlhs >= 1) out.set(0, common::scalarResult(0));
     return 1;
   }
   ConsoleSink consoleSink;
@@ -123,14 +114,16 @@ int fprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &t
   OutputSink &sink = fid == 1 || fid == 2 ? static_cast<OutputSink &>(consoleSink) : streamSink;
   OutputEngine engine(format.text, sink);
   const RunResult result = runArguments(engine, sink, request.prhs + formatIndex + 1, request.nrhs - formatIndex - 1);
-  if (result.code != kErrNone)
+  // A good flush clears the status (the write has just succeeded).
+  if (result.code != kErrNone) {
     fileio::recordCode(entry, refineWriteCode(entry, result));
-  else
-    flushUnlessBuffered(entry);
+  } else if (fileio::flushAfterWrite(entry) == fileio::WriteFlush::kDone) {
+    entry.status = 0;
+  }
   if (!format.escapesValid) fileio::recordCode(entry, kErrInvalidFormat);
-  if (countWanted) request.plhs[0] = qxCreateScalarDouble(engine.count());
+  if (countWanted) out.set(0, common::scalarResult(engine.count()));
   const int code = result.code != kErrNone ? entry.status : kErrNone;
-  if (console && request.nlhs >= 2) request.plhs[1] = qxCreateString(fileio::messageForCode(code));
+  if (console && out.wants(1)) out.set(1, common::stringResult(fileio::messageForCode(code)));
   return result.code != kErrNone || !format.escapesValid ? 1 : 0;
 }
 

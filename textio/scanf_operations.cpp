@@ -1,13 +1,15 @@
 // sscanf and fscanf: argument checks, the size limit, and the shape of
 // the values read by the one input engine.
-#include <cstring>
-#include <memory>
-#include <string>
+#include <algorithm>
+#include <string_view>
 
-#include "builtins/file_io.h"
+#include "common/arguments.h"
 #include "common/char_codes.h"
+#include "common/outputs.h"
+#include "common/owned.h"
+#include "common/size_argument.h"
 #include "fileio/arguments.h"
-#include "fileio/size_argument.h"
+#include "fileio/error_codes.h"
 #include "fileio/transfer_core.h"
 #include "textio/arguments.h"
 #include "textio/input.h"
@@ -16,7 +18,7 @@
 namespace zq::textio {
 namespace {
 
-using fileio::SizeArgument;
+using common::SizeArgument;
 
 // The count of conversions a size allows (-1: no limit).
 int conversionLimit(const SizeArgument &size) { return size.cols < 0 ? -1 : size.rows * size.cols; }
@@ -25,13 +27,8 @@ int conversionLimit(const SizeArgument &size) { return size.cols < 0 ? -1 : size
 // text converted to char, an empty result 0-by-0, and a row for text
 // (unless the size has two elements) and for the sizes [1 N] and [1 Inf].
 qxArray *resultArray(ScanResult &result, const SizeArgument &size) {
-  std::unique_ptr<qxArray, void (*)(qxArray *)> values(result.values.finish(result.numeric ? 2 : 4, size.dims),
-                                                       qxDestroyArray);
-  if (!result.numeric) {
-    qxArray *chars = common::doubleToChar(values.get());
-    if (chars == nullptr) qxErrMsg(18);
-    values.reset(chars);
-  }
+  common::OwnedArray values = result.values.finish(result.numeric ? 2 : 4, size.dims);
+  if (!result.numeric) values.reset(common::created(common::doubleToChar(values.get())));
   const int count = qxGetNumberOfElements(values.get());
   const bool row = (!result.numeric && size.dims != 2) || (size.dims == 2 && size.rows == 1);
   if (count == 0 || row) {
@@ -48,58 +45,52 @@ qxArray *emptyResult(const SizeArgument &size) {
 }
 
 SizeArgument sizeArgument(const FiRequest &request) {
-  return fileio::sizeArgument(request.nrhs == 3 ? request.prhs[2] : nullptr);
-}
-
-void checkCounts(const FiRequest &request, int maxOut) {
-  if (request.nrhs < 2) qxErrMsg(2);
-  if (request.nrhs > 3) qxErrMsg(1);
-  if (request.nlhs > maxOut) qxErrMsg(3);
+  return common::sizeArgument(request.nrhs == 3 ? request.prhs[2] : nullptr);
 }
 
 }  // namespace
 
 int sscanfOperation(FiRequest &request, FileTable &, TransferDescriptor &transfer) {
-  checkCounts(request, 4);
-  const fileio::HostText raw = fileio::textArgument(request.prhs[0], 56);
-  fileio::requireChar(request.prhs[1], 49);
+  qxCheckNumArgs(request.nlhs, 4, request.nrhs, 2, 3);
+  const common::HostText raw = common::textArgument(request.prhs[0], QX_MSG_SCAN_TEXT_NOT_STRING);
+  common::requireChar(request.prhs[1], QX_MSG_FORMAT_NOT_STRING);
   const SizeArgument size = sizeArgument(request);
   const PreparedFormat format = prepareFormat(request.prhs[1], false);
   const std::string_view text(raw.get());
   int count = 0, code = kErrNone;
 
   TextSource source(text);
+  common::Outputs out = request.outputs();
   if (conversionLimit(size) == 0) {
-    request.plhs[0] = emptyResult(size);
+    out.set(0, emptyResult(size));
   } else {
     ValueStore store(transfer, size.cols >= 0 ? 512 : 64, size.rows, size.cols);
     ScanResult result(store);
     scanFormatted(source, format.text, conversionLimit(size), result);
-    request.plhs[0] = resultArray(result, size);
+    out.set(0, resultArray(result, size));
     count = result.count;
     code = result.code;
   }
-  qxArray **out = request.plhs;
-  if (request.nlhs >= 2) out[1] = qxCreateScalarDouble(count);
-  if (request.nlhs >= 3) out[2] = qxCreateString(fileio::messageForCode(code));
-  if (request.nlhs >= 4) out[3] = qxCreateScalarDouble(static_cast<double>(source.consumed()) + 1);
+  if (out.wants(1)) out.set(1, common::scalarResult(count));
+  if (out.wants(2)) out.set(2, common::stringResult(fileio::messageForCode(code)));
+  if (out.wants(3)) out.set(3, common::scalarResult(static_cast<double>(source.consumed()) + 1));
   return format.escapesValid ? 0 : 1;
 }
 
 int fscanfOperation(FiRequest &request, FileTable &table, TransferDescriptor &transfer) {
-  checkCounts(request, 2);
-  const int fid = fileio::nonNegativeFid(request.prhs[0]);
-  if (fid == 0) qxErrMsg(61);
-  fileio::requireChar(request.prhs[1], 49);
+  qxCheckNumArgs(request.nlhs, 2, request.nrhs, 2, 3);
+  const int fid = fileio::readableFid(request.prhs[0]);
+  common::requireChar(request.prhs[1], QX_MSG_FORMAT_NOT_STRING);
   fileio::FileEntry &entry = fileio::requireEntry(table, fid);
   const SizeArgument size = sizeArgument(request);
   const PreparedFormat format = prepareFormat(request.prhs[1], false);
 
   int count = 0;
+  common::Outputs out = request.outputs();
   if (conversionLimit(size) == 0) {
-    request.plhs[0] = emptyResult(size);
+    out.set(0, emptyResult(size));
   } else if (fileio::releaseBitState(entry) != 0) {
-    request.plhs[0] = qxCreateDoubleMatrix(0, 0, 0);
+    out.set(0, qxCreateDoubleMatrix(0, 0, 0));
   } else {
     StreamSource source(entry.stream);
     ValueStore store(transfer, 512, size.rows, size.cols);
@@ -107,11 +98,11 @@ int fscanfOperation(FiRequest &request, FileTable &table, TransferDescriptor &tr
     scanFormatted(source, format.text, conversionLimit(size), result);
     fileio::recordCode(entry, result.code);
     fileio::settleReadStatus(entry, store.size());
-    request.plhs[0] = resultArray(result, size);
+    out.set(0, resultArray(result, size));
     count = result.count;
   }
   if (!format.escapesValid) fileio::recordCode(entry, kErrInvalidFormat);
-  if (request.nlhs >= 2) request.plhs[1] = qxCreateScalarDouble(count);
+  if (out.wants(1)) out.set(1, common::scalarResult(count));
   return format.escapesValid ? 0 : 1;
 }
 

@@ -3,9 +3,10 @@
 // source's own family.
 #include <array>
 #include <cctype>
+#include <cstddef>
+#include <iterator>
 
 #include "common/interrupt_points.h"
-#include "fileio/chunk_list.h"
 #include "textio/input.h"
 
 namespace zq::textio {
@@ -124,10 +125,12 @@ Step scanSet(InputSource &source, const InputDirective &d, ScanResult &result) {
   return finishCharacters(result, d, taken);
 }
 
-// Integers and floats, read by the source's family.
+// Integers (Read = scanInteger) and floats (scanFloat), read by the
+// source's family.
+template <Step (InputSource::*Read)(const InputDirective &, Number &)>
 Step scanNumber(InputSource &source, const InputDirective &d, ScanResult &result) {
   Number number;
-  const Step step = d.conversion == InConversion::kFloat ? source.scanFloat(d, number) : source.scanInteger(d, number);
+  const Step step = (source.*Read)(d, number);
   if (step.stop) return step;
   if (!d.skip) {
     result.values.push(number.value);
@@ -136,52 +139,72 @@ Step scanNumber(InputSource &source, const InputDirective &d, ScanResult &result
   }
   return {};
 }
+constexpr auto scanIntegerPiece = scanNumber<&InputSource::scanInteger>;
+constexpr auto scanFloatPiece = scanNumber<&InputSource::scanFloat>;
 
+Step scanLiteralPiece(InputSource &source, const InputDirective &d, ScanResult &) {
+  return scanLiteral(source, d.literal);
+}
+
+// One scanner per conversion, in the order of InConversion (kC is last).
+using Scanner = Step (*)(InputSource &, const InputDirective &, ScanResult &);
+constexpr Scanner kScanners[] = {scanLiteralPiece, scanIntegerPiece, scanIntegerPiece, scanIntegerPiece,
+                                 scanIntegerPiece, scanIntegerPiece, scanFloatPiece,   scanString,
+                                 scanSet,          scanCharacters};
+static_assert(std::size(kScanners) == static_cast<std::size_t>(InConversion::kC) + 1, "one scanner per conversion");
+
+// The scanner of the piece from the table. Numbers, read once per value of
+// long inputs, are called directly when the table names their scanner, so
+// that the compiler can inline them into the reading loop.
 Step scanPiece(InputSource &source, const InputDirective &d, ScanResult &result) {
-  switch (d.conversion) {
-    case InConversion::kLiteral: return scanLiteral(source, d.literal);
-    case InConversion::kS: return scanString(source, d, result);
-    case InConversion::kC: return scanCharacters(source, d, result);
-    case InConversion::kSet: return scanSet(source, d, result);
-    default: return scanNumber(source, d, result);
-  }
+  const Scanner scanner = kScanners[static_cast<int>(d.conversion)];
+  if (scanner == scanIntegerPiece) return scanIntegerPiece(source, d, result);
+  if (scanner == scanFloatPiece) return scanFloatPiece(source, d, result);
+  return scanner(source, d, result);
 }
 
 }  // namespace
 
-ValueStore::ValueStore(fileio::TransferDescriptor &transfer, int firstChunk, int rows, int cols) : transfer_(transfer) {
-  transfer_.count = 0;
-  transfer_.byteMode = 0;
-  transfer_.resultClass = QX_CLASS_DOUBLE;
-  transfer_.rows = rows;
-  transfer_.cols = cols;
-  // The first chunk is small even when the size fixes the result: a size
-  // of millions of values asks for no memory before values come.
-  transfer_.chunkSize = firstChunk;
-  transfer_.capacity = 0;
-  fileio::startChunks(transfer_);
+namespace {
+
+// The descriptor set up for values read as doubles. The first chunk is
+// small even when the size fixes the result: a size of millions of values
+// asks for no memory before values come.
+fileio::TransferDescriptor &preparedForValues(fileio::TransferDescriptor &transfer, int firstChunk, int rows,
+                                              int cols) {
+  transfer.count = 0;
+  transfer.byteMode = 0;
+  transfer.resultClass = QX_CLASS_DOUBLE;
+  transfer.rows = rows;
+  transfer.cols = cols;
+  transfer.chunkSize = firstChunk;
+  transfer.capacity = 0;
+  return transfer;
 }
+
+}  // namespace
+
+ValueStore::ValueStore(fileio::TransferDescriptor &transfer, int firstChunk, int rows, int cols)
+    : transfer_(transfer), chunks_(preparedForValues(transfer, firstChunk, rows, cols)) {}
 
 // Records the values written since the last settlement in the list.
 void ValueStore::settle() {
-  fileio::chunkStored(transfer_, static_cast<int>(next_ - start_));
+  chunks_.stored(static_cast<int>(next_ - start_));
   start_ = next_;
 }
 
 void ValueStore::refill() {
   settle();
-  if (fileio::chunkRoom(transfer_) == 0 && !fileio::growChunks(transfer_)) qxErrMsg(18);
-  start_ = next_ = static_cast<double *>(fileio::chunkEnd(transfer_));
-  end_ = next_ + fileio::chunkRoom(transfer_);
+  if (chunks_.room() == 0 && !chunks_.grow()) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
+  start_ = next_ = static_cast<double *>(chunks_.end());
+  end_ = next_ + chunks_.room();
 }
 
-qxArray *ValueStore::finish(int resultKind, int sizeDims) {
+common::OwnedArray ValueStore::finish(int resultKind, int sizeDims) {
   settle();
   transfer_.resultKind = resultKind;
   transfer_.sizeDims = sizeDims;
-  qxArray *result = fileio::finishChunks(transfer_);
-  fileio::popChunk(transfer_);
-  return result;
+  return chunks_.finish();
 }
 
 void scanFormatted(InputSource &source, std::string_view format, int limit, ScanResult &result) {

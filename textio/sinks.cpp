@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "common/char_codes.h"
+#include "common/outputs.h"
 #include "host/ut.h"
 #include "textio/output.h"
 
@@ -90,10 +91,9 @@ qxChar *CharRowSink::reserveCodes(size_t n) {
 }
 
 qxArray *CharRowSink::takeRow() {
-  if (!widenHeld()) qxErrMsg(18);
+  if (!widenHeld()) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   int dims[2] = {1, 0};
-  qxArray *row = qxCreateCharArray(2, dims);
-  if (row == nullptr) qxErrMsg(18);
+  qxArray *row = common::created(qxCreateCharArray(2, dims));
   if (count_ == 0) return row;
   if (codeCapacity_ > count_) {
     // Give back what growing reserved beyond the text.

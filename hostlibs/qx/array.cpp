@@ -102,7 +102,15 @@ void setNormalised(qxArray *a, std::span<const int> dims) {
 // no lists, so every record and block is a heap block the leak checker
 // sees. The host serves one thread, like its builtin registry and
 // allocation list.
+// GCC says so with __SANITIZE_ADDRESS__, clang through __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
+#define ZQ_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZQ_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(ZQ_ADDRESS_SANITIZER)
 constexpr size_t kSpares = 0;
 #else
 constexpr size_t kSpares = 64;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "zqhost/host.h"
@@ -10,6 +11,7 @@
 namespace zqhost {
 
 Error::Error(std::string text) : text_(std::move(text)) {}
+Error::Error(const char *text) : text_(text) {}
 Error::~Error() = default;
 const char *Error::what() const noexcept { return text_.c_str(); }
 
@@ -26,37 +28,42 @@ struct HostMessage {
 };
 
 constexpr HostMessage kMessages[] = {
-    {1, "Too many input arguments."},
-    {2, "Not enough input arguments."},
-    {3, "Too many output arguments."},
-    {15, "Invalid option."},
-    {16, "Argument must be a string."},
-    {18, "Out of memory."},
-    {47, "Invalid file identifier."},
-    {48, "File name must be a string."},
-    {49, "Format must be a string."},
-    {50, "Offset must not be empty."},
-    {51, "Invalid origin."},
-    {52, "Invalid permission."},
-    {53, "Invalid precision."},
-    {54, "Invalid size."},
-    {55, "Invalid option for fclose."},
-    {56, "Text to scan must be a string."},
-    {57, "Option must be a string."},
-    {58, "The only option is 'clear'."},
-    {59, "Invalid machine format."},
-    {61, "Standard input cannot be read here."},
-    {62, "Missing format."},
-    {63, "Invalid skip."},
-    {64, "Invalid length."},
+    {QX_MSG_TOO_MANY_INPUTS, "Too many input arguments."},
+    {QX_MSG_NOT_ENOUGH_INPUTS, "Not enough input arguments."},
+    {QX_MSG_TOO_MANY_OUTPUTS, "Too many output arguments."},
+    {QX_MSG_INVALID_OPTION, "Invalid option."},
+    {QX_MSG_NOT_A_STRING, "Argument must be a string."},
+    {QX_MSG_OUT_OF_MEMORY, "Out of memory."},
+    {QX_MSG_INVALID_FID, "Invalid file identifier."},
+    {QX_MSG_FILE_NAME_NOT_STRING, "File name must be a string."},
+    {QX_MSG_FORMAT_NOT_STRING, "Format must be a string."},
+    {QX_MSG_EMPTY_OFFSET, "Offset must not be empty."},
+    {QX_MSG_INVALID_ORIGIN, "Invalid origin."},
+    {QX_MSG_INVALID_PERMISSION, "Invalid permission."},
+    {QX_MSG_INVALID_PRECISION, "Invalid precision."},
+    {QX_MSG_INVALID_SIZE, "Invalid size."},
+    {QX_MSG_INVALID_FCLOSE_OPTION, "Invalid option for fclose."},
+    {QX_MSG_SCAN_TEXT_NOT_STRING, "Text to scan must be a string."},
+    {QX_MSG_OPTION_NOT_STRING, "Option must be a string."},
+    {QX_MSG_ONLY_CLEAR, "The only option is 'clear'."},
+    {QX_MSG_INVALID_MACHINE_FORMAT, "Invalid machine format."},
+    {QX_MSG_STDIN_REFUSED, "Standard input cannot be read here."},
+    {QX_MSG_MISSING_FORMAT, "Missing format."},
+    {QX_MSG_INVALID_SKIP, "Invalid skip."},
+    {QX_MSG_INVALID_LENGTH, "Invalid length."},
 };
 
+// The text of a printf format and its arguments. Most messages fit the
+// stack buffer and are formatted once; a longer one is formatted again at
+// its length.
 std::string formatted(const char *format, va_list args) {
+  char buffer[256];
   va_list copy;
   va_copy(copy, args);
-  const int length = std::vsnprintf(nullptr, 0, format, copy);
+  const int length = std::vsnprintf(buffer, sizeof buffer, format, copy);
   va_end(copy);
   if (length <= 0) return {};
+  if (static_cast<size_t>(length) < sizeof buffer) return std::string(buffer, static_cast<size_t>(length));
   std::string text(static_cast<size_t>(length), '\0');
   std::vsnprintf(text.data(), text.size() + 1, format, args);
   return text;
@@ -68,7 +75,7 @@ struct SessionRecords {
   int warningMode = 1;       // on
   int warningFrequency = 1;  // always
   int warningPeriod = 0;
-  std::set<std::string> warnedOnce;
+  std::set<std::string> printed;  // every warning text printed so far
 };
 
 SessionRecords &session() {
@@ -90,23 +97,30 @@ const char *messageText(int n) {
 extern "C" {
 
 void qxCheckNumArgs(int nlhs, int maxOut, int nrhs, int minIn, int maxIn) {
-  if (nrhs > maxIn) qxErrMsg(1);
-  if (nrhs < minIn) qxErrMsg(2);
-  if (nlhs > maxOut) qxErrMsg(3);
+  if (nrhs > maxIn) qxErrMsg(QX_MSG_TOO_MANY_INPUTS);
+  if (nrhs < minIn) qxErrMsg(QX_MSG_NOT_ENOUGH_INPUTS);
+  if (nlhs > maxOut) qxErrMsg(QX_MSG_TOO_MANY_OUTPUTS);
 }
 
 void qxErrMsg(int n, ...) { throw zqhost::Error(zqhost::messageText(n)); }
 
+// The text is formatted into a buffer that outlives the call, so that
+// nothing on this frame needs destroying while the error unwinds.
 void qxErrMsgTxt(const char *format, ...) {
+  static std::string message;
   va_list args;
   va_start(args, format);
-  std::string text = zqhost::formatted(format, args);
+  message = zqhost::formatted(format, args);
   va_end(args);
-  throw zqhost::Error(std::move(text));
+  throw zqhost::Error(message.c_str());
 }
 
 void qxErrorReturn(const char *text) { throw zqhost::Error(text == nullptr ? "" : text); }
 
+// A warning is printed and becomes the last warning text, unless the mode
+// is off (nothing at all happens then). With the frequency "once" a text
+// that has been printed before in this session is not printed again, but
+// it still becomes the last warning text.
 void qxWarningMsgTxt(const char *format, ...) {
   auto &s = zqhost::session();
   if (s.warningMode < 1 || s.warningMode > 3) return;
@@ -114,10 +128,12 @@ void qxWarningMsgTxt(const char *format, ...) {
   va_start(args, format);
   std::string text = zqhost::formatted(format, args);
   va_end(args);
-  if (s.warningFrequency == 0 && !s.warnedOnce.insert(text).second) return;
-  std::fputs("warning: ", stdout);
-  std::fputs(text.c_str(), stdout);
-  std::fputc('\n', stdout);
+  const bool printedBefore = !s.printed.insert(text).second;
+  if (s.warningFrequency != 0 || !printedBefore) {
+    std::fputs("warning: ", stdout);
+    std::fputs(text.c_str(), stdout);
+    std::fputc('\n', stdout);
+  }
   s.lastWarning = std::move(text);
 }
 

@@ -2,6 +2,7 @@
 // its first input, and the per-call allocation list.
 #include <algorithm>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -59,23 +60,29 @@ std::vector<std::string_view> registeredBuiltinNames() {
   return names;
 }
 
-void callBuiltin(const BuiltinEntry &entry, int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
+CallFrame::CallFrame() : unwinding_(std::uncaught_exceptions()) { callFrames().emplace_back(); }
+
+CallFrame::~CallFrame() {
+  auto &frames = callFrames();
+  if (std::uncaught_exceptions() > unwinding_) {
+    for (void *block : frames.back()) std::free(block);
+  }
+  frames.pop_back();
+}
+
+void callHandler(const BuiltinEntry &entry, int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
   const int code = nrhs == 0 ? QX_CODE_NO_INPUT : slotOf(qxGetClassCode(prhs[0]));
   const BuiltinFcn fcn = code > 0 && code < QX_BUILTIN_SLOTS ? entry.slots[code] : nullptr;
   if (fcn == nullptr) {
     raise(std::string("Undefined function '") + entry.name + "' for input arguments of type '" +
           classNameForError(nrhs, prhs) + "'.");
   }
-  auto &frames = callFrames();
-  frames.emplace_back();
-  try {
-    fcn(nlhs, plhs, nrhs, prhs);
-  } catch (...) {
-    for (void *block : frames.back()) std::free(block);
-    frames.pop_back();
-    throw;
-  }
-  frames.pop_back();
+  fcn(nlhs, plhs, nrhs, prhs);
+}
+
+void callBuiltin(const BuiltinEntry &entry, int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
+  const CallFrame frame;
+  callHandler(entry, nlhs, plhs, nrhs, prhs);
 }
 
 // Forgets a block that its owner frees itself.

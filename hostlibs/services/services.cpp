@@ -12,8 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include "host/ut.h"
@@ -34,12 +35,42 @@ void setStopPrinting(bool stop) { stopPrintingRequested = stop; }
 
 namespace {
 
-std::unordered_map<std::string, svFeatureEntry> &features() {
-  static std::unordered_map<std::string, svFeatureEntry> table = {
+// A window width fixed by the WindowColumns feature; 0 when automatic.
+int fixedWindowColumns = 0;
+
+void setWindowColumns(int value) { fixedWindowColumns = value > 0 ? value : 0; }
+
+void listFeatures(int nlhs, qxArray *plhs[], int nrhs, qxArray *[]);
+
+// The host's named features. std::map keeps the names sorted by byte
+// value, the order in which Features lists them.
+std::map<std::string, svFeatureEntry, std::less<>> &features() {
+  static std::map<std::string, svFeatureEntry, std::less<>> table = {
       {"DumpOnError", {0, nullptr, nullptr}},
-      {"Accel", {1, nullptr, nullptr}},
+      {"Features", {0, nullptr, listFeatures}},
+      {"WindowColumns", {0, setWindowColumns, nullptr}},
   };
   return table;
+}
+
+// feature('Features'): the names of all features as an n-by-1 cell of
+// strings.
+void listFeatures(int nlhs, qxArray *plhs[], int nrhs, qxArray *[]) {
+  if (nrhs > 0) qxErrMsg(QX_MSG_TOO_MANY_INPUTS);
+  if (nlhs > 1) qxErrMsg(QX_MSG_TOO_MANY_OUTPUTS);
+  const auto &table = features();
+  qxArray *names = qxCreateCellMatrix(static_cast<int>(table.size()), 1);
+  if (names == nullptr) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
+  int row = 0;
+  for (const auto &feature : table) {
+    qxArray *name = qxCreateString(feature.first.c_str());
+    if (name == nullptr) {
+      qxDestroyArray(names);
+      qxErrMsg(QX_MSG_OUT_OF_MEMORY);
+    }
+    qxSetCell(names, row++, name);
+  }
+  plhs[0] = names;
 }
 
 }  // namespace
@@ -47,6 +78,7 @@ std::unordered_map<std::string, svFeatureEntry> &features() {
 extern "C" {
 
 int ioGetNumWindowColumns(void) {
+  if (fixedWindowColumns > 0) return fixedWindowColumns;
   if (const char *columns = std::getenv("COLUMNS")) {
     char *end = nullptr;
     const long n = std::strtol(columns, &end, 10);
@@ -150,15 +182,16 @@ const char *svXlate(const char *text) { return text; }
 
 svFeatureEntry *svFindFeatureEntry(const char *name) {
   auto &table = features();
-  const auto it = table.find(name);
+  const auto it = table.find(std::string_view(name));
   return it == table.end() ? nullptr : &it->second;
 }
 
+// ZQROOT when it is set and not empty, else the prefix zq is installed
+// under. Read at every call; the text stays valid until the next one.
 const char *svZelmarRoot(void) {
-  static std::string root = [] {
-    if (const char *env = std::getenv("ZQROOT")) return std::string(env);
-    return zqhost::installationPrefix();
-  }();
+  static std::string root;
+  const char *env = std::getenv("ZQROOT");
+  root = env != nullptr && *env != '\0' ? std::string(env) : zqhost::installationPrefix();
   return root.c_str();
 }
 

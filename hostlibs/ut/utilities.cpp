@@ -32,7 +32,7 @@ void *utCalloc(size_t n, size_t size) { return std::calloc(n == 0 ? 1 : n, size 
 
 void *utCallocWithCheck(size_t n, size_t size) {
   void *p = utCalloc(n, size);
-  if (p == nullptr) qxErrMsg(18);
+  if (p == nullptr) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   return p;
 }
 

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "common/codes.h"
@@ -18,13 +19,36 @@ using zqtest::errorOf;
 using zqtest::num;
 using zqtest::str;
 
-TEST(IntegerArgument, TruncatesAndSaturatesSoNoWildValueNamesARealFile) {
-  EXPECT_EQ(zq::common::integerArgument(num(3.9).get()), 3);
-  EXPECT_EQ(zq::common::integerArgument(num(-3.9).get()), -3);
-  EXPECT_EQ(zq::common::integerArgument(num(1e12).get()), -1);
-  EXPECT_EQ(zq::common::integerArgument(num(-1e12).get()), INT_MIN);
-  EXPECT_EQ(zq::common::integerArgument(num(std::numeric_limits<double>::quiet_NaN()).get()), INT_MAX);
+// Fids, counts and lengths are read this way: truncated toward zero and
+// saturated, so that no wild value names a real file.
+TEST(IntegerArgument, TruncatesAndSaturates) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    double value;
+    int expected;
+  } cases[] = {
+      {3.9, 3},
+      {-0.5, 0},
+      {-3.9, -3},
+      {2147483647.0, INT_MAX},
+      {2147483648.0, -1},
+      {1e12, -1},
+      {inf, -1},
+      {-inf, INT_MIN},
+      {-2147483649.0, INT_MIN},
+      {nan, INT_MAX},
+      {-nan, INT_MIN},
+      {2147483647.5, INT_MAX},
+      {-2147483648.5, INT_MIN},
+      {-2147483648.0, INT_MIN},
+  };
+  for (const auto &c : cases) EXPECT_EQ(zq::common::integerArgument(num(c.value).get()), c.expected) << c.value;
   EXPECT_EQ(zq::common::integerArgument(zqtest::mat(0, 0, {}).get()), -1);
+  EXPECT_EQ(zq::common::integerArgument(zqtest::row({5.5, 9}).get()), 5);
+  zqtest::Array int8(qxCreateNumericMatrix(1, 1, QX_CLASS_INT8, 0));
+  static_cast<int8_t *>(qxGetData(int8.get()))[0] = -7;
+  EXPECT_EQ(zq::common::integerArgument(int8.get()), -7);
 }
 
 TEST(TextArgument, RaisesTheCallersMessageForANonCharArgument) {
@@ -46,6 +70,19 @@ TEST(CheckOption, FindsTheExactWordOrRaisesTheGivenMessage) {
             "Invalid option.");
 }
 
+struct Letter {
+  char letter;
+  int value;
+};
+constexpr Letter kLetters[] = {{'d', 10}, {'x', 16}, {'d', 99}};
+
+TEST(FindLetter, FindsTheFirstRowOfALetterAndNothingForOthers) {
+  EXPECT_EQ(zq::common::findLetter<Letter>('d', kLetters)->value, 10);
+  EXPECT_EQ(zq::common::findLetter<Letter>('x', kLetters)->value, 16);
+  EXPECT_EQ(zq::common::findLetter<Letter>('D', kLetters), nullptr);
+  EXPECT_EQ(zq::common::findLetter<Letter>('\0', kLetters), nullptr);
+}
+
 TEST(Outputs, RefuseANullResultWithOutOfMemory) {
   qxArray *slots[1] = {nullptr};
   zq::common::Outputs out(0, slots);
@@ -65,7 +102,7 @@ TEST(CharMatrix, ReadsRowsAcrossColumnMajorStorage) {
   // 2-by-3: rows "abc" and "def", stored a d b e c f.
   zqtest::Array m(qxCreateNumericMatrix(2, 3, QX_CLASS_CHAR, 0));
   const char *stored = "adbecf";
-  for (int i = 0; i < 6; ++i) qxGetChars(m.get())[i] = static_cast<qxChar>(stored[i]);
+  for (int i = 0; i < 6; ++i) qxGetChars(m.get())[i] = static_cast<unsigned char>(stored[i]);
   const zq::common::CharMatrix view(m.get());
   EXPECT_EQ(view.rows(), 2u);
   EXPECT_EQ(view.cols(), 3u);

@@ -26,7 +26,9 @@ void expectBodies(const FormatBody *begin, const FormatBody *end) {
   }
 }
 
-TEST_F(DisplayTest, ContinuedFractionsRoundTheirQuotients) {
+class AlternateFormatsTest : public DisplayTest {};
+
+TEST_F(AlternateFormatsTest, ContinuedFractionsRoundTheirQuotients) {
   const struct {
     double x, p, q;
   } cases[] = {
@@ -44,7 +46,7 @@ TEST_F(DisplayTest, ContinuedFractionsRoundTheirQuotients) {
   }
 }
 
-TEST_F(DisplayTest, RationalFormatPrintsFractionsInFixedFields) {
+TEST_F(AlternateFormatsTest, RationalFormatPrintsFractionsInFixedFields) {
   const FormatBody cases[] = {
       {"rat", complexMat(1, 2, {1, 1}, {1.0 / 123457, 1.0 / 12345}),
        "      1       +      *            1       +    1/12345i\n\n"},
@@ -53,7 +55,7 @@ TEST_F(DisplayTest, RationalFormatPrintsFractionsInFixedFields) {
   expectBodies(std::begin(cases), std::end(cases));
 }
 
-TEST_F(DisplayTest, HexFormatPrintsStoredBitsByClass) {
+TEST_F(AlternateFormatsTest, HexFormatPrintsStoredBitsByClass) {
   const FormatBody cases[] = {
       {"hex", num(-0.0), "   8000000000000000\n\n"},
       {"hex", num(kInf), "   7ff0000000000000\n\n"},
@@ -66,7 +68,7 @@ TEST_F(DisplayTest, HexFormatPrintsStoredBitsByClass) {
   expectBodies(std::begin(cases), std::end(cases));
 }
 
-TEST_F(DisplayTest, PlusFormatPrintsOneSignPerElement) {
+TEST_F(AlternateFormatsTest, PlusFormatPrintsOneSignPerElement) {
   const FormatBody cases[] = {
       {"+", complexMat(1, 2, {0, -1}, {5, 5}), " -\n\n"},
       {"+", typed(QX_CLASS_INT8, 1, 3, {-3, 3, 0}), "-+ \n\n"},
@@ -101,7 +103,7 @@ std::string maskAddresses(const std::string &text) {
   return out;
 }
 
-TEST_F(DisplayTest, DebugFormatDescribesTheArrayThenPrintsShort) {
+TEST_F(AlternateFormatsTest, DebugFormatDescribesTheArrayThenPrintsShort) {
   setFormat("debug");
   Array x = named(row({1, 123.456}), "x");
   EXPECT_EQ(maskAddresses(show("display", x.get()).out),

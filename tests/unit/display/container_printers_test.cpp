@@ -35,11 +35,23 @@ std::string displayed(const qxArray *a) {
   return s.out;
 }
 
-TEST_F(DisplayTest, CellColumnsSplitIntoChunksThatFitTheWindow) {
+// One fixture per printer.
+class CellPrinterTest : public DisplayTest {};
+class HandlePrinterTest : public DisplayTest {};
+class StructPrinterTest : public DisplayTest {};
+class ObjectPrinterTest : public DisplayTest {};
+class OpaquePrinterTest : public DisplayTest {};
+class PagePrinterTest : public DisplayTest {};
+class CharPrinterTest : public DisplayTest {};
+
+TEST_F(CellPrinterTest, ColumnsSplitIntoChunksThatFitTheWindow) {
   setenv("COLUMNS", "30", 1);
   Array three =
       named(cellMatrix(1, 3, {qxCreateString("abcdefgh"), qxCreateString("abcdefgh"), qxCreateString("ab")}), "c");
   EXPECT_EQ(displayed(three.get()), "\nc = \n\n  Columns 1 through 2\n\n    'abcdefgh'    'abcdefgh'\n\n    'ab'\n\n");
+}
+
+TEST_F(HandlePrinterTest, ColumnsSplitIntoChunksThatFitTheWindow) {
   const int dims[] = {1, 3};
   Array fns = named(handleArray(2, dims, {"sin", "cos", "tan"}), "h");
   setenv("COLUMNS", "24", 1);
@@ -48,7 +60,7 @@ TEST_F(DisplayTest, CellColumnsSplitIntoChunksThatFitTheWindow) {
   EXPECT_EQ(displayed(fns.get()), "\nh = \n\n    @sin    @cos    @tan\n\n");
 }
 
-TEST_F(DisplayTest, SummariesLineUpOnTheirSizeClassAndBracket) {
+TEST_F(CellPrinterTest, SummariesLineUpOnTheirSizeClassAndBracket) {
   const int hyper[] = {2, 2, 2, 2};
   const int tall[] = {10, 1};
   Array c = named(cellMatrix(4, 2,
@@ -64,7 +76,7 @@ TEST_F(DisplayTest, SummariesLineUpOnTheirSizeClassAndBracket) {
             "    { 3x1 cell  }           []\n\n");
 }
 
-TEST_F(DisplayTest, StringsInCellsAreQuotedWhileShortEnough) {
+TEST_F(CellPrinterTest, StringsAreQuotedWhileShortEnough) {
   const std::string thirty(30, 'z');
   Array lone = named(cellMatrix(2, 1, {qxCreateString(thirty.c_str()), qxCreateScalarDouble(1)}), "c");
   Array pair = named(cellMatrix(1, 2, {qxCreateString(thirty.c_str()), qxCreateScalarDouble(1)}), "c");
@@ -74,31 +86,44 @@ TEST_F(DisplayTest, StringsInCellsAreQuotedWhileShortEnough) {
   EXPECT_EQ(displayed(pair.get()), "\nc = \n\n    '" + thirty + "'    [1]\n\n") << "long formats allow wide strings";
 }
 
-TEST_F(DisplayTest, EmptyContainersNameTheirSize) {
+TEST_F(CellPrinterTest, EmptyArraysAndPagesNameTheirSize) {
   const int flat[] = {0, 3, 2};
-  const int none[] = {0, 0};
   const int cube[] = {1, 1, 2};
   Array cells = named(Array(qxCreateCellArray(3, flat)), "c");
-  Array noHandles = named(handleArray(2, none, {}), "h");
-  Array pages = named(handleArray(3, cube, {"sin", "cos"}), "h");
   Array cellPages = named(Array(qxCreateCellArray(3, cube)), "p");
   EXPECT_EQ(displayed(cells.get()), "\nc = \n\n   Empty cell array: 0-by-3-by-2\n\n");
-  EXPECT_EQ(displayed(noHandles.get()), "\nh = \n\n   Empty function_handle array: 0-by-0\n\n");
-  EXPECT_EQ(displayed(pages.get()), "\nh(:,:,1) = \n\n    @sin\n\n\nh(:,:,2) = \n\n    @cos\n\n");
   EXPECT_EQ(displayed(cellPages.get()), "\np(:,:,1) = \n\n    {[]}\n\n\np(:,:,2) = \n\n    {[]}\n\n");
 }
 
-TEST_F(DisplayTest, StopRequestEndsContainersWithTheNewlineString) {
+TEST_F(HandlePrinterTest, EmptyArraysAndPagesNameTheirSize) {
+  const int none[] = {0, 0};
+  const int cube[] = {1, 1, 2};
+  Array noHandles = named(handleArray(2, none, {}), "h");
+  Array pages = named(handleArray(3, cube, {"sin", "cos"}), "h");
+  EXPECT_EQ(displayed(noHandles.get()), "\nh = \n\n   Empty function_handle array: 0-by-0\n\n");
+  EXPECT_EQ(displayed(pages.get()), "\nh(:,:,1) = \n\n    @sin\n\n\nh(:,:,2) = \n\n    @cos\n\n");
+}
+
+// A stop request ends the printing with the newline string.
+TEST_F(CellPrinterTest, StopRequestEndsTheGrid) {
   Array cells = named(cellMatrix(1, 1, {qxCreateScalarDouble(1)}), "c");
+  zqhost::setStopPrinting(true);
+  EXPECT_EQ(displayed(cells.get()), "\nc = \n\n\n");
+}
+
+TEST_F(StructPrinterTest, StopRequestEndsTheFields) {
   const char *names[] = {"a", "b"};
   Array one = named(Array(qxCreateStructMatrix(1, 1, 2, names)), "s");
   Array many = named(Array(qxCreateStructMatrix(1, 2, 2, names)), "s");
+  zqhost::setStopPrinting(true);
+  EXPECT_EQ(displayed(one.get()), "\ns = \n\n\n");
+  EXPECT_EQ(displayed(many.get()), "\ns = \n\n1x2 struct array with fields:\n\n");
+}
+
+TEST_F(HandlePrinterTest, StopRequestEndsTheGrid) {
   const int dims[] = {1, 2};
   Array fns = named(handleArray(2, dims, {"sin", "cos"}), "h");
   zqhost::setStopPrinting(true);
-  EXPECT_EQ(displayed(cells.get()), "\nc = \n\n\n");
-  EXPECT_EQ(displayed(one.get()), "\ns = \n\n\n");
-  EXPECT_EQ(displayed(many.get()), "\ns = \n\n1x2 struct array with fields:\n\n");
   EXPECT_EQ(displayed(fns.get()), "\nh = \n\n\n");
 }
 
@@ -113,7 +138,7 @@ struct ObjectSizes {
   }
 };
 
-TEST_F(DisplayTest, ObjectsAndOpaqueValuesShowClassNameAndSize) {
+TEST_F(ObjectPrinterTest, ShowsClassNameAndTheSizeItsClassReports) {
   const PrtCallbacks saved = zq::display::printCallbacks();
   const PrtCallbacks sizes = {nullptr, ObjectSizes::objectSize};
   const PrtCallbacks none = {nullptr, nullptr};
@@ -135,7 +160,9 @@ TEST_F(DisplayTest, ObjectsAndOpaqueValuesShowClassNameAndSize) {
     EXPECT_EQ(displayed(widget.get()), c.expected);
   }
   bnSetPrtCallbacks(&saved);
+}
 
+TEST_F(OpaquePrinterTest, ShowsClassNameAndSize) {
   const int single[] = {1, 1};
   const int grid[] = {2, 3};
   const int cube[] = {2, 3, 4};
@@ -157,7 +184,7 @@ TEST_F(DisplayTest, ObjectsAndOpaqueValuesShowClassNameAndSize) {
   }
 }
 
-TEST_F(DisplayTest, InterruptedPagesLeaveTheArrayIntact) {
+TEST_F(PagePrinterTest, InterruptedPagesLeaveTheArrayIntact) {
   const int dims[] = {2, 1, 2};
   Array a = named(Array(qxCreateNumericArray(3, dims, QX_CLASS_DOUBLE, 1)), "A");
   for (int k = 0; k < 4; ++k) qxGetPr(a.get())[k] = k + 1, qxGetPi(a.get())[k] = -k;
@@ -172,7 +199,7 @@ TEST_F(DisplayTest, InterruptedPagesLeaveTheArrayIntact) {
             "\nA(:,:,2) =\n\n   3.0000 - 2.0000i\n   4.0000 - 3.0000i\n\n");
 }
 
-TEST_F(DisplayTest, PageLabelsAreCutShortAfterFiveHundredCharacters) {
+TEST_F(PagePrinterTest, LabelsAreCutShortAfterFiveHundredCharacters) {
   std::vector<int> dims(300, 1);
   dims.back() = 2;  // keeps the trailing singleton dimensions
   Array a = named(Array(qxCreateNumericArray(300, dims.data(), QX_CLASS_DOUBLE, 0)), "A");
@@ -186,7 +213,7 @@ TEST_F(DisplayTest, PageLabelsAreCutShortAfterFiveHundredCharacters) {
   EXPECT_EQ(label.back(), ')');
 }
 
-TEST_F(DisplayTest, CharacterRowsShowCodeZeroAsABlank) {
+TEST_F(CharPrinterTest, RowsShowCodeZeroAsABlank) {
   const int dims[] = {2, 3};
   Array text = named(Array(qxCreateCharArray(2, dims)), "t");
   const qxChar codes[] = {'a', 'd', 0, 'e', 'c', 0};

@@ -10,7 +10,9 @@
 namespace zqtest {
 namespace {
 
-TEST_F(DisplayTest, DispShowsTheValueWithoutItsName) {
+class EntryPointsTest : public DisplayTest {};
+
+TEST_F(EntryPointsTest, DispShowsTheValueWithoutItsName) {
   Array x = named(num(5), "x");
   Array empty = named(mat(0, 3, {}), "e");
   const struct {
@@ -32,7 +34,7 @@ TEST_F(DisplayTest, DispShowsTheValueWithoutItsName) {
   EXPECT_EQ(show("display", x.get()).out, "\nx =\n\n     5\n\n") << "disp left the header flag cleared";
 }
 
-TEST_F(DisplayTest, DispRestoresTheInterruptSettingEvenAfterAnError) {
+TEST_F(EntryPointsTest, DispRestoresTheInterruptSettingEvenAfterAnError) {
   Array x = num(1);
   Array text = str("hi");
   for (const qxArray *value : {static_cast<const qxArray *>(x.get()), static_cast<const qxArray *>(text.get())}) {
@@ -44,7 +46,7 @@ TEST_F(DisplayTest, DispRestoresTheInterruptSettingEvenAfterAnError) {
   EXPECT_EQ(utSetInterruptEnabled(1), 1);
 }
 
-TEST_F(DisplayTest, DispatcherNamesFollowTheCallersLabel) {
+TEST_F(EntryPointsTest, DispatcherNamesFollowTheCallersLabel) {
   Array five = num(5);
   const struct {
     const char *name;
@@ -68,7 +70,7 @@ TEST_F(DisplayTest, DispatcherNamesFollowTheCallersLabel) {
   EXPECT_EQ(capture.text(), "     5\n\n");
 }
 
-TEST_F(DisplayTest, OutOfRangeCodeFromSetPrtfmtPrintsAsShort) {
+TEST_F(EntryPointsTest, OutOfRangeCodeFromSetPrtfmtPrintsAsShort) {
   for (int code : {0, 12, 15, -3}) {
     SetPrtfmt(code);
     Array x = named(num(3.14159265), "x");

@@ -25,7 +25,9 @@ void applyWords(const char *line) {
   }
 }
 
-TEST_F(DisplayTest, FormatWordsAndModifiersSelectTheirCodes) {
+class FormatCommandTest : public DisplayTest {};
+
+TEST_F(FormatCommandTest, FormatWordsAndModifiersSelectTheirCodes) {
   const FormatCase cases[] = {
       {{"long e"}, 4, "\n"},        {{"rational"}, 10, "\n"},        {{"rat"}, 10, "\n"},
       {{"hex e"}, 9, "\n"},         {{"bank e"}, 10, "\n"},          {{"short x"}, 1, "\n"},
@@ -46,7 +48,7 @@ TEST_F(DisplayTest, FormatWordsAndModifiersSelectTheirCodes) {
   }
 }
 
-TEST_F(DisplayTest, FormatRefusalsChangeNothing) {
+TEST_F(FormatCommandTest, FormatRefusalsChangeNothing) {
   setFormat("long", "e");
   setFormat("compact");
   Array capital = str("Short");
@@ -73,7 +75,7 @@ TEST_F(DisplayTest, FormatRefusalsChangeNothing) {
   EXPECT_EQ(call("format", 1, {}).error, "Too many output arguments.");
 }
 
-TEST_F(DisplayTest, FormatWithoutArgumentsRestoresShortAndLoose) {
+TEST_F(FormatCommandTest, FormatWithoutArgumentsRestoresShortAndLoose) {
   setFormat("long", "e");
   setFormat("compact");
   EXPECT_EQ(call("format", 0, {}).error, "");

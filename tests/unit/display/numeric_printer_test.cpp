@@ -36,7 +36,9 @@ void expectBodies(const BodyCase *begin, const BodyCase *end) {
   }
 }
 
-TEST_F(DisplayTest, RealMatricesTakeOneFormatAndScaleFactor) {
+class NumericPrinterTest : public DisplayTest {};
+
+TEST_F(NumericPrinterTest, RealMatricesTakeOneFormatAndScaleFactor) {
   const BodyCase cases[] = {
       {"short", "", row({1, 123.456}), "    1.0000  123.4560\n\n"},
       {"long", "", row({1, 123.456}), "   1.0e+02 *\n\n   0.01000000000000   1.23456000000000\n\n"},
@@ -53,7 +55,7 @@ TEST_F(DisplayTest, RealMatricesTakeOneFormatAndScaleFactor) {
   expectBodies(std::begin(cases), std::end(cases));
 }
 
-TEST_F(DisplayTest, ComplexMatricesShowSignAndMagnitudeOfImaginaryParts) {
+TEST_F(NumericPrinterTest, ComplexMatricesShowSignAndMagnitudeOfImaginaryParts) {
   const BodyCase cases[] = {
       {"short", "", complexMat(1, 1, {1}, {-2}), "   1.0000 - 2.0000i\n\n"},
       {"short", "g", complexMat(1, 1, {3}, {4}), "           3 +          4i\n\n"},
@@ -64,7 +66,7 @@ TEST_F(DisplayTest, ComplexMatricesShowSignAndMagnitudeOfImaginaryParts) {
   expectBodies(std::begin(cases), std::end(cases));
 }
 
-TEST_F(DisplayTest, IntegerAndSingleClassesUseTheSameRules) {
+TEST_F(NumericPrinterTest, IntegerAndSingleClassesUseTheSameRules) {
   const BodyCase cases[] = {
       {"short", "", typed(QX_CLASS_UINT32, 1, 1, {4294967295.0}), "   4.2950e+09\n\n"},
       {"short", "", typed(QX_CLASS_INT8, 1, 1, {-128}), "  -128\n\n"},
@@ -104,7 +106,7 @@ Array sparseWith(int m, int n, std::initializer_list<int> rows, std::initializer
   return s;
 }
 
-TEST_F(DisplayTest, NameLinesAndEmptyValuesInLooseAndCompactMode) {
+TEST_F(NumericPrinterTest, NameLinesAndEmptyValuesInLooseAndCompactMode) {
   NamedCase cases[] = {
       {num(5), "\nans =\n\n     5\n\n", "ans =\n     5\n"},
       {named(row({1, 1000.5}), "v"), "\nv =\n\n   1.0e+03 *\n\n    0.0010    1.0005\n\n",
@@ -126,7 +128,7 @@ TEST_F(DisplayTest, NameLinesAndEmptyValuesInLooseAndCompactMode) {
   }
 }
 
-TEST_F(DisplayTest, SparseRowsCarryTheirIndexLabels) {
+TEST_F(NumericPrinterTest, SparseRowsCarryTheirIndexLabels) {
   const BodyCase cases[] = {
       {"short", "", sparseWith(3, 3, {1, 3}, {1, 1}, {1, 2000}),
        "   (1,1)              1\n   (3,1)           2000\n\n"},
@@ -136,7 +138,7 @@ TEST_F(DisplayTest, SparseRowsCarryTheirIndexLabels) {
   expectBodies(std::begin(cases), std::end(cases));
 }
 
-TEST_F(DisplayTest, SparseLabelsKeepTheCommaInPlace) {
+TEST_F(NumericPrinterTest, SparseLabelsKeepTheCommaInPlace) {
   const struct {
     int row, col, width;
     const char *label;
@@ -164,7 +166,7 @@ struct ChunkCase {
   const char *expected;
 };
 
-TEST_F(DisplayTest, WideMatricesSplitIntoColumnChunksOfTheWindowWidth) {
+TEST_F(NumericPrinterTest, WideMatricesSplitIntoColumnChunksOfTheWindowWidth) {
   Array twenty(qxCreateDoubleMatrix(1, 20, 0));
   for (int j = 0; j < 20; ++j) qxGetPr(twenty.get())[j] = j + 1.5;
   const ChunkCase cases[] = {
@@ -194,7 +196,7 @@ TEST_F(DisplayTest, WideMatricesSplitIntoColumnChunksOfTheWindowWidth) {
   EXPECT_NE(out.find("\n   15.5000   16.5000   17.5000   18.5000   19.5000   20.5000\n\n"), std::string::npos);
 }
 
-TEST_F(DisplayTest, StopRequestEndsTheOutputBeforeTheNextRow) {
+TEST_F(NumericPrinterTest, StopRequestEndsTheOutputBeforeTheNextRow) {
   Array x = named(mat(2, 2, {1, 3, 2, 4}), "x");
   Array s = named(sparseWith(2, 2, {2}, {1}, {7}), "s");
   zqhost::setStopPrinting(true);
@@ -209,7 +211,7 @@ TEST_F(DisplayTest, StopRequestEndsTheOutputBeforeTheNextRow) {
 // display leaves through the interrupt; disp cannot be interrupted, but the
 // host asks its printer to stop while an interrupt is pending, and the
 // interrupt stays pending for the host to report.
-TEST_F(DisplayTest, InterruptLeavesDisplayAndStopsDisp) {
+TEST_F(NumericPrinterTest, InterruptLeavesDisplayAndStopsDisp) {
   Array x = named(mat(2, 1, {1, 2}), "x");
   zqhost::requestInterrupt();
   {
@@ -224,7 +226,7 @@ TEST_F(DisplayTest, InterruptLeavesDisplayAndStopsDisp) {
   zqhost::clearInterrupt();
 }
 
-TEST_F(DisplayTest, SpecialTextsFillTheFieldFromTheRight) {
+TEST_F(NumericPrinterTest, SpecialTextsFillTheFieldFromTheRight) {
   const struct {
     double value;
     int width;

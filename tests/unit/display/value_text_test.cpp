@@ -18,7 +18,9 @@ namespace {
 
 using zq::display::formatScalar;
 
-TEST_F(DisplayTest, OneValueTextsFollowTheMatrixRulesWithoutScaleFactor) {
+class ValueTextTest : public DisplayTest {};
+
+TEST_F(ValueTextTest, OneValueTextsFollowTheMatrixRulesWithoutScaleFactor) {
   const double nan = std::nan("");
   const struct {
     const char *format;
@@ -105,7 +107,7 @@ class CallbacksInstalled {
 
 Array object(const char *className) { return Array(qxCreateObject(className, qxCreateStructMatrix(1, 1, 0, nullptr))); }
 
-TEST_F(DisplayTest, SizeTextsAlignTheirFirstDimensionAndAskObjectsForTheirSize) {
+TEST_F(ValueTextTest, SizeTextsAlignTheirFirstDimensionAndAskObjectsForTheirSize) {
   const int four[] = {2, 3, 4, 5};
   Array cube(qxCreateCellArray(3, four));
   Array hyper(qxCreateCellArray(4, four));
@@ -154,7 +156,7 @@ Array cellOf(std::initializer_list<qxArray *> values) {
   return c;
 }
 
-TEST_F(DisplayTest, FieldValuesAreInlineOnlyWhenTheyFitOnOneLine) {
+TEST_F(ValueTextTest, FieldValuesAreInlineOnlyWhenTheyFitOnOneLine) {
   Array sparseSmall(qxCreateSparse(1, 3, 1, 0));
   qxGetPr(sparseSmall.get())[0] = 5;
   qxGetIr(sparseSmall.get())[0] = 0;

@@ -1,5 +1,5 @@
-// The open-file table: fid allocation and reuse, the fid conversion, the
-// error texts, and the release of pending output bits.
+// The open-file table: fid allocation and reuse, the error texts, and the
+// release of pending output bits.
 #include "fileio/file_table.h"
 
 #include <gtest/gtest.h>
@@ -58,37 +58,6 @@ TEST(FileTable, GivesTheLowestFreeFidAndKeepsTheListSorted) {
   EXPECT_EQ(fidsOf(t.table), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
   EXPECT_EQ(t.table.count, 7);
   EXPECT_EQ(t.table.tail->fid, 6);
-}
-
-TEST(FileTable, ConvertsArgumentsToFidsByTruncatingAndSaturating) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
-  const struct {
-    double value;
-    int fid;
-  } cases[] = {
-      {3.9, 3},
-      {-0.5, 0},
-      {-3.9, -3},
-      {2147483647.0, INT_MAX},
-      {2147483648.0, -1},
-      {inf, -1},
-      {-inf, INT_MIN},
-      {-2147483649.0, INT_MIN},
-      {nan, INT_MAX},
-      {-nan, INT_MIN},
-      {2147483647.5, INT_MAX},
-      {-2147483648.5, INT_MIN},
-      {-2147483648.0, INT_MIN},
-  };
-  for (const auto &c : cases) {
-    zqtest::Array a = zqtest::num(c.value);
-    EXPECT_EQ(argumentToInt(a.get()), c.fid) << c.value;
-  }
-  zqtest::Array empty(qxCreateDoubleMatrix(0, 0, 0));
-  EXPECT_EQ(argumentToInt(empty.get()), -1);
-  zqtest::Array pair = zqtest::row({5.5, 9});
-  EXPECT_EQ(argumentToInt(pair.get()), 5);
 }
 
 TEST(ErrorCodes, MapEveryCodeToItsTextAndTheRestToTheFallback) {

@@ -44,6 +44,7 @@ class OpenClose : public zqtest::FileTest {
     auto r = call("fopen", 1, {all.get()});
     std::vector<double> fids;
     const qxArray *a = r.outputs[0].get();
+    fids.reserve(static_cast<size_t>(qxGetNumberOfElements(a)));
     for (int i = 0; i < qxGetNumberOfElements(a); ++i) fids.push_back(qxGetPr(a)[i]);
     if (fids.empty()) {
       EXPECT_EQ(qxGetM(a), 0);

@@ -85,7 +85,7 @@ TEST_F(Fread, ShapesTheResultBySize) {
     Inputs in;
     if (c.withSize && c.size.size() == 1) in.n(c.size[0]);
     if (c.withSize && c.size.size() == 2) in.m(1, 2, {c.size[0], c.size[1]});
-    const Read r = read(fid, std::move(in));
+    const Read r = read(fid, in);
     ASSERT_EQ(r.error, "") << c.what;
     EXPECT_EQ(r.rows, c.rows) << c.what;
     EXPECT_EQ(r.cols, c.cols) << c.what;

@@ -173,7 +173,7 @@ void failingHandler(int, qxArray *[], int, qxArray *[]) {
   void *freedByHandler = qxMalloc(10);
   qxAddToAllocList(freedByHandler);
   qxFree(freedByHandler);  // the host forgets it: no double free later
-  qxErrMsg(18);
+  qxErrMsg(QX_MSG_OUT_OF_MEMORY);
 }
 
 TEST(HostErrors, UnwindingFreesTheCallsAllocationList) {

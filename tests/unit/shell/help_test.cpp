@@ -6,8 +6,8 @@
 
 #include <set>
 #include <string>
+#include <string_view>
 
-#include "builtins/registry.h"
 #include "shell/evaluator.h"
 #include "shell/script_runner.h"
 #include "support/host_fixture.h"
@@ -18,7 +18,11 @@ namespace {
 TEST(Help, EveryBuiltinAndHostFunctionHasOneRowAndEveryRowOneFunction) {
   zqtest::registerBuiltins();
   std::set<std::string> functions;
-  for (const BuiltinEntry &e : builtins::builtinTable()) functions.insert(e.name);
+  // Other tests of this program register builtins of their own.
+  const std::set<std::string_view> testOnly = {"failing", "probe_arguments", "test_interrupted"};
+  for (std::string_view name : zqhost::registeredBuiltinNames()) {
+    if (testOnly.count(name) == 0) functions.insert(std::string(name));
+  }
   for (const HostFunction &f : hostFunctions()) functions.insert(f.name);
   std::set<std::string> rows;
   for (const HelpEntry &e : helpEntries()) {

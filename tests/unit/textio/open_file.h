@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "builtins/file_io.h"
 #include "builtins/zqbuiltins.h"
 #include "fileio/file_table.h"
 #include "host/ut.h"
@@ -18,7 +17,7 @@ class OpenFile {
  public:
   OpenFile(const std::string &path, const char *permission) {
     registerBuiltins();
-    if (!zq::builtins::standardStreamsInitialised()) fiInitStdIO();
+    fiInitStdIO();  // sets up fids 0-2 once; later calls change nothing
     zq::fileio::FileEntry &entry = zq::fileio::addEntry(zq::fileio::fileTable());
     entry.name = copy(path.c_str());
     entry.permission = copy(permission);

@@ -50,6 +50,7 @@ void expectResult(const zqtest::CallResult &r, const Expected &e, const std::str
   EXPECT_EQ(qxGetN(values), e.cols) << what;
   EXPECT_EQ(qxIsChar(values) != 0, e.isChar) << what;
   std::vector<double> got;
+  got.reserve(static_cast<size_t>(qxGetNumberOfElements(values)));
   for (int i = 0; i < qxGetNumberOfElements(values); ++i) {
     got.push_back(qxIsChar(values) ? qxGetChars(values)[i] : qxGetPr(values)[i]);
   }
