@@ -108,7 +108,7 @@ class Lexer {
 
   void error(const std::string &message, size_t at) {
     const int column = static_cast<int>(at - lineStart_) + 1;
-    emit(Tok::Error, message + ".");
+    emit(Tok::Error, message);
     out_.back().column = column;
     // The rest of the line is abandoned.
     while (pos_ < src_.size() && src_[pos_] != '\n') ++pos_;
@@ -417,6 +417,11 @@ class Lexer {
 };
 
 }  // namespace
+
+std::string position(int line, int column) {
+  if (line <= 1) return "column " + std::to_string(column);
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
 
 std::vector<Token> tokenize(std::string_view source, bool commands, int firstLine) {
   return Lexer(source, commands, firstLine).run();

@@ -40,10 +40,15 @@ struct Token {
 
 // Splits the whole text into tokens ending with Eof. Malformed input (an
 // unterminated string, a character that starts no token) becomes an Error
-// token at its line and column, which the parser raises.
+// token (its text the problem, without a period) at its line and column,
+// which the parser raises when it reaches it, so that the statements
+// before it still run.
 // commands false reads every statement as an expression (a command whose
 // name turned out to be a variable is read again so).
 // firstLine numbers the first line of source.
 std::vector<Token> tokenize(std::string_view source, bool commands = true, int firstLine = 1);
+
+// "line L, column C", or "column C" for the first line.
+std::string position(int line, int column);
 
 }  // namespace zq::shell

@@ -32,8 +32,11 @@ constexpr const char *kUsage =
     "  -h, --help      shows this text\n"
     "  --version       shows the versions of zq and of the library\n"
     "\n"
-    "An error prints 'error: TEXT' on standard error. Ctrl-C stops the running\n"
-    "statement. exit or quit ends the run.\n"
+    "An error prints 'error: TEXT' on standard error. When standard error is a\n"
+    "terminal, or with ZQ_ERROR_PLACES=1, an error in a script names its place\n"
+    "('error: FILE:LINE: TEXT') and a syntax error shows its line with a caret;\n"
+    "ZQ_ERROR_PLACES=0 never shows places. Ctrl-C stops the running statement.\n"
+    "exit or quit ends the run.\n"
     "\n"
     "Exit status: 0 when no error occurred, 1 when one did, 2 for a bad\n"
     "command line or an unreadable FILE.\n";
@@ -130,6 +133,7 @@ int main(int argc, char **argv) {
   int status = 0;
   {
     zq::shell::Session session;
+    session.showErrorPlaces(zq::shell::errorPlacesWanted());
     if (options.hasText)
       session.run(options.text, options.keepGoing);
     else if (!options.file.empty())

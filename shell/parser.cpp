@@ -87,7 +87,7 @@ bool isAssignable(const Expr &e) {
 }
 
 Parser::Parser(std::string_view source, Symbols &symbols, bool commands)
-    : source_(source), tokens_(tokenize(source_, commands)), symbols_(symbols) {}
+    : source_(source), commands_(commands), tokens_(tokenize(source_, commands)), symbols_(symbols) {}
 
 const Token &Parser::peek(size_t ahead) const {
   const size_t i = pos_ + ahead;
@@ -119,7 +119,7 @@ void Parser::expectOp(const char *text, const Token &opener) {
   if (acceptOp(text)) return;
   const Token &t = peek();
   if (t.kind == Tok::Newline || t.kind == Tok::Eof || (t.kind == Tok::Semi && !t.synthetic)) {
-    throw ParseError("Unbalanced brackets: '" + opener.text + "' is not closed.", opener, t.kind == Tok::Eof);
+    throw ParseError("Unbalanced brackets: '" + opener.text + "'", " is not closed.", opener, t.kind == Tok::Eof);
   }
   unexpected(t);
 }
@@ -130,14 +130,14 @@ bool Parser::atTerminator() const {
 }
 
 void Parser::unexpected(const Token &t) const {
-  if (t.kind == Tok::Error) throw ParseError(t.text, t);
+  if (t.kind == Tok::Error) throw ParseError(t.text, ".", t);
   // A bracket opened on an earlier line and never closed swallowed this one.
   if (!openMatrices_.empty() && t.line > openMatrices_.back().line) {
     const Token &o = openMatrices_.back();
-    throw ParseError("Unbalanced brackets: '" + o.text + "' is not closed.", o, t.kind == Tok::Eof);
+    throw ParseError("Unbalanced brackets: '" + o.text + "'", " is not closed.", o, t.kind == Tok::Eof);
   }
-  if (t.kind == Tok::Eof) throw ParseError("Unexpected end of input.", t, true);
-  throw ParseError("Unexpected " + describe(t) + ".", t);
+  if (t.kind == Tok::Eof) throw ParseError("Unexpected end of input", ".", t, true);
+  throw ParseError("Unexpected " + describe(t), ".", t);
 }
 
 bool Parser::atEnd() {
@@ -148,6 +148,20 @@ bool Parser::atEnd() {
 StmtPtr Parser::next() {
   atEnd();
   return statement();
+}
+
+int Parser::restartAfterLine() {
+  const int line = peek().line;
+  size_t offset = 0;
+  for (int l = 1; l <= line && offset != std::string::npos; ++l) {
+    offset = source_.find('\n', offset);
+    if (offset != std::string::npos) ++offset;
+  }
+  openMatrices_.clear();
+  pos_ = 0;
+  base_ = offset == std::string::npos ? source_.size() : offset;
+  tokens_ = tokenize(std::string_view(source_).substr(base_), commands_, line + 1);
+  return line;
 }
 
 ExprPtr Parser::make(ExprKind kind, const Token &at) const {
@@ -209,7 +223,7 @@ Block Parser::block(std::initializer_list<const char *> enders, const Token &ope
   while (true) {
     while (peek().kind == Tok::Newline || peek().kind == Tok::Semi || peek().kind == Tok::Comma) advance();
     if (peek().kind == Tok::Eof) {
-      throw ParseError("Missing 'end' for the '" + opener.text + "'.", opener, true);
+      throw ParseError("Missing 'end' for the '" + opener.text + "'", ".", opener, true);
     }
     if (peek().kind == Tok::Keyword) {
       for (const char *e : enders) {
@@ -315,7 +329,7 @@ StmtPtr Parser::assignmentOrExpression() {
   if (isOp("=")) {
     if (!isAssignable(*e)) {
       const Token &eq = peek();
-      throw ParseError("Invalid target of an assignment before '='.", eq);
+      throw ParseError("Invalid target of an assignment before '='", ".", eq);
     }
     advance();
     s->kind = StmtKind::Assign;
@@ -581,14 +595,14 @@ ExprPtr Parser::anonymousFunction(const Token &at) {
     if (name.kind != Tok::Ident) unexpected(name);
     const int slot = symbols_.intern(name.text);
     if (std::find(fn->parameters.begin(), fn->parameters.end(), slot) != fn->parameters.end()) {
-      throw ParseError("The parameter '" + name.text + "' is repeated.", name);
+      throw ParseError("The parameter '" + name.text + "'", " is repeated.", name);
     }
     fn->parameters.push_back(slot);
     advance();
   }
   fn->body = expression();
   const Token &last = tokens_[pos_ - 1];
-  fn->text = source_.substr(at.offset, last.end - at.offset);
+  fn->text = source_.substr(base_ + at.offset, last.end - at.offset);
   collectNames(*fn->body, fn->names);
   std::erase_if(fn->names, [&](int slot) {
     return std::find(fn->parameters.begin(), fn->parameters.end(), slot) != fn->parameters.end();

@@ -1,5 +1,6 @@
 // The parser: builds statements from tokens, one top-level statement at a
-// time.
+// time, so that a run that goes on after errors runs up to each malformed
+// line and then goes on after it.
 #pragma once
 
 #include <stdexcept>
@@ -11,20 +12,27 @@
 
 namespace zq::shell {
 
-// A malformed statement: the text says what is wrong, line and column
-// (from 1) where, and incomplete is set when the text ended inside an open
-// bracket or block, so that the prompt can ask for more lines.
+// A malformed statement at a token: line and column (from 1) say where,
+// and incomplete is set when the text ended inside an open bracket or
+// block, so that the prompt can ask for more lines. Its text (what(), the
+// last error) names the place in words, between subject and rest:
+// "Unexpected ')' at line 3, column 7."; brief() leaves the place out, for
+// a report that shows the line and a caret instead.
 class ParseError : public std::runtime_error {
  public:
-  ParseError(const std::string &text, int line, int column, bool incomplete)
-      : std::runtime_error(text), line_(line), column_(column), incomplete_(incomplete) {}
-  ParseError(const std::string &text, const Token &at, bool incomplete = false)
-      : ParseError(text, at.line, at.column, incomplete) {}
+  ParseError(const std::string &subject, const std::string &rest, const Token &at, bool incomplete = false)
+      : std::runtime_error(subject + " at " + position(at.line, at.column) + rest),
+        brief_(subject + rest),
+        line_(at.line),
+        column_(at.column),
+        incomplete_(incomplete) {}
+  const std::string &brief() const { return brief_; }
   int line() const { return line_; }
   int column() const { return column_; }
   bool incomplete() const { return incomplete_; }
 
  private:
+  std::string brief_;
   int line_;
   int column_;
   bool incomplete_;
@@ -38,11 +46,17 @@ class Parser {
   bool atEnd();
   // The next top-level statement; raises ParseError.
   StmtPtr next();
+  // After an error: goes on at the start of the line after the current
+  // token's, reading the text afresh (so that a bracket left open does not
+  // swallow the lines after it). Returns the line abandoned.
+  int restartAfterLine();
   // Line of the next token.
   int line() const { return tokens_[pos_].line; }
 
  private:
   std::string source_;
+  size_t base_ = 0;  // where the text that tokens_ came from starts in source_
+  bool commands_;
   std::vector<Token> tokens_;
   size_t pos_ = 0;
   Symbols &symbols_;

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string_view>
 #include <vector>
@@ -65,14 +67,33 @@ Session::~Session() {
   if (current == &ev_) setCurrentEvaluator(nullptr);
 }
 
+bool errorPlacesWanted() {
+  const char *wanted = std::getenv("ZQ_ERROR_PLACES");
+  if (wanted != nullptr && std::strcmp(wanted, "1") == 0) return true;
+  if (wanted != nullptr && std::strcmp(wanted, "0") == 0) return false;
+  return isatty(STDERR_FILENO) != 0;
+}
+
 void Session::report(const std::string &text, std::string_view source, int line) {
   anyError_ = true;
   qxSetLastErrMsg(text.c_str());
   std::fflush(stdout);
-  if (source.empty())
+  if (!places_ || source.empty())
     std::fprintf(stderr, "error: %s\n", text.c_str());
   else
     std::fprintf(stderr, "error: %.*s:%d: %s\n", static_cast<int>(source.size()), source.data(), line, text.c_str());
+  std::fflush(stderr);
+}
+
+void Session::reportSyntax(const ParseError &e, std::string_view text, std::string_view source) {
+  if (!places_) {
+    report(e.what(), source, e.line());
+    return;
+  }
+  anyError_ = true;
+  qxSetLastErrMsg(e.what());
+  std::fflush(stdout);
+  std::fputs(syntaxErrorReport(e, text, source).c_str(), stderr);
   std::fflush(stderr);
 }
 
@@ -93,48 +114,72 @@ bool Session::incomplete(std::string_view text) {
 }
 
 Session::Outcome Session::run(std::string_view text, bool keepGoing, std::string_view source) {
-  std::vector<StmtPtr> statements;
-  try {
-    Parser parser(text, ev_.symbols());
-    while (!parser.atEnd()) statements.push_back(parser.next());
-  } catch (const ParseError &e) {
-    anyError_ = true;
-    qxSetLastErrMsg(e.what());
-    std::fflush(stdout);
-    std::fputs(syntaxErrorReport(e, text, source).c_str(), stderr);
-    std::fflush(stderr);
+  Parser parser(text, ev_.symbols());
+  if (!keepGoing) {
+    std::vector<StmtPtr> statements;
+    try {
+      while (!parser.atEnd()) statements.push_back(parser.next());
+    } catch (const ParseError &e) {
+      reportSyntax(e, text, source);
+      return Outcome::Finished;
+    }
+    for (const StmtPtr &s : statements) {
+      switch (runStatement(*s, source)) {
+        case Step::Ran: break;
+        case Step::Failed: return Outcome::Finished;
+        case Step::Interrupted: return Outcome::Interrupted;
+        case Step::Exit: return Outcome::Exit;
+      }
+    }
     return Outcome::Finished;
   }
   int abandonedLine = 0;
-  for (const StmtPtr &s : statements) {
-    if (s->line <= abandonedLine) continue;
+  while (true) {
+    StmtPtr s;
     try {
-      ev_.execute(*s);
-      // A printer that stopped for Ctrl-C (disp, which cannot be
-      // interrupted) leaves the interrupt pending: it ends the run here.
-      if (zqhost::interruptPending()) throw zqhost::Interrupt();
-      continue;
-    } catch (const zqhost::Error &e) {
-      report(e.text(), source, ev_.line());
+      if (parser.atEnd()) break;
+      s = parser.next();
     } catch (const ParseError &e) {
-      report(e.what(), source, ev_.line());
-    } catch (const std::bad_alloc &) {
-      report(zqhost::messageText(18), source, ev_.line());
-    } catch (const zqhost::Interrupt &) {
-      zqhost::clearInterrupt();
-      interrupted_ = true;
-      std::fflush(stdout);
-      // At a terminal the Ctrl-C was echoed as "^C" in the middle of a line.
-      std::fputs(isatty(STDERR_FILENO) != 0 ? "\ninterrupted\n" : "interrupted\n", stderr);
-      return Outcome::Interrupted;
-    } catch (const ExitRequest &r) {
-      exitRequest_ = r.status;
-      return Outcome::Exit;
+      reportSyntax(e, text, source);
+      abandonedLine = parser.restartAfterLine();
+      continue;
     }
-    if (!keepGoing) return Outcome::Finished;
-    abandonedLine = s->lastLine;
+    if (s->line <= abandonedLine) continue;
+    switch (runStatement(*s, source)) {
+      case Step::Ran: break;
+      case Step::Failed: abandonedLine = s->lastLine; break;
+      case Step::Interrupted: return Outcome::Interrupted;
+      case Step::Exit: return Outcome::Exit;
+    }
   }
   return Outcome::Finished;
+}
+
+Session::Step Session::runStatement(const Stmt &s, std::string_view source) {
+  try {
+    ev_.execute(s);
+    // A printer that stopped for Ctrl-C (disp, which cannot be
+    // interrupted) leaves the interrupt pending: it ends the run here.
+    if (zqhost::interruptPending()) throw zqhost::Interrupt();
+    return Step::Ran;
+  } catch (const zqhost::Error &e) {
+    report(e.text(), source, ev_.line());
+  } catch (const ParseError &e) {
+    report(e.what(), source, ev_.line());
+  } catch (const std::bad_alloc &) {
+    report(zqhost::messageText(QX_MSG_OUT_OF_MEMORY), source, ev_.line());
+  } catch (const zqhost::Interrupt &) {
+    zqhost::clearInterrupt();
+    interrupted_ = true;
+    std::fflush(stdout);
+    // At a terminal the Ctrl-C was echoed as "^C" in the middle of a line.
+    std::fputs(isatty(STDERR_FILENO) != 0 ? "\ninterrupted\n" : "interrupted\n", stderr);
+    return Step::Interrupted;
+  } catch (const ExitRequest &r) {
+    exitRequest_ = r.status;
+    return Step::Exit;
+  }
+  return Step::Failed;
 }
 
 // The offending line as written, and under it a caret whose indentation
@@ -143,7 +188,7 @@ Session::Outcome Session::run(std::string_view text, bool keepGoing, std::string
 std::string syntaxErrorReport(const ParseError &e, std::string_view text, std::string_view source) {
   std::string out = "error: ";
   if (!source.empty()) out += std::string(source) + ":" + std::to_string(e.line()) + ": ";
-  out += e.what();
+  out += e.brief();
   out += '\n';
   size_t start = 0;
   for (int l = 1; l < e.line() && start != std::string_view::npos; ++l) {

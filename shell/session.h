@@ -12,10 +12,17 @@ namespace zq::shell {
 
 class ParseError;
 
-// What the shell prints for a syntax error in text: "error: ", the place
-// ("FILE:LINE: ", only when source names a script), the text, then the
-// line and a caret under the column.
+// What the shell prints for a syntax error in text when it shows places:
+// "error: ", the place ("FILE:LINE: ", only when source names a script),
+// the text without its place in words, then the line and a caret under the
+// column.
 std::string syntaxErrorReport(const ParseError &e, std::string_view text, std::string_view source);
+
+// Whether errors are to show their places: ZQ_ERROR_PLACES=1 asks for them
+// and ZQ_ERROR_PLACES=0 refuses them; otherwise they are shown when
+// standard error is a terminal (a person reads it), never when it goes to
+// a file or a pipe, where tools expect "error: TEXT" alone.
+bool errorPlacesWanted();
 
 class Session {
  public:
@@ -30,13 +37,17 @@ class Session {
     Interrupted
   };
 
-  // Runs text. It is parsed whole first: a syntax error anywhere is
-  // reported and nothing runs. Then statement by statement: an error
-  // abandons the rest of its line; keepGoing then goes on with the next
-  // line, else the run stops. source names the script in the place of an
-  // error ("error: FILE:LINE: TEXT"); it is empty at the prompt and for
-  // -e, where the text alone is shown.
+  // Runs text statement by statement: an error abandons the rest of its
+  // line; keepGoing then goes on with the next line, and a syntax error is
+  // reported when its statement is reached. Without keepGoing the first
+  // error ends the run, so the text is parsed whole first: a syntax error
+  // anywhere is reported and nothing runs. source names the script in the
+  // place of an error ("error: FILE:LINE: TEXT" when places are shown); it
+  // is empty at the prompt and for -e, where the text alone is shown.
   Outcome run(std::string_view text, bool keepGoing, std::string_view source = {});
+
+  // Off at the start: every error prints "error: TEXT" alone.
+  void showErrorPlaces(bool on) { places_ = on; }
 
   // True when text ends inside an open bracket or block (the prompt then
   // reads another line before running it).
@@ -53,11 +64,17 @@ class Session {
   Evaluator ev_;
   bool anyError_ = false;
   bool interrupted_ = false;
+  bool places_ = false;
   int exitRequest_ = 0;
+
+  // How one statement ended.
+  enum class Step { Ran, Failed, Interrupted, Exit };
+  Step runStatement(const Stmt &s, std::string_view source);
 
   // Reports an error raised at line of the script source (or of text
   // without a source); the last error is the text without the place.
   void report(const std::string &text, std::string_view source, int line);
+  void reportSyntax(const ParseError &e, std::string_view text, std::string_view source);
 };
 
 }  // namespace zq::shell

@@ -17,8 +17,9 @@ cp "$script" "$work/"
 actual="$work/actual.out"
 sed -n 's/^% SETUP: \(.*\)$/(\1)/p' "$script" | (cd "$work" && sh -e) || exit 1
 columns=$(sed -n '1s/^% COLUMNS=\([0-9][0-9]*\)$/\1/p' "$script")
-# The removals first: env takes its options before the assignments.
-set --
+# The removals first: env takes its options before the assignments. Errors
+# show no places unless a script asks for them with ZQ_ERROR_PLACES=1.
+set -- -u ZQ_ERROR_PLACES
 for name in $(sed -n 's/^% ENV -\([A-Za-z_][A-Za-z0-9_]*\)$/\1/p' "$script"); do
   set -- "$@" -u "$name"
 done

@@ -3,7 +3,8 @@
 output, long transfers and loops and leaves a working prompt; tab completion
 of names and of file names inside strings; history written after every
 statement and recalled by a new session; the banner; the prompt on a fresh
-line; the exit status of a bad command line.
+line; errors with their places at a terminal and without them in a pipe;
+the exit status of a bad command line.
 
 Usage: prompt_test.py ZQ [unittest arguments]
 """
@@ -88,7 +89,7 @@ class Terminal:
 class Zq:
     """zq at the prompt of a pseudo-terminal COLUMNS wide."""
 
-    def __init__(self, home, args=()):
+    def __init__(self, home, args=(), places=None):
         self.home = home
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
@@ -96,6 +97,9 @@ class Zq:
             env = dict(os.environ, HOME=home, TERM='xterm')
             env.pop('COLUMNS', None)
             env.pop('ZQPATH', None)
+            env.pop('ZQ_ERROR_PLACES', None)
+            if places is not None:
+                env['ZQ_ERROR_PLACES'] = places
             os.execve(ZQ, [ZQ, *args], env)
         fcntl.ioctl(self.fd, termios.TIOCSWINSZ, struct.pack('HHHH', 24, COLUMNS, 0, 0))
         self.output = b''
@@ -299,6 +303,40 @@ class Prompt(PromptTest):
             time.sleep(0.01)
         zq.send('\x04')
         self.assertEqual(zq.wait(), 0)
+
+
+class ErrorPlaces(PromptTest):
+    SCRIPT = "disp('start')\nx = [1 2];\ny = x(3);\n"
+
+    def run_script(self, places=None):
+        with open(os.path.join(self.home, 's.zq'), 'w') as f:
+            f.write(self.SCRIPT)
+        zq = Zq(self.home, ['s.zq'], places)
+        self.sessions.append(zq)
+        self.assertEqual(zq.wait(), 1)
+        return zq.output.decode().replace('\r\n', '\n')
+
+    def test_a_script_at_a_terminal_names_the_place_unless_told_not_to(self):
+        self.assertIn('error: s.zq:3: Index exceeds matrix dimensions.\n', self.run_script())
+        self.assertIn('error: Index exceeds matrix dimensions.\n', self.run_script('0'))
+
+    def test_a_script_whose_errors_go_to_a_pipe_shows_the_text_alone(self):
+        for places, line in ((None, 'error: Index'), ('1', 'error: s.zq:3: Index')):
+            with open(os.path.join(self.home, 's.zq'), 'w') as f:
+                f.write(self.SCRIPT)
+            env = dict(os.environ)
+            env.pop('ZQ_ERROR_PLACES', None)
+            if places is not None:
+                env['ZQ_ERROR_PLACES'] = places
+            done = subprocess.run([ZQ, 's.zq'], cwd=self.home, env=env, capture_output=True, text=True,
+                                  timeout=TIMEOUT)
+            self.assertEqual(done.stderr, line + ' exceeds matrix dimensions.\n')
+
+    def test_the_prompt_shows_a_caret_but_no_place(self):
+        zq = self.start()
+        out = zq.run('x = (1 + 2))').decode().replace('\r\n', '\n')
+        self.assertIn("error: Unexpected ')'.\n  x = (1 + 2))\n             ^\n", out)
+        self.assertShows(zq.run('y = [1 2]; y(4)'), 'error: Index exceeds matrix dimensions.\n')
 
 
 class CommandLine(unittest.TestCase):

@@ -265,31 +265,37 @@ TEST(Parser, AnonymousFunctionsKeepTheirTextFromTheAtToTheEndOfTheExpression) {
 
 struct ErrorCase {
   const char *text;
-  const char *message;
-  int line, column;  // where the caret goes
+  const char *message;    // without the place
+  const char *lastError;  // the place in words
+  int line, column;       // where the caret goes
   bool incomplete;
 };
 
 TEST(Parser, MalformedInputNamesTheProblemAndItsPlace) {
   const ErrorCase cases[] = {
-      {"x = (1 + 2))", "Unexpected ')'.", 1, 12, false},
+      {"x = (1 + 2))", "Unexpected ')'.", "Unexpected ')' at column 12.", 1, 12, false},
       // An unclosed bracket is shown at the bracket, wherever it is found.
-      {"x = [1 2", "Unbalanced brackets: '[' is not closed.", 1, 5, true},
-      {"x = (1\ny = 2", "Unbalanced brackets: '(' is not closed.", 1, 5, false},
-      {"a = 1\nx = [1 2\ny = 'z'; ]]", "Unbalanced brackets: '[' is not closed.", 2, 5, false},
-      {"x = {1, 2]", "Unexpected ']'.", 1, 10, false},
-      {"s = 'abc", "Unterminated string.", 1, 5, false},
-      {"x = 3 $ 4", "Invalid character '$'.", 1, 7, false},
-      {"x = 1 +", "Unexpected end of input.", 1, 8, true},
-      {"if x\n  y = 1", "Missing 'end' for the 'if'.", 1, 1, true},
-      {"x = 1\nfor k = 1:3", "Missing 'end' for the 'for'.", 2, 1, true},
-      {"1 = x", "Invalid target of an assignment before '='.", 1, 3, false},
-      {"end", "Unexpected 'end'.", 1, 1, false},
-      {"x = 1\n\tif y, z = )", "Unexpected ')'.", 2, 12, false},
-      {"x = @(y, y) y", "The parameter 'y' is repeated.", 1, 10, false},
-      {"x = @(y z) y", "Unexpected 'z'.", 1, 9, false},
-      {"x = @(1) 2", "Unexpected '1'.", 1, 7, false},
-      {"x = @(y)", "Unexpected end of input.", 1, 9, true},
+      {"x = [1 2", "Unbalanced brackets: '[' is not closed.", "Unbalanced brackets: '[' at column 5 is not closed.", 1,
+       5, true},
+      {"x = (1\ny = 2", "Unbalanced brackets: '(' is not closed.",
+       "Unbalanced brackets: '(' at column 5 is not closed.", 1, 5, false},
+      {"a = 1\nx = [1 2\ny = 'z'; ]]", "Unbalanced brackets: '[' is not closed.",
+       "Unbalanced brackets: '[' at line 2, column 5 is not closed.", 2, 5, false},
+      {"x = {1, 2]", "Unexpected ']'.", "Unexpected ']' at column 10.", 1, 10, false},
+      {"s = 'abc", "Unterminated string.", "Unterminated string at column 5.", 1, 5, false},
+      {"x = 3 $ 4", "Invalid character '$'.", "Invalid character '$' at column 7.", 1, 7, false},
+      {"x = 1 +", "Unexpected end of input.", "Unexpected end of input at column 8.", 1, 8, true},
+      {"if x\n  y = 1", "Missing 'end' for the 'if'.", "Missing 'end' for the 'if' at column 1.", 1, 1, true},
+      {"x = 1\nfor k = 1:3", "Missing 'end' for the 'for'.", "Missing 'end' for the 'for' at line 2, column 1.", 2, 1,
+       true},
+      {"1 = x", "Invalid target of an assignment before '='.",
+       "Invalid target of an assignment before '=' at column 3.", 1, 3, false},
+      {"end", "Unexpected 'end'.", "Unexpected 'end' at column 1.", 1, 1, false},
+      {"x = 1\n\tif y, z = )", "Unexpected ')'.", "Unexpected ')' at line 2, column 12.", 2, 12, false},
+      {"x = @(y, y) y", "The parameter 'y' is repeated.", "The parameter 'y' at column 10 is repeated.", 1, 10, false},
+      {"x = @(y z) y", "Unexpected 'z'.", "Unexpected 'z' at column 9.", 1, 9, false},
+      {"x = @(1) 2", "Unexpected '1'.", "Unexpected '1' at column 7.", 1, 7, false},
+      {"x = @(y)", "Unexpected end of input.", "Unexpected end of input at column 9.", 1, 9, true},
   };
   for (const ErrorCase &c : cases) {
     Symbols symbols;
@@ -298,7 +304,8 @@ TEST(Parser, MalformedInputNamesTheProblemAndItsPlace) {
       while (!p.atEnd()) p.next();
       ADD_FAILURE() << c.text << " parsed";
     } catch (const ParseError &e) {
-      EXPECT_EQ(std::string(e.what()), c.message) << c.text;
+      EXPECT_EQ(e.brief(), c.message) << c.text;
+      EXPECT_EQ(std::string(e.what()), c.lastError) << c.text;
       EXPECT_EQ(e.line(), c.line) << c.text;
       EXPECT_EQ(e.column(), c.column) << c.text;
       EXPECT_EQ(e.incomplete(), c.incomplete) << c.text;

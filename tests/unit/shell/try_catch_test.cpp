@@ -99,7 +99,7 @@ TEST(TryCatch, ThePromptWaitsForTheEndOfATryBlock) {
   EXPECT_TRUE(session.incomplete("try\n  x = 1;\n"));
   EXPECT_TRUE(session.incomplete("try\n  x = 1;\ncatch\n"));
   EXPECT_FALSE(session.incomplete("try\n  x = 1;\ncatch\nend\n"));
-  EXPECT_EQ(test::errorOf("catch = 1;"), "Unexpected 'catch'.");
+  EXPECT_EQ(test::errorOf("catch = 1;"), "Unexpected 'catch' at column 1.");
 }
 
 }  // namespace

@@ -58,20 +58,20 @@ CallResult call(const char *name, int nlhs, std::initializer_list<const qxArray 
   return result;
 }
 
-StdoutCapture::StdoutCapture() {
-  std::fflush(stdout);
+StreamCapture::StreamCapture(std::FILE *stream) : stream_(stream), fd_(fileno(stream)) {
+  std::fflush(stream_);
   char name[] = "/tmp/zqcaptureXXXXXX";
   const int fd = mkstemp(name);
   path_ = name;
-  savedFd_ = dup(STDOUT_FILENO);
-  dup2(fd, STDOUT_FILENO);
+  savedFd_ = dup(fd_);
+  dup2(fd, fd_);
   close(fd);
 }
 
-std::string StdoutCapture::text() {
+std::string StreamCapture::text() {
   if (!done_) {
-    std::fflush(stdout);
-    dup2(savedFd_, STDOUT_FILENO);
+    std::fflush(stream_);
+    dup2(savedFd_, fd_);
     close(savedFd_);
     std::ifstream in(path_, std::ios::binary);
     std::stringstream ss;
@@ -83,6 +83,6 @@ std::string StdoutCapture::text() {
   return captured_;
 }
 
-StdoutCapture::~StdoutCapture() { text(); }
+StreamCapture::~StreamCapture() { text(); }
 
 }  // namespace zqtest

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,18 +47,33 @@ std::string errorOf(Fn fn) {
   return "";
 }
 
-// Captures everything written to standard output while it lives.
-class StdoutCapture {
+// Captures everything written to a standard stream (stdout or stderr)
+// while it lives; text() ends the capture.
+class StreamCapture {
  public:
-  StdoutCapture();
-  ~StdoutCapture();
+  explicit StreamCapture(std::FILE *stream);
+  ~StreamCapture();
+  StreamCapture(const StreamCapture &) = delete;
+  StreamCapture &operator=(const StreamCapture &) = delete;
   std::string text();
 
  private:
+  std::FILE *stream_;
+  int fd_;
   int savedFd_ = -1;
   std::string path_;
   bool done_ = false;
   std::string captured_;
+};
+
+class StdoutCapture : public StreamCapture {
+ public:
+  StdoutCapture() : StreamCapture(stdout) {}
+};
+
+class StderrCapture : public StreamCapture {
+ public:
+  StderrCapture() : StreamCapture(stderr) {}
 };
 
 }  // namespace zqtest
