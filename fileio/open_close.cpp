@@ -113,9 +113,11 @@ void giveBuffer(FileEntry &entry) {
 }
 
 // Closes the entry's stream and frees its buffer; true when the close
-// succeeded.
+// succeeded. A stream whose error indicator is set has lost text on the way
+// to its file: its close fails too.
 bool closeStream(FileEntry &entry) {
-  const bool closed = std::fclose(entry.stream) == 0;
+  const bool clean = std::ferror(entry.stream) == 0;
+  const bool closed = std::fclose(entry.stream) == 0 && clean;
   entry.stream = nullptr;
   std::free(entry.buffer);
   entry.buffer = nullptr;

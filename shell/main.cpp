@@ -52,6 +52,9 @@ void installInterruptHandler() {
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESTART;
   sigaction(SIGINT, &sa, nullptr);
+  // A write beyond the file-size limit fails (and fprintf or fwrite report
+  // it) instead of ending the shell.
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 // Returns 0 when the options parsed, else the exit status (2, or 0 after

@@ -1,12 +1,15 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Runs one golden script under zq -k in a scratch directory and compares its
 # merged standard output and standard error with the .out file beside it.
-# A first line "% COLUMNS=N" runs the script in an N-column window (80 else).
-# Lines "% SETUP: COMMAND" are run by sh in the scratch directory first, in
-# order, each from that directory (to make the directories, links and dated
-# files a script lists).
-# Lines "% ENV NAME=VALUE" set an environment variable for the run and
-# lines "% ENV -NAME" remove one.
+# Comment lines at the start of the script set up the run:
+#   % COLUMNS=N       an N-column window (80 else)
+#   % ULIMIT=ARGS     resource limits for the run, as bash's `ulimit ARGS` sets them
+# and lines anywhere in it:
+#   % SETUP: COMMAND  run by sh in the scratch directory first, in order, each
+#                     from that directory (to make the directories, links and
+#                     dated files a script lists)
+#   % ENV NAME=VALUE  sets an environment variable for the run
+#   % ENV -NAME       removes one
 # To see a difference by hand: tests/golden/run_golden.sh build/bin/zq tests/golden/NAME.zq
 zq=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 script=$2
@@ -15,8 +18,13 @@ work=$(mktemp -d)
 trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT
 cp "$script" "$work/"
 actual="$work/actual.out"
+# The value of a "% NAME=VALUE" line among the leading comment lines.
+header() {
+  sed -n "/^%/!q; s/^% $1=\\(.*\\)\$/\\1/p" "$script"
+}
 sed -n 's/^% SETUP: \(.*\)$/(\1)/p' "$script" | (cd "$work" && sh -e) || exit 1
-columns=$(sed -n '1s/^% COLUMNS=\([0-9][0-9]*\)$/\1/p' "$script")
+columns=$(header COLUMNS)
+limits=$(header ULIMIT)
 # The removals first: env takes its options before the assignments.
 set --
 for name in $(sed -n 's/^% ENV -\([A-Za-z_][A-Za-z0-9_]*\)$/\1/p' "$script"); do
@@ -28,7 +36,14 @@ while IFS= read -r assignment; do
 done <<END
 $assignments
 END
-(cd "$work" && env "$@" COLUMNS="${columns:-80}" "$zq" -k "$(basename "$script")" >"$actual" 2>&1)
+(
+  cd "$work" || exit 1
+  if [ -n "$limits" ]; then
+    # shellcheck disable=SC2086
+    ulimit $limits || exit 1
+  fi
+  env "$@" COLUMNS="${columns:-80}" "$zq" -k "$(basename "$script")" >"$actual" 2>&1
+)
 if cmp -s "$expected" "$actual"; then
   exit 0
 fi
