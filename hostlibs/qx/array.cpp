@@ -9,6 +9,7 @@
 #include <span>
 
 #include "array_impl.h"
+#include "zqhost/faults.h"
 #include "zqhost/host.h"
 
 // The helpers on the path of creating and destroying an array are inlined
@@ -81,6 +82,13 @@ int elementCount(std::span<const int> dims) {
 
 namespace {
 
+// Every block and record of the host comes from these, so that a test build
+// can make any of them fail.
+HOT void *hostMalloc(size_t bytes) { return faults::due(faults::Kind::kAllocation) ? nullptr : std::malloc(bytes); }
+HOT void *hostCalloc(size_t count, size_t size) {
+  return faults::due(faults::Kind::kAllocation) ? nullptr : std::calloc(count, size);
+}
+
 // Stores dims in a->dims with at least two entries, negative extents as
 // zero and trailing singleton dimensions beyond the second dropped.
 void setNormalised(qxArray *a, std::span<const int> dims) {
@@ -151,7 +159,7 @@ HOT void *smallBlock(size_t bytes, size_t *capacity) {
     return spare.data;
   }
   *capacity = bytes;
-  return std::malloc(bytes);
+  return hostMalloc(bytes);
 }
 
 // A zeroed block of `bytes` bytes (at least one). Small blocks are cleared
@@ -165,7 +173,7 @@ HOT void *zeroedBytes(size_t bytes, size_t *capacity) {
   bytes = bytes == 0 ? 1 : bytes;
   if (bytes > kSmallBlock) [[unlikely]] {
     *capacity = 0;
-    return std::calloc(bytes, 1);
+    return hostCalloc(bytes, 1);
   }
   void *block = smallBlock(bytes, capacity);
   if (block == nullptr) return nullptr;
@@ -216,6 +224,7 @@ HOT void releasePr(qxArray *a) {
 // A record in its default state: a 0 x 0 real double without data.
 HOT qxArray *newRecord() {
   if (spares.count > 0) return spares.slots[--spares.count];
+  if (faults::due(faults::Kind::kAllocation)) return nullptr;
   return new (std::nothrow) qxArray_tag;
 }
 
@@ -359,7 +368,7 @@ void ownData(qxArray *a) {
   }
   const size_t bytes = static_cast<size_t>(a->dims.count()) * elementSizeOf(a->classId);
   auto copyOf = [bytes](const void *block) -> void * {
-    void *copy = block == nullptr ? nullptr : std::malloc(bytes == 0 ? 1 : bytes);
+    void *copy = block == nullptr ? nullptr : hostMalloc(bytes == 0 ? 1 : bytes);
     if (copy != nullptr) std::memcpy(copy, block, bytes);
     return copy;
   };
@@ -431,10 +440,10 @@ qxArray *qxCreateSparse(int m, int n, int nzmax, int complexFlag) {
   a->classId = QX_CLASS_SPARSE;
   a->dims.setMatrix(std::max(m, 0), std::max(n, 0));
   a->nzmax = nzmax;
-  a->pr = std::calloc(static_cast<size_t>(nzmax), sizeof(double));
-  if (complexFlag) a->pi = std::calloc(static_cast<size_t>(nzmax), sizeof(double));
-  a->ir = static_cast<int *>(std::calloc(static_cast<size_t>(nzmax), sizeof(int)));
-  a->jc = static_cast<int *>(std::calloc(static_cast<size_t>(a->dims[1]) + 1, sizeof(int)));
+  a->pr = hostCalloc(static_cast<size_t>(nzmax), sizeof(double));
+  if (complexFlag) a->pi = hostCalloc(static_cast<size_t>(nzmax), sizeof(double));
+  a->ir = static_cast<int *>(hostCalloc(static_cast<size_t>(nzmax), sizeof(int)));
+  a->jc = static_cast<int *>(hostCalloc(static_cast<size_t>(a->dims[1]) + 1, sizeof(int)));
   if (a->pr == nullptr || a->ir == nullptr || a->jc == nullptr || (complexFlag && a->pi == nullptr)) {
     qxDestroyArray(a);
     return nullptr;
@@ -461,7 +470,7 @@ qxArray *qxCreateStructArray(int ndims, const int *dims, int nfields, const char
     for (int f = 0; f < nfields; ++f) fields.emplace_back(names[f]);
   }
   const size_t slots = static_cast<size_t>(a->dims.count()) * static_cast<size_t>(nfields);
-  a->pr = std::calloc(slots == 0 ? 1 : slots, sizeof(qxArray *));
+  a->pr = hostCalloc(slots == 0 ? 1 : slots, sizeof(qxArray *));
   if (a->pr == nullptr) {
     deleteRecord(a);
     return nullptr;
@@ -690,7 +699,7 @@ qxArray *qxGetFieldByNumber(const qxArray *a, int index, int field) {
 char *qxArray2String(const qxArray *a, int) {
   if (a == nullptr || a->classId != QX_CLASS_CHAR) return nullptr;
   const int n = a->dims.count();
-  auto *text = static_cast<char *>(std::malloc(static_cast<size_t>(n) + 1));
+  auto *text = static_cast<char *>(hostMalloc(static_cast<size_t>(n) + 1));
   if (text == nullptr) return nullptr;
   const auto *codes = static_cast<const qxChar *>(a->pr);
   for (int i = 0; i < n; ++i) text[i] = static_cast<char>(codes[i] & 0xff);
