@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <sstream>
 #include <string>
 
@@ -94,6 +95,11 @@ std::string historyFile() {
   return home == nullptr || *home == '\0' ? std::string() : std::string(home) + "/.zq_history";
 }
 
+void reportOutOfMemory() {
+  std::fflush(stdout);
+  std::fprintf(stderr, "error: %s\n", zqhost::messageText(18));
+}
+
 enum class Input { Line, Interrupted, End };
 
 // Reads one line: through libedit with a prompt at a terminal, plainly
@@ -133,9 +139,15 @@ void interactive(zq::shell::Session &session) {
       buffer.clear();
       continue;
     }
-    buffer += line;
-    buffer += '\n';
-    if (session.incomplete(buffer)) continue;
+    try {
+      buffer += line;
+      buffer += '\n';
+      if (session.incomplete(buffer)) continue;
+    } catch (const std::bad_alloc &) {
+      reportOutOfMemory();
+      buffer.clear();
+      continue;
+    }
     const auto outcome = session.run(buffer, true);
     buffer.clear();
     if (outcome == zq::shell::Session::Outcome::Exit) break;
@@ -160,7 +172,9 @@ bool readFile(const std::string &name, std::string &text) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
+namespace {
+
+int runShell(int argc, char **argv) {
   Options options;
   const int bad = parseOptions(argc, argv, options);
   if (bad != 0) return bad < 0 ? 0 : bad;
@@ -184,4 +198,16 @@ int main(int argc, char **argv) {
   }
   std::fflush(stdout);
   return status;
+}
+}  // namespace
+
+// Memory that runs out outside a statement (reading the script, the prompt's
+// line) ends the run with the shell's usual error.
+int main(int argc, char **argv) {
+  try {
+    return runShell(argc, argv);
+  } catch (const std::bad_alloc &) {
+    reportOutOfMemory();
+    return 1;
+  }
 }

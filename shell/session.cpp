@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -77,18 +78,29 @@ int Session::exitStatus() const {
 }
 
 bool Session::incomplete(std::string_view text) {
-  Symbols scratch;
-  Parser p(text, scratch);
   try {
+    Symbols scratch;
+    Parser p(text, scratch);
     while (!p.atEnd()) p.next();
   } catch (const ParseError &e) {
     return e.incomplete();
+  } catch (const std::bad_alloc &) {
+    return false;  // running the text reports it
   }
   return false;
 }
 
+// Memory that runs out while a statement is read or run is reported as
+// "Out of memory." like any error, and the run goes on after the line.
 Session::Outcome Session::run(std::string_view text, bool keepGoing) {
-  Parser parser(text, ev_.symbols());
+  std::optional<Parser> parsed;
+  try {
+    parsed.emplace(text, ev_.symbols());
+  } catch (const std::bad_alloc &) {
+    report(zqhost::messageText(18));
+    return Outcome::Finished;
+  }
+  Parser &parser = *parsed;
   int abandonedLine = 0;
   while (true) {
     StmtPtr s;
@@ -97,6 +109,11 @@ Session::Outcome Session::run(std::string_view text, bool keepGoing) {
       s = parser.next();
     } catch (const ParseError &e) {
       report(e.what());
+      if (!keepGoing) return Outcome::Finished;
+      abandonedLine = parser.restartAfterLine();
+      continue;
+    } catch (const std::bad_alloc &) {
+      report(zqhost::messageText(18));
       if (!keepGoing) return Outcome::Finished;
       abandonedLine = parser.restartAfterLine();
       continue;
