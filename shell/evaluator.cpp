@@ -460,11 +460,7 @@ Value Evaluator::eval(const Expr &e) {
       if (const Variable *v = defined(e.slot)) return v->value;
       return firstOf(callExpr(e, nullptr, 1), e);
     case ExprKind::Unary: return unaryOp(e.op, eval(*e.args[0]));
-    case ExprKind::Binary: {
-      if (e.op == Op::AndAnd || e.op == Op::OrOr) return logicalShortCircuit(e);
-      const Value a = eval(*e.args[0]);
-      return binaryOp(e.op, a, eval(*e.args[1]));
-    }
+    case ExprKind::Binary: return binaryChain(e);
     case ExprKind::Range: return range(e);
     case ExprKind::Matrix: return matrix(e);
     case ExprKind::Cell: return cellLiteral(e);
@@ -658,11 +654,26 @@ Value Evaluator::handle(const Expr &e) {
   return v;
 }
 
-Value Evaluator::logicalShortCircuit(const Expr &e) {
-  const bool left = isTrue(eval(*e.args[0]));
-  if (e.op == Op::AndAnd && !left) return Value::boolean(false);
-  if (e.op == Op::OrOr && left) return Value::boolean(true);
-  return Value::boolean(isTrue(eval(*e.args[1])));
+// A chain of binary operators, such as a sum of many terms, is a tree that
+// leans left as deep as the chain is long: its left spine is walked with a
+// loop, so that long flat expressions do not exhaust the stack. && and ||
+// evaluate their right operand only when the left one does not decide.
+Value Evaluator::binaryChain(const Expr &e) {
+  std::vector<const Expr *> spine;
+  const Expr *left = &e;
+  for (; left->kind == ExprKind::Binary; left = left->args[0].get()) spine.push_back(left);
+  Value value = eval(*left);
+  for (auto it = spine.rbegin(); it != spine.rend(); ++it) {
+    const Expr &node = **it;
+    if (node.op == Op::AndAnd || node.op == Op::OrOr) {
+      const bool truth = isTrue(value);
+      const bool decided = node.op == Op::AndAnd ? !truth : truth;
+      value = Value::boolean(decided ? truth : isTrue(eval(*node.args[1])));
+    } else {
+      value = binaryOp(node.op, value, eval(*node.args[1]));
+    }
+  }
+  return value;
 }
 
 // ---- Calls -------------------------------------------------------------------------------

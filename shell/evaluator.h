@@ -124,7 +124,7 @@ class Evaluator {
   std::shared_ptr<const Closure> capture(std::shared_ptr<const AnonymousBody> body);
   Values callClosure(const Closure &fn, int nargout, std::span<Value> args);
   bool callAnonymousValue(const Expr &e, Value &result);
-  Value logicalShortCircuit(const Expr &e);
+  Value binaryChain(const Expr &e);
   bool isCall(const Expr &e);
   Values callExpr(const Expr &callee, const std::vector<ExprPtr> *args, int nargout);
   Values callResolved(const Expr &callee, int nargout, Values &args);

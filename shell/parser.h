@@ -45,6 +45,10 @@ class Parser {
   size_t pos_ = 0;
   Symbols &symbols_;
   std::vector<Token> openMatrices_;  // openers of the [ ] and { } being read
+  int depth_ = 0;                    // levels of nesting being read
+
+  class Level;
+  [[noreturn]] void tooDeep(const Token &t) const;
 
   const Token &peek(size_t ahead = 0) const;
   const Token &advance();

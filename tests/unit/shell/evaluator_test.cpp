@@ -113,6 +113,49 @@ TEST(Evaluator, ControlFlowLoopsBreaksAndShortCircuits) {
   for (const Expected &c : cases) expectX(c);
 }
 
+// Text repeated n times.
+std::string repeated(const std::string &text, int n) {
+  std::string out;
+  for (int k = 0; k < n; ++k) out += text;
+  return out;
+}
+
+// Long flat chains are loops, not recursion: they run whatever their length.
+TEST(Evaluator, LongFlatExpressionsRun) {
+  const int n = 100000;
+  std::string sum = "x = 1", conjunction = "x = 1", power = "x = 1";
+  for (int k = 1; k < n; ++k) {
+    sum += " + 1";
+    conjunction += " && 1";
+    power += "^1";
+  }
+  expectX({(sum + ";").c_str(), {1, 1}, {n}});
+  expectX({(conjunction + ";").c_str(), {1, 1}, {1}});
+  expectX({(power + ";").c_str(), {1, 1}, {1}});
+  expectX({("x = 0 || 0" + repeated(" || 0", n) + " || 2;").c_str(), {1, 1}, {1}});
+}
+
+// Nesting (brackets, blocks, prefix operators, postfix chains) is refused
+// beyond a fixed depth with a message, before it can exhaust the stack.
+TEST(Evaluator, DeepNestingIsRefusedWithAMessage) {
+  const int deep = 3000;
+  expectX({("x = " + repeated("(", 200) + "1" + repeated(")", 200) + ";").c_str(), {1, 1}, {1}});
+  const std::string cases[] = {
+      "x = " + repeated("(", deep) + "1" + repeated(")", deep),
+      "x = " + repeated("{", deep) + "1" + repeated("}", deep),
+      "x = " + repeated("[", deep) + "1" + repeated("]", deep),
+      "x = " + repeated("-", deep) + "1",
+      "x = 1" + repeated("'", deep),
+      "x = [1 2]" + repeated("(1)", deep),
+      repeated("if 1\n", deep) + "x = 1;\n" + repeated("end\n", deep),
+  };
+  for (const std::string &script : cases) {
+    const std::string error = errorOf(script.c_str());
+    EXPECT_EQ(error.rfind("Nesting is too deep at ", 0), 0) << error;
+    EXPECT_NE(error.find(": at most 256 levels of brackets, blocks and operators are allowed."), std::string::npos);
+  }
+}
+
 TEST(Evaluator, ErrorsSayWhatWentWrong) {
   const std::pair<const char *, const char *> cases[] = {
       {"y = q + 1", "Undefined function or variable 'q'."},
