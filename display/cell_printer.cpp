@@ -29,7 +29,8 @@ constexpr int kSingleColumnStringLimit = 74;
 std::size_t inlineStringLimit() {
   const int p = printFormat();
   const bool longFormat = p == kLong || p == kLongE || p == kLongG;
-  return static_cast<std::size_t>(longFormat ? containerWindowWidth() - kWindowMargin : kInlineStringLimit);
+  return static_cast<std::size_t>(longFormat ? std::max(containerWindowWidth() - kWindowMargin, 0)
+                                             : kInlineStringLimit);
 }
 
 // s padded with blanks: right-aligned in width, or left-aligned.
