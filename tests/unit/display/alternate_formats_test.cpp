@@ -80,6 +80,13 @@ TEST_F(AlternateFormatsTest, PlusFormatPrintsOneSignPerElement) {
   Array x = named(row({1, -1}), "x");
   setFormat("compact");
   EXPECT_EQ(show("display", x.get()).out, "x =\n+-\n");
+  // In a cell the one-value text of a zero (a blank) keeps its brackets
+  // apart, so it does not read as an empty element.
+  Array cells(qxCreateCellMatrix(1, 4));
+  const double values[] = {0, 1, -1, kNaN};
+  for (int i = 0; i < 4; ++i) qxSetCell(cells.get(), i, qxCreateScalarDouble(values[i]));
+  setFormat("+");
+  EXPECT_EQ(show("disp", cells.get()).out, "    [ ]    [+]    [-]    [ ]\n");
 }
 
 // The output with every nonzero hex address of the debug line replaced by
