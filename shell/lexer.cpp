@@ -24,6 +24,14 @@ bool isIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) ||
 bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
+// "Invalid character 'c'", or with its code for a character that would not
+// show (a NUL byte would even cut the message short).
+std::string invalidCharacter(char c) {
+  const auto code = static_cast<unsigned char>(c);
+  if (code > ' ' && code < 127) return std::string("Invalid character '") + c + "'";
+  return "Invalid character (code " + std::to_string(code) + ")";
+}
+
 bool isKeyword(std::string_view word) {
   for (std::string_view k : kKeywords) {
     if (k == word) return true;
@@ -93,7 +101,7 @@ class Lexer {
         ++pos_;
         emit(Tok::Op, "@");
       } else if (!operatorToken()) {
-        error(std::string("Invalid character '") + c + "'", start);
+        error(invalidCharacter(c), start);
         return true;
       }
       if (parametersBefore) parametersClosed_ = false;

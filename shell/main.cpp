@@ -3,6 +3,7 @@
 #include <editline/readline.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -93,6 +94,16 @@ int parseOptions(int argc, char **argv, Options &o) {
 std::string historyFile() {
   const char *home = std::getenv("HOME");
   return home == nullptr || *home == '\0' ? std::string() : std::string(home) + "/.zq_history";
+}
+
+// A failed write to standard output (a full disk, a broken device) is
+// reported on standard error and fails the run, as command-line tools do.
+int checkStandardOutput(int status) {
+  errno = 0;
+  const bool flushed = std::fflush(stdout) == 0;
+  if (flushed && std::ferror(stdout) == 0) return status;
+  std::fprintf(stderr, "zq: error writing standard output: %s\n", errno != 0 ? std::strerror(errno) : "write error");
+  return 1;
 }
 
 void reportOutOfMemory() {
@@ -196,8 +207,7 @@ int runShell(int argc, char **argv) {
     fiFlushWriteCarryByteFIO();
     status = session.exitStatus();
   }
-  std::fflush(stdout);
-  return status;
+  return checkStandardOutput(status);
 }
 }  // namespace
 
