@@ -61,7 +61,9 @@ qxArray *Value::release() {
   array();
   qxArray *a = nullptr;
   if (array_.use_count() > 1) {
-    a = created(qxDuplicateArray(array_->array));
+    // Shares the data (for a container, the elements) until one side
+    // changes it: wrapping a value in a cell, {c}, costs no deep copy.
+    a = created(qxCreateSharedDataCopy(array_->array));
   } else {
     // Sole owner: hand the array over without copying it.
     a = array_->array;

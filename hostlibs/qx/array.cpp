@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 #include <span>
+#include <vector>
 
 #include "array_impl.h"
 #include "zqhost/faults.h"
@@ -197,7 +198,10 @@ void *zeroedBlock(size_t count, size_t size) {
 // a heap block: callers may replace its data with qxSetData and free the
 // old block with qxFree.
 HOT void *zeroedData(qxArray *a, int slot, size_t bytes) {
-  if (bytes - 1 < sizeof a->tiny[0]) {  // 1 to 8 bytes
+  // The element pointers of a container always go to the heap, where
+  // copies can share them.
+  const bool container = a->classId >= QX_CLASS_CELL && a->classId <= QX_CLASS_OBJECT;
+  if (bytes - 1 < sizeof a->tiny[0] && !container) {  // 1 to 8 bytes
     a->tiny[slot] = 0;
     return &a->tiny[slot];
   }
@@ -279,12 +283,34 @@ int pointerSlots(const qxArray *a) {
   return a->classId == QX_CLASS_CELL ? n : n * fieldCount(a);
 }
 
+// Containers held by a container being destroyed wait in this list and are
+// destroyed by the loop in qxDestroyArray, not by recursion: a cell nested
+// a million levels deep must not need a million stack frames.
+struct DeferredDestruction {
+  std::vector<qxArray *> arrays;
+  bool draining = false;
+} deferred;
+
+// False when there is no room to defer e: it is then destroyed at once.
+bool deferDestruction(qxArray *e) {
+  try {
+    deferred.arrays.push_back(e);
+    return true;
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+}
+
 // Destroys the elements of a container and frees the texts of function
 // handles: what the data of the other classes does not have.
 [[gnu::noinline]] void releaseElements(qxArray *a) {
   if (holdsArrays(a->classId)) {
     auto **elements = static_cast<qxArray **>(a->pr);
-    for (int i = 0, n = pointerSlots(a); i < n; ++i) qxDestroyArray(elements[i]);
+    for (int i = 0, n = pointerSlots(a); i < n; ++i) {
+      qxArray *e = elements[i];
+      if (e != nullptr && holdsArrays(e->classId) && deferDestruction(e)) continue;
+      qxDestroyArray(e);
+    }
   } else {
     releaseHandles(static_cast<qxFunctionHandleRecord *>(a->pr), a->dims.count());
   }
@@ -360,12 +386,34 @@ qxArray *newArray(int classId, std::span<const int> dims, bool complex) {
   return withData(a, classId, complex);
 }
 
+// A container that shares its element pointers gets a block of its own,
+// whose elements are shared copies of the ones it had: a record each, not a
+// deep copy.
+void ownElements(qxArray *a) {
+  const int slots = pointerSlots(a);
+  auto **own = static_cast<qxArray **>(zeroedBlock(static_cast<size_t>(slots), sizeof(qxArray *)));
+  if (own == nullptr) raise(messageText(18));
+  auto *const *elements = static_cast<qxArray *const *>(a->pr);
+  for (int i = 0; i < slots; ++i) {
+    if (elements[i] == nullptr) continue;
+    own[i] = qxCreateSharedDataCopy(elements[i]);
+    if (own[i] == nullptr) {
+      for (int j = 0; j < i; ++j) qxDestroyArray(own[j]);
+      std::free(own);
+      raise(messageText(18));
+    }
+  }
+  leaveShare(a);
+  a->pr = own;
+}
+
 void ownData(qxArray *a) {
   if (a->share == nullptr) return;
   if (a->share->holders == 1) {
     leaveShare(a);
     return;
   }
+  if (holdsArrays(a->classId)) return ownElements(a);
   const size_t bytes = static_cast<size_t>(a->dims.count()) * elementSizeOf(a->classId);
   auto copyOf = [bytes](const void *block) -> void * {
     void *copy = block == nullptr ? nullptr : hostMalloc(bytes == 0 ? 1 : bytes);
@@ -540,14 +588,15 @@ qxArray *qxDuplicateArray(const qxArray *a) {
   return copy;
 }
 
-// Plain values on the heap are shared, not copied: the copy points at the
-// same blocks until one holder needs its own (zqhost::ownData) or all are
-// destroyed. Anything else (tiny storage, containers, sparse arrays,
-// function handles) is duplicated.
+// Plain values and containers on the heap are shared, not copied: the copy
+// points at the same blocks (for a container, at the same elements) until
+// one holder needs its own (zqhost::ownData) or all are destroyed. Anything
+// else (tiny storage, sparse arrays, function handles) is duplicated.
 qxArray *qxCreateSharedDataCopy(const qxArray *a) {
   if (a == nullptr) return nullptr;
   const bool heapData = a->pr != nullptr && a->pr != &a->tiny[0] && a->pi != &a->tiny[1];
-  if (!holdsPlainValues(a->classId) || !heapData) return qxDuplicateArray(a);
+  const bool shareable = holdsPlainValues(a->classId) || holdsArrays(a->classId);
+  if (!shareable || !heapData) return qxDuplicateArray(a);
   if (a->share == nullptr) {
     a->share = new (std::nothrow) DataShare{1};
     if (a->share == nullptr) return qxDuplicateArray(a);
@@ -555,6 +604,7 @@ qxArray *qxCreateSharedDataCopy(const qxArray *a) {
   }
   qxArray *copy = recordLike(a);
   if (copy == nullptr) return nullptr;
+  copyClassAndFields(copy, a);
   copy->pr = a->pr;
   copy->pi = a->pi;
   copy->share = a->share;
@@ -723,14 +773,21 @@ int qxGetString(const qxArray *a, char *buf, int size) {
 
 // ---- Changes --------------------------------------------------------------
 
-void qxSetM(qxArray *a, int m) { a->dims[0] = m < 0 ? 0 : m; }
+// Holders of shared element pointers count their elements by their own
+// dimensions, so a container whose dimensions change takes its own first.
+void qxSetM(qxArray *a, int m) {
+  if (holdsArrays(a->classId)) zqhost::ownData(a);
+  a->dims[0] = m < 0 ? 0 : m;
+}
 
 void qxSetN(qxArray *a, int n) {
+  if (holdsArrays(a->classId)) zqhost::ownData(a);
   a->dims.shrink(2);
   a->dims[1] = n < 0 ? 0 : n;
 }
 
 int qxSetDimensions(qxArray *a, const int *dims, int ndims) {
+  if (holdsArrays(a->classId)) zqhost::ownData(a);
   setNormalised(a, std::span<const int>(dims, static_cast<size_t>(ndims)));
   return 0;
 }
@@ -788,6 +845,7 @@ void qxSetLogical(qxArray *a, int flag) { a->logical = flag != 0; }
 
 void qxSetCell(qxArray *a, int index, qxArray *value) {
   if (a->classId != QX_CLASS_CELL || index < 0 || index >= a->dims.count()) return;
+  zqhost::ownData(a);
   auto **slot = &static_cast<qxArray **>(a->pr)[index];
   if (*slot != value) qxDestroyArray(*slot);
   *slot = value;
@@ -795,6 +853,7 @@ void qxSetCell(qxArray *a, int index, qxArray *value) {
 
 void qxSetFieldByNumber(qxArray *a, int index, int field, qxArray *value) {
   if (field < 0 || field >= fieldCount(a) || index < 0 || index >= a->dims.count()) return;
+  zqhost::ownData(a);
   auto **slot = &static_cast<qxArray **>(a->pr)[index * fieldCount(a) + field];
   if (*slot != value) qxDestroyArray(*slot);
   *slot = value;
@@ -803,6 +862,7 @@ void qxSetFieldByNumber(qxArray *a, int index, int field, qxArray *value) {
 int qxAddField(qxArray *a, const char *name) {
   const int existing = qxGetFieldNumber(a, name);
   if (existing >= 0) return existing;
+  zqhost::ownData(a);
   const int n = a->dims.count();
   const int oldFields = fieldCount(a);
   const int newFields = oldFields + 1;
@@ -823,6 +883,16 @@ void qxDestroyArray(qxArray *a) {
   if (a == nullptr) return;
   releaseData(a);
   deleteRecord(a);
+  if (deferred.draining || deferred.arrays.empty()) return;
+  // The containers held by a (and by them, in turn) are destroyed here.
+  deferred.draining = true;
+  while (!deferred.arrays.empty()) {
+    qxArray *e = deferred.arrays.back();
+    deferred.arrays.pop_back();
+    releaseData(e);
+    deleteRecord(e);
+  }
+  deferred.draining = false;
 }
 
 }  // extern "C"

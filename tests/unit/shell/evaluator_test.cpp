@@ -2,6 +2,7 @@
 // operators and control flow; errors, -k recovery and the last error.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,17 @@ TEST(Evaluator, DeepNestingIsRefusedWithAMessage) {
     EXPECT_EQ(error.rfind("Nesting is too deep at ", 0), 0) << error;
     EXPECT_NE(error.find(": at most 256 levels of brackets, blocks and operators are allowed."), std::string::npos);
   }
+}
+
+// Wrapping a cell in a cell shares it: the time grows with the depth, not
+// with its square (20,000 levels took about 25 s of processor time when
+// each level copied the ones inside it).
+TEST(Evaluator, NestingCellsTakesTimeProportionalToTheDepth) {
+  const std::clock_t start = std::clock();
+  const test::XValue x = test::valueOfX("c = {}; for k = 1:20000, c = {c}; end; x = numel(c);");
+  const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  EXPECT_EQ(x.re, std::vector<double>{1});
+  EXPECT_LT(seconds, 2.0);
 }
 
 TEST(Evaluator, ErrorsSayWhatWentWrong) {
