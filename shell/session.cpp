@@ -64,11 +64,17 @@ Session::~Session() {
   if (current == &ev_) setCurrentEvaluator(nullptr);
 }
 
-void Session::report(const std::string &text) {
+// Reports an error; called in exception handlers, so it raises nothing:
+// when there is no memory even to record the text as the last error, the
+// last error keeps its old text and the message is printed all the same.
+void Session::report(const char *text) noexcept {
   anyError_ = true;
-  qxSetLastErrMsg(text.c_str());
+  try {
+    qxSetLastErrMsg(text);
+  } catch (const std::bad_alloc &) {
+  }
   std::fflush(stdout);
-  std::fprintf(stderr, "error: %s\n", text.c_str());
+  std::fprintf(stderr, "error: %s\n", text);
   std::fflush(stderr);
 }
 
@@ -122,7 +128,7 @@ Session::Outcome Session::run(std::string_view text, bool keepGoing) {
     try {
       ev_.execute(*s);
     } catch (const zqhost::Error &e) {
-      report(e.text());
+      report(e.text().c_str());
       if (!keepGoing) return Outcome::Finished;
       abandonedLine = s->lastLine;
     } catch (const ParseError &e) {

@@ -44,7 +44,7 @@ class Session {
   bool interrupted_ = false;
   int exitRequest_ = 0;
 
-  void report(const std::string &text);
+  void report(const char *text) noexcept;
 };
 
 }  // namespace zq::shell

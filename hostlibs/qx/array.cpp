@@ -331,22 +331,33 @@ HOT void releaseData(qxArray *a) {
 }
 
 // A new record with the class, logical flag and shape of a, without data.
+// (Null when there is no memory for it.)
 qxArray *recordLike(const qxArray *a) {
   qxArray *copy = newRecord();
   if (copy == nullptr) return nullptr;
   copy->classId = a->classId;
   copy->logical = a->logical;
-  copy->dims = a->dims;
+  try {
+    copy->dims = a->dims;
+  } catch (const std::bad_alloc &) {
+    deleteRecord(copy);
+    return nullptr;
+  }
   return copy;
 }
 
 // Gives copy the class name, field names and reported size of a (not its
-// name or scope).
-void copyClassAndFields(qxArray *copy, const qxArray *a) {
-  if (!a->extras || (a->extras->className.empty() && a->extras->fieldNames.empty())) return;
-  copy->more().className = a->extras->className;
-  copy->extras->fieldNames = a->extras->fieldNames;
-  copy->extras->reportedSize = a->extras->reportedSize;
+// name or scope); false when there is no memory for them.
+bool copyClassAndFields(qxArray *copy, const qxArray *a) {
+  if (!a->extras || (a->extras->className.empty() && a->extras->fieldNames.empty())) return true;
+  try {
+    copy->more().className = a->extras->className;
+    copy->extras->fieldNames = a->extras->fieldNames;
+    copy->extras->reportedSize = a->extras->reportedSize;
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+  return true;
 }
 
 // Gives a new record of class classId, whose dimensions are set, zeroed
@@ -431,6 +442,20 @@ void ownData(qxArray *a) {
   a->pi = pi;
 }
 
+namespace {
+
+// The setters own the value they are given, also when they fail.
+void ownOrDestroy(qxArray *a, qxArray *value) {
+  try {
+    ownData(a);
+  } catch (...) {
+    qxDestroyArray(value);
+    throw;
+  }
+}
+
+}  // namespace
+
 }  // namespace zqhost
 
 using namespace zqhost;
@@ -511,11 +536,16 @@ qxArray *qxCreateStructArray(int ndims, const int *dims, int nfields, const char
   a->classId = QX_CLASS_STRUCT;
   // Missing dimensions are 1; the extents are kept as given.
   const int padded[2] = {ndims > 0 ? dims[0] : 1, 1};
-  a->dims = ndims >= 2 ? std::span<const int>(dims, static_cast<size_t>(ndims)) : std::span<const int>(padded, 2);
-  if (nfields > 0) {
-    std::vector<std::string> &fields = a->more().fieldNames;
-    fields.reserve(static_cast<size_t>(nfields));
-    for (int f = 0; f < nfields; ++f) fields.emplace_back(names[f]);
+  try {
+    a->dims = ndims >= 2 ? std::span<const int>(dims, static_cast<size_t>(ndims)) : std::span<const int>(padded, 2);
+    if (nfields > 0) {
+      std::vector<std::string> &fields = a->more().fieldNames;
+      fields.reserve(static_cast<size_t>(nfields));
+      for (int f = 0; f < nfields; ++f) fields.emplace_back(names[f]);
+    }
+  } catch (const std::bad_alloc &) {
+    deleteRecord(a);
+    return nullptr;
   }
   const size_t slots = static_cast<size_t>(a->dims.count()) * static_cast<size_t>(nfields);
   a->pr = hostCalloc(slots == 0 ? 1 : slots, sizeof(qxArray *));
@@ -544,12 +574,14 @@ qxArray *qxCreateOpaque(const char *className, int ndims, const int *dims) {
   return a;
 }
 
+// A copy of every block; null (nothing left behind) when any block or
+// element cannot be copied.
 qxArray *qxDuplicateArray(const qxArray *a) {
   if (a == nullptr) return nullptr;
   qxArray *copy = recordLike(a);
   if (copy == nullptr) return nullptr;
   copy->nzmax = a->nzmax;
-  copyClassAndFields(copy, a);
+  bool complete = copyClassAndFields(copy, a);
   const bool sparse = a->classId == QX_CLASS_SPARSE;
   const size_t n = sparse ? static_cast<size_t>(a->nzmax) : static_cast<size_t>(a->dims.count());
   const size_t size = zqhost::elementSizeOf(a->classId);
@@ -558,32 +590,45 @@ qxArray *qxDuplicateArray(const qxArray *a) {
   auto dup = [&](const void *src, size_t count, size_t bytes, int slot) -> void * {
     if (src == nullptr) return nullptr;
     void *p = slot < 0 ? zeroedBlock(count, bytes) : zeroedData(copy, slot, count * bytes);
+    if (p == nullptr) complete = false;
     if (p != nullptr && count > 0) std::memcpy(p, src, count * bytes);
     return p;
   };
-  if (holdsArrays(a->classId)) {
+  if (!complete) {
+    // nothing more to copy
+  } else if (holdsArrays(a->classId)) {
     const int slots = pointerSlots(a);
     auto **dst = static_cast<qxArray **>(zeroedBlock(static_cast<size_t>(slots), sizeof(qxArray *)));
     auto *const *src = static_cast<qxArray *const *>(a->pr);
-    for (int i = 0; dst != nullptr && i < slots; ++i) dst[i] = qxDuplicateArray(src[i]);
     copy->pr = dst;
+    complete = dst != nullptr;
+    for (int i = 0; complete && i < slots; ++i) {
+      dst[i] = qxDuplicateArray(src[i]);
+      complete = src[i] == nullptr || dst[i] != nullptr;
+    }
   } else if (a->classId == QX_CLASS_FUNCTION) {
     auto *dst = static_cast<qxFunctionHandleRecord *>(zeroedBlock(n, size));
     const auto *src = static_cast<const qxFunctionHandleRecord *>(a->pr);
     copy->pr = dst;
+    complete = dst != nullptr;
     try {
-      for (size_t i = 0; dst != nullptr && i < n; ++i) zqhost::copyFunctionHandle(&dst[i], &src[i]);
+      for (size_t i = 0; complete && i < n; ++i) zqhost::copyFunctionHandle(&dst[i], &src[i]);
     } catch (const zqhost::Error &) {
-      qxDestroyArray(copy);  // out of memory: null, like every failed creation
-      return nullptr;
+      complete = false;  // out of memory
+    } catch (const std::bad_alloc &) {
+      complete = false;
     }
   } else {
     copy->pr = size > 0 ? dup(a->pr, n, size, 0) : nullptr;
     copy->pi = dup(a->pi, n, size, 1);
   }
-  if (sparse) {
+  if (complete && sparse) {
     copy->ir = static_cast<int *>(dup(a->ir, n, sizeof(int), -1));
     copy->jc = static_cast<int *>(dup(a->jc, static_cast<size_t>(a->dims[1]) + 1, sizeof(int), -1));
+  }
+  if (!complete) {
+    qxDestroyArray(copy);
+    return nullptr;
   }
   return copy;
 }
@@ -604,7 +649,10 @@ qxArray *qxCreateSharedDataCopy(const qxArray *a) {
   }
   qxArray *copy = recordLike(a);
   if (copy == nullptr) return nullptr;
-  copyClassAndFields(copy, a);
+  if (!copyClassAndFields(copy, a)) {
+    deleteRecord(copy);
+    return nullptr;
+  }
   copy->pr = a->pr;
   copy->pi = a->pi;
   copy->share = a->share;
@@ -617,7 +665,10 @@ qxArray *qxCreateEmptyCopy(const qxArray *a) {
   if (copy == nullptr) return nullptr;
   copy->classId = a->classId;
   copy->logical = a->logical;
-  copyClassAndFields(copy, a);
+  if (!copyClassAndFields(copy, a)) {
+    deleteRecord(copy);
+    return nullptr;
+  }
   return copy;
 }
 
@@ -845,7 +896,7 @@ void qxSetLogical(qxArray *a, int flag) { a->logical = flag != 0; }
 
 void qxSetCell(qxArray *a, int index, qxArray *value) {
   if (a->classId != QX_CLASS_CELL || index < 0 || index >= a->dims.count()) return;
-  zqhost::ownData(a);
+  ownOrDestroy(a, value);
   auto **slot = &static_cast<qxArray **>(a->pr)[index];
   if (*slot != value) qxDestroyArray(*slot);
   *slot = value;
@@ -853,7 +904,7 @@ void qxSetCell(qxArray *a, int index, qxArray *value) {
 
 void qxSetFieldByNumber(qxArray *a, int index, int field, qxArray *value) {
   if (field < 0 || field >= fieldCount(a) || index < 0 || index >= a->dims.count()) return;
-  zqhost::ownData(a);
+  ownOrDestroy(a, value);
   auto **slot = &static_cast<qxArray **>(a->pr)[index * fieldCount(a) + field];
   if (*slot != value) qxDestroyArray(*slot);
   *slot = value;
@@ -866,6 +917,15 @@ int qxAddField(qxArray *a, const char *name) {
   const int n = a->dims.count();
   const int oldFields = fieldCount(a);
   const int newFields = oldFields + 1;
+  // The name gets its room first: once the block is replaced nothing may
+  // fail.
+  std::string fieldName;
+  try {
+    fieldName = name;
+    a->more().fieldNames.reserve(static_cast<size_t>(newFields));
+  } catch (const std::bad_alloc &) {
+    return -1;
+  }
   auto **grown =
       static_cast<qxArray **>(zeroedBlock(static_cast<size_t>(n) * static_cast<size_t>(newFields), sizeof(qxArray *)));
   if (grown == nullptr) return -1;
@@ -875,7 +935,7 @@ int qxAddField(qxArray *a, const char *name) {
   }
   releasePr(a);
   a->pr = grown;
-  a->more().fieldNames.emplace_back(name);
+  a->extras->fieldNames.push_back(std::move(fieldName));
   return oldFields;
 }
 

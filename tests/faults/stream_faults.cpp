@@ -11,6 +11,16 @@
 namespace zqtest::faults {
 namespace {
 
+int recordKeeping = 0;
+
+// Marks the wrappers' own work while it lives.
+struct Records {
+  Records() { ++recordKeeping; }
+  ~Records() { --recordKeeping; }
+  Records(const Records &) = delete;
+  Records &operator=(const Records &) = delete;
+};
+
 std::vector<TrackedStream> &streams() {
   static std::vector<TrackedStream> all;
   return all;
@@ -41,6 +51,7 @@ void markFailed(FILE *stream) {
 }  // namespace
 
 const std::vector<TrackedStream> &trackedStreams() { return streams(); }
+bool keepingRecords() { return recordKeeping > 0; }
 void forgetStreams() { streams().clear(); }
 
 }  // namespace zqtest::faults
@@ -62,6 +73,7 @@ long __real_ftell(FILE *stream);
 FILE *__wrap_fopen(const char *name, const char *mode) {
   if (failNow()) return nullptr;
   FILE *stream = __real_fopen(name, mode);
+  const Records records;
   if (stream != nullptr) streams().push_back({stream, name, true, {}});
   return stream;
 }
@@ -80,6 +92,7 @@ size_t __wrap_fwrite(const void *data, size_t size, size_t count, FILE *stream) 
     return 0;
   }
   const size_t written = __real_fwrite(data, size, count, stream);
+  const Records records;
   TrackedStream *tracked = find(stream);
   if (tracked != nullptr && !fired(Kind::kStream))
     tracked->accepted.append(static_cast<const char *>(data), written * size);

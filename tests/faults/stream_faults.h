@@ -24,4 +24,8 @@ struct TrackedStream {
 const std::vector<TrackedStream> &trackedStreams();
 void forgetStreams();
 
+// True while the wrappers keep their own records: the memory they take for
+// that is the test's, not the program's, and must not be made to fail.
+bool keepingRecords();
+
 }  // namespace zqtest::faults
