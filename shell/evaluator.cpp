@@ -120,7 +120,11 @@ std::vector<std::string> Evaluator::variableNames() const {
   return names;
 }
 
+// Called before every statement and loop iteration: an interrupt, or the
+// end of a statement budget, stops the run here.
 void Evaluator::pollInterrupt() const {
+  if (statementBudget_ == 0) zqhost::raise("The statement budget is used up.");
+  if (statementBudget_ > 0) --statementBudget_;
   if (zqhost::interruptPending()) {
     zqhost::clearInterrupt();
     throw zqhost::Interrupt();

@@ -69,6 +69,11 @@ class Evaluator {
   // Shows a value under a name after a statement without ';'.
   void display(const std::string &name, const Value &v);
 
+  // Lets at most n more statements and loop iterations run, then raises an
+  // error at each (for running untrusted scripts, such as fuzzed ones); a
+  // negative n lifts the limit.
+  void limitStatements(long n) { statementBudget_ = n; }
+
  private:
   enum class Flow { Normal, Break, Continue };
   struct Variable {
@@ -94,6 +99,7 @@ class Evaluator {
   int callDepth_ = 0;  // anonymous functions running
   std::vector<EndContext> ends_;
   std::unique_ptr<BuiltinEntry> rangeEntry_;  // _colonobj for every class
+  mutable long statementBudget_ = -1;         // statements left to run; -1: no limit
 
   Variable &slot(int s);
   Variable *defined(int s);

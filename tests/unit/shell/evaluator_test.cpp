@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/arrays.h"
 #include "shell/script_runner.h"
 #include "support/host_fixture.h"
 #include "zqhost/host.h"
@@ -166,6 +167,25 @@ TEST(Evaluator, NestingCellsTakesTimeProportionalToTheDepth) {
   const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
   EXPECT_EQ(x.re, std::vector<double>{1});
   EXPECT_LT(seconds, 2.0);
+}
+
+// Untrusted scripts (fuzzed ones) run under a budget of statements and loop
+// iterations and a cap on array sizes, so that each ends soon.
+TEST(Evaluator, BudgetsEndUntrustedScriptsSoon) {
+  zqtest::StdoutCapture quiet;
+  Session session;
+  session.evaluator().limitStatements(50);
+  session.run("while 1, end", true);
+  EXPECT_STREQ(qxGetLastErrMsg(), "The statement budget is used up.");
+  session.run("x = 1;", true);
+  EXPECT_EQ(session.evaluator().variable("x"), nullptr);
+  session.evaluator().limitStatements(-1);
+  limitElements(1000);
+  session.run("x = 1:500; y = 1:2000;", true);
+  EXPECT_NE(session.evaluator().variable("x"), nullptr);
+  EXPECT_EQ(session.evaluator().variable("y"), nullptr);
+  EXPECT_STREQ(qxGetLastErrMsg(), "Out of memory.");
+  limitElements(0);
 }
 
 TEST(Evaluator, ErrorsSayWhatWentWrong) {
