@@ -1,6 +1,7 @@
 // The shell's tokenizer, parser and evaluator on fuzzed scripts, each run
 // with a budget of statements and a cap on array sizes in a scratch
-// directory. Builtins that reach
+// directory (the target moves there at its first input, so corpus
+// directories must be given by absolute paths). Builtins that reach
 // beyond it (changing or listing directories, deleting, opening a path
 // rather than a plain name) are refused.
 #include <unistd.h>
