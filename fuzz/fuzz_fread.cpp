@@ -18,15 +18,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size) {
   FuzzedDataProvider data(bytes, size);
   const zqfuzz::Array precision = zqfuzz::text(data.PickValueInArray(kPrecisions));
   const zqfuzz::Array skip = zqfuzz::number(zqfuzz::smallNumber(data, 9));
-  // A few hundred bytes meet every path; more only slow the run down.
-  const std::vector<unsigned char> content = data.ConsumeBytes<unsigned char>(512);
+  // A hundred bytes or so meet every path (read as single bits they are a
+  // thousand values); more only slow the run down.
+  const std::vector<unsigned char> content = data.ConsumeBytes<unsigned char>(128);
   const zqfuzz::Array path = zqfuzz::text(file.filled(content)), read = zqfuzz::text("r");
   const zqfuzz::Array fid = zqfuzz::call("fopen", 1, {path.get(), read.get()});
   if (fid == nullptr || qxGetScalar(fid.get()) < 3) return 0;
   // Mostly a count: a read to the end starts with a large chunk, which makes
   // every run slow.
   const double count =
-      data.ConsumeIntegralInRange(0, 3) == 0 ? std::numeric_limits<double>::infinity() : zqfuzz::smallNumber(data, 300);
+      data.ConsumeIntegralInRange(0, 3) == 0 ? std::numeric_limits<double>::infinity() : zqfuzz::smallNumber(data, 100);
   const zqfuzz::Array all = zqfuzz::number(count);
   const zqfuzz::Array zero = zqfuzz::number(0), origin = zqfuzz::text("bof");
   for (const char *machine : kFormats) {
