@@ -660,15 +660,28 @@ Value Evaluator::handle(const Expr &e) {
 
 // A chain of binary operators, such as a sum of many terms, is a tree that
 // leans left as deep as the chain is long: its left spine is walked with a
-// loop, so that long flat expressions do not exhaust the stack. && and ||
-// evaluate their right operand only when the left one does not decide.
+// loop, so that long flat expressions do not exhaust the stack (the spine
+// of a short chain is kept on the stack, so that k * 2 allocates nothing).
+// && and || evaluate their right operand only when the left one does not
+// decide.
 Value Evaluator::binaryChain(const Expr &e) {
-  std::vector<const Expr *> spine;
+  constexpr size_t kShortChain = 16;
+  const Expr *shortSpine[kShortChain];
+  std::vector<const Expr *> longSpine;
+  size_t depth = 0;
   const Expr *left = &e;
-  for (; left->kind == ExprKind::Binary; left = left->args[0].get()) spine.push_back(left);
+  for (; left->kind == ExprKind::Binary; left = left->args[0].get(), ++depth) {
+    if (depth < kShortChain) {
+      shortSpine[depth] = left;
+    } else {
+      if (longSpine.empty()) longSpine.assign(shortSpine, shortSpine + kShortChain);
+      longSpine.push_back(left);
+    }
+  }
+  const Expr *const *spine = depth <= kShortChain ? shortSpine : longSpine.data();
   Value value = eval(*left);
-  for (auto it = spine.rbegin(); it != spine.rend(); ++it) {
-    const Expr &node = **it;
+  for (size_t k = depth; k-- > 0;) {
+    const Expr &node = *spine[k];
     if (node.op == Op::AndAnd || node.op == Op::OrOr) {
       const bool truth = isTrue(value);
       const bool decided = node.op == Op::AndAnd ? !truth : truth;
