@@ -75,7 +75,9 @@ void printImagFraction(TextSink &out, double y, bool multiColumn, bool scalarTex
 // Continued-fraction approximation p/q of x within a relative tolerance.
 // Partial quotients are rounded to the nearest integer (so they may be
 // negative), which converges faster than flooring; at most 24 are taken.
-// Non-finite x gives 0/0 for NaN and +-1/0 for the infinities.
+// Non-finite x gives 0/0 for NaN and +-1/0 for the infinities; the
+// expansion stops before a quotient that is not finite (a subnormal x
+// gives 0/1).
 void rationalApprox(double x, double tol, double *p, double *q) {
   if (!utFinite(x)) {
     *q = 0;
@@ -90,6 +92,9 @@ void rationalApprox(double x, double tol, double *p, double *q) {
     double y = x;
     for (int k = 0; k < kMaxPartialQuotients;) {
       const double a = utRound(y);
+      // The rest of a subnormal value has an infinite reciprocal: the
+      // fraction found so far stands.
+      if (!std::isfinite(a)) break;
       quotients[k] = a;
       // Rebuild p/q from the newest quotient back to the first.
       num = a;

@@ -29,7 +29,8 @@ constexpr int kSingleColumnStringLimit = 74;
 std::size_t inlineStringLimit() {
   const int p = printFormat();
   const bool longFormat = p == kLong || p == kLongE || p == kLongG;
-  return static_cast<std::size_t>(longFormat ? containerWindowWidth() - kWindowMargin : kInlineStringLimit);
+  return static_cast<std::size_t>(longFormat ? std::max(containerWindowWidth() - kWindowMargin, 0)
+                                             : kInlineStringLimit);
 }
 
 // s padded with blanks: right-aligned in width, or left-aligned.
@@ -65,7 +66,10 @@ std::optional<InlineForm> inlineForm(const qxArray *c) {
   }
   if (qxIsNumeric(c) && qxGetNumberOfElements(c) == 1) {
     const FullNumeric full(c);
-    return InlineForm{std::string(trimLeading(scalarText(full.get(), 0))), true};
+    // Under "+" the text of a zero is a lone blank: it stays, so that the
+    // cell reads "[ ]" and not as an empty "[]".
+    std::string text(trimLeading(scalarText(full.get(), 0)));
+    return InlineForm{text.empty() ? " " : std::move(text), true};
   }
   if (qxGetClassCode(c) == QX_CODE_FUNCTION_HANDLE && qxGetNumberOfElements(c) == 1) {
     return InlineForm{std::string("[@") + qxFunctionHandleToString(qxGetData(c)) + "]", false};

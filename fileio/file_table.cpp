@@ -118,7 +118,9 @@ extern "C" {
 
 // Fills the empty table with fids 0, 1 and 2. Their names and permissions
 // are static texts, never freed: the standard entries are never removed.
-// A second call (from another library) leaves the table as it is.
+// A second call (from another library) leaves the table as it is. The
+// table counts as set up only once all three are in: a call cut short by a
+// failed allocation is completed by the next one.
 void fiInitStdIO(void) {
   using namespace zq::fileio;
   struct StandardStream {
@@ -129,16 +131,16 @@ void fiInitStdIO(void) {
   const StandardStream streams[] = {
       {"\"stdin\"", "r", stdin}, {"\"stdout\"", "a", stdout}, {"\"stderr\"", "a", stderr}};
   FileTable &table = fileTable();
-  table.standardStreamsReady = true;
-  if (table.head != nullptr) return;
-  for (const StandardStream &s : streams) {
+  if (table.standardStreamsReady) return;
+  for (int fid = table.count; fid < 3; ++fid) {
+    const StandardStream &s = streams[fid];
     FileEntry &entry = addEntry(table);
     entry.name = const_cast<char *>(s.name);
     entry.permission = const_cast<char *>(s.permission);
     entry.stream = s.stream;
     entry.machineFormat = utGetDataSizeType();
   }
-  table.count = 3;
+  table.standardStreamsReady = true;
 }
 
 // Writes every pending output byte (stdin, the head, never holds any). The

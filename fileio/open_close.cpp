@@ -113,9 +113,11 @@ void giveBuffer(FileEntry &entry) {
 }
 
 // Closes the entry's stream and frees its buffer; true when the close
-// succeeded.
+// succeeded. A stream whose error indicator is set has lost text on the way
+// to its file: its close fails too.
 bool closeStream(FileEntry &entry) {
-  const bool closed = std::fclose(entry.stream) == 0;
+  const bool clean = std::ferror(entry.stream) == 0;
+  const bool closed = std::fclose(entry.stream) == 0 && clean;
   entry.stream = nullptr;
   std::free(entry.buffer);
   entry.buffer = nullptr;
@@ -147,6 +149,40 @@ FileEntry &entryForPath(FileTable &table, const char *fullPath, FileEntry *fallb
   return *holder;
 }
 
+// Closes a stream just opened unless it is released into its entry: an
+// error raised before the entry is complete must not leak it.
+class StreamGuard {
+ public:
+  explicit StreamGuard(FILE *stream) : stream_(stream) {}
+  ~StreamGuard() {
+    if (stream_ != nullptr) std::fclose(stream_);
+  }
+  StreamGuard(const StreamGuard &) = delete;
+  StreamGuard &operator=(const StreamGuard &) = delete;
+  void release() { stream_ = nullptr; }
+
+ private:
+  FILE *stream_;
+};
+
+// Puts the stream just opened into the table: into `reused` (an entry
+// being re-opened), or for a read permission into the entry that already
+// holds the full path found, else into a new entry. What can fail (the
+// name's copy, a new entry) comes before the table changes, so an error
+// leaves the table as it was and closes the stream.
+FileEntry &linkOpened(FileTable &table, const Opened &opened, const char *name, TableText permission, int format,
+                      FileEntry *reused) {
+  StreamGuard guard(opened.stream);
+  const bool read = isReadPermission(permission.get());
+  TableText fileName = tableCopy(read ? opened.fullPath : name);
+  FileEntry &entry = read                ? entryForPath(table, opened.fullPath, reused)
+                     : reused != nullptr ? *reused
+                                         : addEntry(table);
+  fillEntry(entry, std::move(fileName), std::move(permission), opened, format);
+  guard.release();
+  return entry;
+}
+
 void openOutputs(FiRequest &request, double fid, int code) {
   common::Outputs out = request.outputs();
   out.set(0, common::scalarResult(fid));
@@ -160,15 +196,14 @@ void openNew(FiRequest &request, FileTable &table, const char *name, TableText p
   auto opened = std::make_unique<Opened>();
   openStream(expanded, permission.get(), *opened);
   if (opened->stream == nullptr) return openOutputs(request, -1, opened->code);
-  const bool read = isReadPermission(permission.get());
-  FileEntry &entry = read ? entryForPath(table, opened->fullPath, nullptr) : addEntry(table);
-  fillEntry(entry, tableCopy(read ? opened->fullPath : expanded), std::move(permission), *opened, format);
+  const FileEntry &entry = linkOpened(table, *opened, expanded, std::move(permission), format, nullptr);
   openOutputs(request, entry.fid, opened->code);
 }
 
 // A name that a user file already has: its bit state is settled and its
 // stream closed, then the file is opened again. On any failure (pending
-// bits that cannot be written included) the entry leaves the table.
+// bits that cannot be written, or an error raised once the old stream is
+// closed, included) the entry leaves the table.
 void reopen(FiRequest &request, FileTable &table, FileEntry &entry, const char *name, TableText permission,
             int format) {
   auto opened = std::make_unique<Opened>();
@@ -179,18 +214,22 @@ void reopen(FiRequest &request, FileTable &table, FileEntry &entry, const char *
     discardBitState(entry);
   }
   const bool closed = closeStream(entry);
-  if (settled && closed) {
-    char expansion[IO_PATH_BUFFER_SIZE];
-    openStream(ioTildeExpansion(expansion, name), permission.get(), *opened);
+  const FileEntry *target = nullptr;
+  try {
+    if (settled && closed) {
+      char expansion[IO_PATH_BUFFER_SIZE];
+      openStream(ioTildeExpansion(expansion, name), permission.get(), *opened);
+    }
+    if (opened->stream != nullptr) target = &linkOpened(table, *opened, name, std::move(permission), format, &entry);
+  } catch (...) {
+    unlinkEntry(table, &entry);
+    throw;
   }
-  if (opened->stream == nullptr) {
+  if (target == nullptr) {
     unlinkEntry(table, &entry);
     return openOutputs(request, -1, opened->code);
   }
-  const bool read = isReadPermission(permission.get());
-  FileEntry &target = read ? entryForPath(table, opened->fullPath, &entry) : entry;
-  fillEntry(target, tableCopy(read ? opened->fullPath : name), std::move(permission), *opened, format);
-  openOutputs(request, target.fid, opened->code);
+  openOutputs(request, target->fid, opened->code);
 }
 
 // fopen('all'): the fids of the user files in ascending order.

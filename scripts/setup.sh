@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Installs what the build needs from Debian packages (when missing).
+# Installs what the build needs from Debian packages (when missing). With
+# --fuzz, also clang and the runtime of its libFuzzer, for scripts/fuzz.sh.
 set -euo pipefail
 packages=(g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev libedit-dev pkg-config clang-format clang-tidy python3)
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

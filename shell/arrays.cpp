@@ -44,13 +44,20 @@ int checkedCount(const std::vector<int> &dims) {
 
 // Refuses arrays of doubles larger than the machine's memory, so that a
 // mistyped size ends in an error instead of the system killing the shell.
+namespace {
+double elementLimit = 0;  // 0: the machine's memory
+}  // namespace
+
 void checkElementBudget(double elements) {
-  static const double limit = [] {
+  static const double machine = [] {
     const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
     return pages > 0 && size > 0 ? static_cast<double>(pages) * static_cast<double>(size) / sizeof(double) : 1e9;
   }();
-  if (elements > limit) zqhost::raise("Out of memory: the array would not fit in this machine's memory.");
+  if (elements > machine) zqhost::raise("Out of memory: the array would not fit in this machine's memory.");
+  if (elementLimit > 0 && elements > elementLimit) zqhost::raise(zqhost::messageText(18));
 }
+
+void limitElements(double n) { elementLimit = n; }
 
 qxArray *newLike(const qxArray *like, const std::vector<int> &dims, bool complex) {
   const int c = qxGetClassID(like);

@@ -35,5 +35,9 @@ int commonClass(const Values &parts);
 int checkedCount(const std::vector<int> &dims);
 // Raises when that many doubles would not fit in the machine's memory.
 void checkElementBudget(double elements);
+// Lowers that limit to n elements (for running untrusted scripts, such as
+// fuzzed ones, where one statement must stay quick); 0 restores the
+// machine's own.
+void limitElements(double n);
 
 }  // namespace zq::shell

@@ -76,6 +76,14 @@ struct HostFunction;
 struct AnonymousBody;
 
 struct Expr {
+  Expr() = default;
+  Expr(Expr &&) = default;
+  Expr &operator=(Expr &&) = default;
+  // Takes the subtrees apart with a loop: a long flat expression (a sum of
+  // many terms) is a tree as deep as it is long, too deep to destroy by
+  // recursion.
+  ~Expr();
+
   ExprKind kind;
   int line = 1;
   int column = 1;

@@ -126,7 +126,11 @@ std::vector<std::string> Evaluator::variableNames() const {
   return names;
 }
 
+// Called before every statement and loop iteration: an interrupt, or the
+// end of a statement budget, stops the run here.
 void Evaluator::pollInterrupt() const {
+  if (statementBudget_ == 0) zqhost::raise("The statement budget is used up.");
+  if (statementBudget_ > 0) --statementBudget_;
   if (zqhost::interruptPending()) {
     zqhost::clearInterrupt();
     throw zqhost::Interrupt();
@@ -470,11 +474,7 @@ Value Evaluator::eval(const Expr &e) {
       if (const Variable *v = defined(e.slot)) return v->value;
       return firstOf(callExpr(e, nullptr, 1), e);
     case ExprKind::Unary: return unaryOp(e.op, eval(*e.args[0]));
-    case ExprKind::Binary: {
-      if (e.op == Op::AndAnd || e.op == Op::OrOr) return logicalShortCircuit(e);
-      const Value a = eval(*e.args[0]);
-      return binaryOp(e.op, a, eval(*e.args[1]));
-    }
+    case ExprKind::Binary: return binaryChain(e);
     case ExprKind::Range: return range(e);
     case ExprKind::Matrix: return matrix(e);
     case ExprKind::Cell: return cellLiteral(e);
@@ -668,11 +668,39 @@ Value Evaluator::handle(const Expr &e) {
   return v;
 }
 
-Value Evaluator::logicalShortCircuit(const Expr &e) {
-  const bool left = isTrue(eval(*e.args[0]));
-  if (e.op == Op::AndAnd && !left) return Value::boolean(false);
-  if (e.op == Op::OrOr && left) return Value::boolean(true);
-  return Value::boolean(isTrue(eval(*e.args[1])));
+// A chain of binary operators, such as a sum of many terms, is a tree that
+// leans left as deep as the chain is long: its left spine is walked with a
+// loop, so that long flat expressions do not exhaust the stack (the spine
+// of a short chain is kept on the stack, so that k * 2 allocates nothing).
+// && and || evaluate their right operand only when the left one does not
+// decide.
+Value Evaluator::binaryChain(const Expr &e) {
+  constexpr size_t kShortChain = 16;
+  const Expr *shortSpine[kShortChain];
+  std::vector<const Expr *> longSpine;
+  size_t depth = 0;
+  const Expr *left = &e;
+  for (; left->kind == ExprKind::Binary; left = left->args[0].get(), ++depth) {
+    if (depth < kShortChain) {
+      shortSpine[depth] = left;
+    } else {
+      if (longSpine.empty()) longSpine.assign(shortSpine, shortSpine + kShortChain);
+      longSpine.push_back(left);
+    }
+  }
+  const Expr *const *spine = depth <= kShortChain ? shortSpine : longSpine.data();
+  Value value = eval(*left);
+  for (size_t k = depth; k-- > 0;) {
+    const Expr &node = *spine[k];
+    if (node.op == Op::AndAnd || node.op == Op::OrOr) {
+      const bool truth = isTrue(value);
+      const bool decided = node.op == Op::AndAnd ? !truth : truth;
+      value = Value::boolean(decided ? truth : isTrue(eval(*node.args[1])));
+    } else {
+      value = binaryOp(node.op, value, eval(*node.args[1]));
+    }
+  }
+  return value;
 }
 
 // ---- Calls -------------------------------------------------------------------------------

@@ -74,6 +74,11 @@ class Evaluator {
   // Shows a value under a name after a statement without ';'.
   void display(const std::string &name, const Value &v);
 
+  // Lets at most n more statements and loop iterations run, then raises an
+  // error at each (for running untrusted scripts, such as fuzzed ones); a
+  // negative n lifts the limit.
+  void limitStatements(long n) { statementBudget_ = n; }
+
  private:
   enum class Flow { Normal, Break, Continue };
   struct Variable {
@@ -100,6 +105,7 @@ class Evaluator {
   int callDepth_ = 0;  // anonymous functions running
   std::vector<EndContext> ends_;
   std::unique_ptr<BuiltinEntry> rangeEntry_;  // _colonobj for every class
+  mutable long statementBudget_ = -1;         // statements left to run; -1: no limit
 
   Variable &slot(int s);
   Variable *defined(int s);
@@ -130,7 +136,7 @@ class Evaluator {
   std::shared_ptr<const Closure> capture(std::shared_ptr<const AnonymousBody> body);
   Values callClosure(const Closure &fn, int nargout, std::span<Value> args);
   bool callAnonymousValue(const Expr &e, Value &result);
-  Value logicalShortCircuit(const Expr &e);
+  Value binaryChain(const Expr &e);
   bool isCall(const Expr &e);
   Values callExpr(const Expr &callee, const std::vector<ExprPtr> *args, int nargout);
   Values callResolved(const Expr &callee, int nargout, Values &args);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cctype>
+#include <new>
 
 namespace zq::shell {
 namespace {
@@ -23,6 +24,14 @@ bool isIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) ||
 bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
+// "Invalid character 'c'", or with its code for a character that would not
+// show (a NUL byte would even cut the message short).
+std::string invalidCharacter(char c) {
+  const auto code = static_cast<unsigned char>(c);
+  if (code > ' ' && code < 127) return std::string("Invalid character '") + c + "'";
+  return "Invalid character (code " + std::to_string(code) + ")";
+}
+
 bool isKeyword(std::string_view word) {
   for (std::string_view k : kKeywords) {
     if (k == word) return true;
@@ -35,13 +44,42 @@ class Lexer {
   Lexer(std::string_view s, bool commands, int firstLine) : src_(s), commands_(commands), line_(firstLine) {}
 
   std::vector<Token> run() {
-    while (true) {
+    for (bool more = true; more;) {
+      try {
+        more = next();
+      } catch (const std::bad_alloc &) {
+        outOfMemory();
+      }
+    }
+    emit(Tok::Eof, "");
+    return std::move(out_);
+  }
+
+ private:
+  std::string_view src_;
+  bool commands_;
+  size_t pos_ = 0;
+  size_t lineStart_ = 0;
+  size_t lineFirstToken_ = 0;  // index in out_ of the current line's first token
+  int line_;
+  std::vector<char> brackets_;
+  std::vector<Token> out_;
+  // The parameter list of an anonymous function, "@(a, b)": the depth of
+  // its bracket while it is open, and whether it has just closed. What
+  // follows it starts the function's expression, so a blank after it
+  // separates no elements and a quote after it starts a string.
+  std::vector<size_t> parameterDepths_;
+  bool parametersClosed_ = false;
+
+  // Reads the next token (or newline); false at the end of the text.
+  bool next() {
+    {
       const bool blank = skipSpace();
-      if (pos_ >= src_.size()) break;
+      if (pos_ >= src_.size()) return false;
       const char c = src_[pos_];
       if (c == '\n') {
         newline();
-        continue;
+        return true;
       }
       const size_t before = out_.size();
       if (insideMatrix() && blank && endsValue() && startsElement()) emit(Tok::Comma, ",", true);
@@ -63,8 +101,8 @@ class Lexer {
         ++pos_;
         emit(Tok::Op, "@");
       } else if (!operatorToken()) {
-        error(std::string("Invalid character '") + c + "'", start);
-        continue;
+        error(invalidCharacter(c), start);
+        return true;
       }
       if (parametersBefore) parametersClosed_ = false;
       for (size_t i = before; i < out_.size(); ++i) {
@@ -77,24 +115,19 @@ class Lexer {
         }
       }
     }
-    emit(Tok::Eof, "");
-    return std::move(out_);
+    return true;
   }
 
- private:
-  std::string_view src_;
-  bool commands_;
-  size_t pos_ = 0;
-  size_t lineStart_ = 0;
-  int line_;
-  std::vector<char> brackets_;
-  std::vector<Token> out_;
-  // The parameter list of an anonymous function, "@(a, b)": the depth of
-  // its bracket while it is open, and whether it has just closed. What
-  // follows it starts the function's expression, so a blank after it
-  // separates no elements and a quote after it starts a string.
-  std::vector<size_t> parameterDepths_;
-  bool parametersClosed_ = false;
+  // Memory ran out on the current line: its tokens are dropped (which gives
+  // their memory back) and an Error token stands for the line, so that the
+  // statements before it run and reading goes on after it.
+  void outOfMemory() {
+    out_.erase(out_.begin() + static_cast<std::ptrdiff_t>(lineFirstToken_), out_.end());
+    out_.shrink_to_fit();
+    emit(Tok::Error, "Out of memory.");
+    out_.back().wholeMessage = true;
+    while (pos_ < src_.size() && src_[pos_] != '\n') ++pos_;
+  }
 
   void emit(Tok kind, std::string text, bool synthetic = false) {
     Token t;
@@ -178,6 +211,7 @@ class Lexer {
   void startLine() {
     ++line_;
     lineStart_ = pos_;
+    lineFirstToken_ = out_.size();
   }
 
   // True when the current line holds nothing but blanks and text, which

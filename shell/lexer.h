@@ -32,10 +32,11 @@ struct Token {
   std::string raw;                 // Command only: the statement's source text
   int line = 1;
   int column = 1;
-  size_t offset = 0;         // where the token starts in the source text
-  size_t end = 0;            // and where it ends (not for synthetic tokens)
-  bool blankBefore = false;  // white space precedes the token
-  bool synthetic = false;    // a separator the tokenizer inserted
+  size_t offset = 0;          // where the token starts in the source text
+  size_t end = 0;             // and where it ends (not for synthetic tokens)
+  bool blankBefore = false;   // white space precedes the token
+  bool synthetic = false;     // a separator the tokenizer inserted
+  bool wholeMessage = false;  // Error only: text is the whole message, with no place to add
 };
 
 // Splits the whole text into tokens ending with Eof. Malformed input (an

@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "builtins/zqbuiltins.h"
@@ -56,6 +58,9 @@ void installInterruptHandler() {
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESTART;
   sigaction(SIGINT, &sa, nullptr);
+  // A write beyond the file-size limit fails (and fprintf or fwrite report
+  // it) instead of ending the shell.
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 // Returns 0 when the options parsed, -1 after --help or --version (exit
@@ -95,6 +100,16 @@ int parseOptions(int argc, char **argv, Options &o) {
   return 0;
 }
 
+// A failed write to standard output (a full disk, a broken device) is
+// reported on standard error and fails the run, as command-line tools do.
+int checkStandardOutput(int status) {
+  errno = 0;
+  const bool flushed = std::fflush(stdout) == 0;
+  if (flushed && std::ferror(stdout) == 0) return status;
+  std::fprintf(stderr, "zq: error writing standard output: %s\n", errno != 0 ? std::strerror(errno) : "write error");
+  return 1;
+}
+
 // Reads a whole script; "-" is standard input. False with errno set when
 // it cannot be read: a directory gives EISDIR.
 bool readFile(const std::string &name, std::string &text) {
@@ -120,7 +135,9 @@ bool readFile(const std::string &name, std::string &text) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
+namespace {
+
+int runShell(int argc, char **argv) {
   Options options;
   const int bad = parseOptions(argc, argv, options);
   if (bad != 0) return bad < 0 ? 0 : bad;
@@ -143,6 +160,18 @@ int main(int argc, char **argv) {
     fiFlushWriteCarryByteFIO();
     status = session.exitStatus();
   }
-  std::fflush(stdout);
-  return status;
+  return checkStandardOutput(status);
+}
+
+}  // namespace
+
+// Memory that runs out outside a statement (reading the script, the prompt's
+// line) ends the run with the shell's usual error.
+int main(int argc, char **argv) {
+  try {
+    return runShell(argc, argv);
+  } catch (const std::bad_alloc &) {
+    zq::shell::reportOutOfMemory();
+    return 1;
+  }
 }

@@ -76,6 +76,34 @@ std::string describe(const Token &t) {
 
 }  // namespace
 
+// The children of an expression are pushed on a stack linked through
+// `base` and destroyed one node at a time, so no destructor recurses more
+// than one level, and nothing is allocated on the way.
+Expr::~Expr() {
+  std::unique_ptr<Expr> stack;
+  const auto push = [&stack](std::unique_ptr<Expr> node) {
+    while (node) {
+      std::unique_ptr<Expr> below = std::move(node->base);
+      node->base = std::move(stack);
+      stack = std::move(node);
+      node = std::move(below);
+    }
+  };
+  push(std::move(base));
+  for (auto &a : args) push(std::move(a));
+  for (auto &row : rows) {
+    for (auto &a : row) push(std::move(a));
+  }
+  while (stack) {
+    std::unique_ptr<Expr> node = std::move(stack);
+    stack = std::move(node->base);
+    for (auto &a : node->args) push(std::move(a));
+    for (auto &row : node->rows) {
+      for (auto &a : row) push(std::move(a));
+    }
+  }
+}
+
 bool isAssignable(const Expr &e) {
   switch (e.kind) {
     case ExprKind::Ident: return true;
@@ -84,6 +112,35 @@ bool isAssignable(const Expr &e) {
     case ExprKind::DynField: return isAssignable(*e.base);
     default: return false;
   }
+}
+
+// Brackets, blocks and prefix operators nest at most this deep: the parser
+// and the evaluator recurse once per level, and a limit well inside the
+// stack gives a clear error instead of a crash. Chains that do not nest
+// (a + b + ..., a(1)(2)...) are read with loops; postfix chains count
+// toward the limit because they are evaluated by recursion.
+constexpr int kMaxNesting = 256;
+
+// One level of nesting while it lives.
+class Parser::Level {
+ public:
+  Level(Parser &parser, const Token &at, int levels = 1) : parser_(parser), levels_(levels) {
+    if (parser_.depth_ + levels > kMaxNesting) parser_.tooDeep(at);
+    parser_.depth_ += levels;
+  }
+  ~Level() { parser_.depth_ -= levels_; }
+  Level(const Level &) = delete;
+  Level &operator=(const Level &) = delete;
+
+ private:
+  Parser &parser_;
+  int levels_;
+};
+
+void Parser::tooDeep(const Token &t) const {
+  throw ParseError(
+      "Nesting is too deep",
+      ": at most " + std::to_string(kMaxNesting) + " levels of brackets, blocks and operators are allowed.", t);
 }
 
 Parser::Parser(std::string_view source, Symbols &symbols, bool commands)
@@ -130,7 +187,10 @@ bool Parser::atTerminator() const {
 }
 
 void Parser::unexpected(const Token &t) const {
-  if (t.kind == Tok::Error) throw ParseError(t.text, ".", t);
+  if (t.kind == Tok::Error) {
+    if (t.wholeMessage) throw ParseError(t.text, t);
+    throw ParseError(t.text, ".", t);
+  }
   // A bracket opened on an earlier line and never closed swallowed this one.
   if (!openMatrices_.empty() && t.line > openMatrices_.back().line) {
     const Token &o = openMatrices_.back();
@@ -176,6 +236,7 @@ ExprPtr Parser::make(ExprKind kind, const Token &at) const {
 
 StmtPtr Parser::statement() {
   const Token &t = peek();
+  const Level level(*this, t);
   StmtPtr s;
   if (t.kind == Tok::Keyword) {
     if (t.text == "if") return ifStatement();
@@ -388,7 +449,10 @@ StmtPtr Parser::multiAssignment() {
 
 // ---- Expressions -------------------------------------------------------------
 
-ExprPtr Parser::expression() { return binaryLevel(0); }
+ExprPtr Parser::expression() {
+  const Level level(*this, peek());
+  return binaryLevel(0);
+}
 
 namespace {
 
@@ -434,6 +498,7 @@ ExprPtr Parser::range(size_t operandLevel) {
 // operand may carry its own signs (2^-1).
 ExprPtr Parser::signs(bool powerOperand) {
   if (const OpName *o = matchOp(peek(), kUnary)) {
+    const Level level(*this, peek());
     const Token at = advance();
     auto e = make(ExprKind::Unary, at);
     e->op = o->op;
@@ -454,9 +519,10 @@ ExprPtr Parser::power() {
 
 // Indexes, fields and transposes after a primary.
 ExprPtr Parser::postfix(ExprPtr e) {
-  while (true) {
+  for (int chained = 0;; ++chained) {
     const Token &t = peek();
     if (t.kind != Tok::Op) return e;
+    const Level level(*this, t, chained);
     if (t.text == "(" || t.text == "{") {
       const Token opener = advance();
       auto index = make(ExprKind::Index, opener);

@@ -26,6 +26,9 @@ class ParseError : public std::runtime_error {
         line_(at.line),
         column_(at.column),
         incomplete_(incomplete) {}
+  // A text that names no place in words.
+  ParseError(const std::string &text, const Token &at)
+      : std::runtime_error(text), brief_(text), line_(at.line), column_(at.column), incomplete_(false) {}
   const std::string &brief() const { return brief_; }
   int line() const { return line_; }
   int column() const { return column_; }
@@ -61,6 +64,10 @@ class Parser {
   size_t pos_ = 0;
   Symbols &symbols_;
   std::vector<Token> openMatrices_;  // openers of the [ ] and { } being read
+  int depth_ = 0;                    // levels of nesting being read
+
+  class Level;
+  [[noreturn]] void tooDeep(const Token &t) const;
 
   const Token &peek(size_t ahead = 0) const;
   const Token &advance();

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -74,27 +75,44 @@ bool errorPlacesWanted() {
   return isatty(STDERR_FILENO) != 0;
 }
 
-void Session::report(const std::string &text, std::string_view source, int line) {
-  anyError_ = true;
-  qxSetLastErrMsg(text.c_str());
+void reportOutOfMemory() noexcept {
   std::fflush(stdout);
+  std::fprintf(stderr, "error: %s\n", zqhost::messageText(QX_MSG_OUT_OF_MEMORY));
+}
+
+// Records text as the last error; when there is no memory even for that,
+// the last error keeps its old text (the message is printed all the same).
+void Session::recordError(const char *text) noexcept {
+  anyError_ = true;
+  try {
+    qxSetLastErrMsg(text);
+  } catch (const std::bad_alloc &) {
+  }
+  std::fflush(stdout);
+}
+
+// Called in exception handlers, so these raise nothing.
+void Session::report(const char *text, std::string_view source, int line) noexcept {
+  recordError(text);
   if (!places_ || source.empty())
-    std::fprintf(stderr, "error: %s\n", text.c_str());
+    std::fprintf(stderr, "error: %s\n", text);
   else
-    std::fprintf(stderr, "error: %.*s:%d: %s\n", static_cast<int>(source.size()), source.data(), line, text.c_str());
+    std::fprintf(stderr, "error: %.*s:%d: %s\n", static_cast<int>(source.size()), source.data(), line, text);
   std::fflush(stderr);
 }
 
-void Session::reportSyntax(const ParseError &e, std::string_view text, std::string_view source) {
-  if (!places_) {
-    report(e.what(), source, e.line());
-    return;
+void Session::reportSyntax(const ParseError &e, std::string_view text, std::string_view source) noexcept {
+  if (places_) {
+    try {
+      const std::string shown = syntaxErrorReport(e, text, source);
+      recordError(e.what());
+      std::fputs(shown.c_str(), stderr);
+      std::fflush(stderr);
+      return;
+    } catch (const std::bad_alloc &) {
+    }
   }
-  anyError_ = true;
-  qxSetLastErrMsg(e.what());
-  std::fflush(stdout);
-  std::fputs(syntaxErrorReport(e, text, source).c_str(), stderr);
-  std::fflush(stderr);
+  report(e.what(), source, e.line());
 }
 
 int Session::exitStatus() const {
@@ -103,24 +121,38 @@ int Session::exitStatus() const {
 }
 
 bool Session::incomplete(std::string_view text) {
-  Symbols scratch;
-  Parser p(text, scratch);
   try {
+    Symbols scratch;
+    Parser p(text, scratch);
     while (!p.atEnd()) p.next();
   } catch (const ParseError &e) {
     return e.incomplete();
+  } catch (const std::bad_alloc &) {
+    return false;  // running the text reports it
   }
   return false;
 }
 
+// Memory that runs out while a statement is read or run is reported as
+// "Out of memory." like any error, and the run goes on after the line.
 Session::Outcome Session::run(std::string_view text, bool keepGoing, std::string_view source) {
-  Parser parser(text, ev_.symbols());
+  std::optional<Parser> parsed;
+  try {
+    parsed.emplace(text, ev_.symbols());
+  } catch (const std::bad_alloc &) {
+    report(zqhost::messageText(QX_MSG_OUT_OF_MEMORY), source, 1);
+    return Outcome::Finished;
+  }
+  Parser &parser = *parsed;
   if (!keepGoing) {
     std::vector<StmtPtr> statements;
     try {
       while (!parser.atEnd()) statements.push_back(parser.next());
     } catch (const ParseError &e) {
       reportSyntax(e, text, source);
+      return Outcome::Finished;
+    } catch (const std::bad_alloc &) {
+      report(zqhost::messageText(QX_MSG_OUT_OF_MEMORY), source, parser.line());
       return Outcome::Finished;
     }
     for (const StmtPtr &s : statements) {
@@ -143,6 +175,10 @@ Session::Outcome Session::run(std::string_view text, bool keepGoing, std::string
       reportSyntax(e, text, source);
       abandonedLine = parser.restartAfterLine();
       continue;
+    } catch (const std::bad_alloc &) {
+      report(zqhost::messageText(QX_MSG_OUT_OF_MEMORY), source, parser.line());
+      abandonedLine = parser.restartAfterLine();
+      continue;
     }
     if (s->line <= abandonedLine) continue;
     switch (runStatement(*s, source)) {
@@ -163,7 +199,7 @@ Session::Step Session::runStatement(const Stmt &s, std::string_view source) {
     if (zqhost::interruptPending()) throw zqhost::Interrupt();
     return Step::Ran;
   } catch (const zqhost::Error &e) {
-    report(e.text(), source, ev_.line());
+    report(e.text().c_str(), source, ev_.line());
   } catch (const ParseError &e) {
     report(e.what(), source, ev_.line());
   } catch (const std::bad_alloc &) {

@@ -24,6 +24,10 @@ std::string syntaxErrorReport(const ParseError &e, std::string_view text, std::s
 // a file or a pipe, where tools expect "error: TEXT" alone.
 bool errorPlacesWanted();
 
+// Prints "error: Out of memory." for memory that ran out outside a
+// statement (reading a script or the prompt's line).
+void reportOutOfMemory() noexcept;
+
 class Session {
  public:
   Session();
@@ -73,8 +77,9 @@ class Session {
 
   // Reports an error raised at line of the script source (or of text
   // without a source); the last error is the text without the place.
-  void report(const std::string &text, std::string_view source, int line);
-  void reportSyntax(const ParseError &e, std::string_view text, std::string_view source);
+  void recordError(const char *text) noexcept;
+  void report(const char *text, std::string_view source, int line) noexcept;
+  void reportSyntax(const ParseError &e, std::string_view text, std::string_view source) noexcept;
 };
 
 }  // namespace zq::shell

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <new>
+#include <string>
 
 #include "shell/completion.h"
 #include "zq_version.h"
@@ -112,9 +114,15 @@ void runPrompt(Session &session) {
       buffer.clear();
       continue;
     }
-    buffer += line;
-    buffer += '\n';
-    if (session.incomplete(buffer)) continue;
+    try {
+      buffer += line;
+      buffer += '\n';
+      if (session.incomplete(buffer)) continue;
+    } catch (const std::bad_alloc &) {
+      reportOutOfMemory();
+      buffer.clear();
+      continue;
+    }
     const auto outcome = session.run(buffer, true);
     buffer.clear();
     if (terminal && !history.empty()) write_history(history.c_str());

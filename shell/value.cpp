@@ -23,9 +23,21 @@ qxArray *created(qxArray *a) {
   return a;
 }
 
+// The holder of a new array; the array is destroyed when there is no
+// memory for the holder.
+std::shared_ptr<Value::Holder> Value::hold(qxArray *a) {
+  created(a);
+  try {
+    return std::make_shared<Holder>(a);
+  } catch (...) {
+    qxDestroyArray(a);
+    throw;
+  }
+}
+
 Value Value::adopt(qxArray *a) {
   Value v;
-  v.array_ = std::make_shared<Holder>(created(a));
+  v.array_ = hold(a);
   v.refresh();
   return v;
 }
@@ -44,14 +56,16 @@ qxArray *Value::array() const {
   if (!array_) {
     qxArray *a = created(scalar_ ? qxCreateScalarDouble(number_) : qxCreateDoubleMatrix(0, 0, 0));
     if (scalar_ && logical_) qxSetLogical(a, 1);
-    array_ = std::make_shared<Holder>(a);
+    array_ = hold(a);
   }
   return array_->array;
 }
 
 qxArray *Value::mutableArray() {
   array();
-  if (array_.use_count() > 1) array_ = std::make_shared<Holder>(created(qxDuplicateArray(array_->array)));
+  // A shared value is copied lazily: a shared copy first, whose data (for a
+  // container, the element list) ownData below makes its own.
+  if (array_.use_count() > 1) array_ = hold(qxCreateSharedDataCopy(array_->array));
   zqhost::ownData(array_->array);  // its data may be shared with another array
   scalar_ = false;
   return array_->array;
@@ -61,7 +75,9 @@ qxArray *Value::release() {
   array();
   qxArray *a = nullptr;
   if (array_.use_count() > 1) {
-    a = created(qxDuplicateArray(array_->array));
+    // Shares the data (for a container, the elements) until one side
+    // changes it: wrapping a value in a cell, {c}, costs no deep copy.
+    a = created(qxCreateSharedDataCopy(array_->array));
   } else {
     // Sole owner: hand the array over without copying it.
     a = array_->array;

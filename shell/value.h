@@ -64,6 +64,7 @@ class Value {
     Holder &operator=(const Holder &) = delete;
   };
   mutable std::shared_ptr<Holder> array_;
+  static std::shared_ptr<Holder> hold(qxArray *a);
 };
 
 using Values = std::vector<Value>;

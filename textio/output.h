@@ -34,7 +34,9 @@ class OutputSink {
   // Room for n more bytes of the current piece (and a NUL after them);
   // null when the piece is too big or memory is short.
   char *reserve(size_t n);
-  // Ends the current piece of n bytes. Returns kErrNone or a code.
+  // Ends the current piece of n bytes. Returns kErrNone or a negative code;
+  // kErrStreamFailed when the stream refused the text (failureCode() then
+  // holds the stream's own code).
   virtual int finishPiece(size_t n) = 0;
   // Room for a piece of n character codes written as they are, for sinks
   // that keep codes; null when the sink takes bytes only, or when it cannot
@@ -44,6 +46,8 @@ class OutputSink {
   virtual void finishCodes(size_t) {}
   // Writes out what is held back. Returns kErrNone, or the stream's code.
   virtual int flush() { return kErrNone; }
+  // The stream's code once a write failed (kErrNone before).
+  virtual int failureCode() const { return kErrNone; }
 
  protected:
   // Whether n more bytes keep the text within the size limit.
@@ -59,6 +63,11 @@ class OutputSink {
 // "Format size too big": it keeps huge widths and precisions from asking
 // for gigabytes, and keeps the text within the int sizes of arrays.
 inline constexpr size_t kMaxTextBytes = size_t{1} << 28;
+
+// What an output routine returns when the stream failed: the stream's own
+// code may be positive (a system error number), so it is fetched from the
+// sink instead of being returned where a character count belongs.
+inline constexpr int kErrStreamFailed = -1000;
 
 // Collects all text (sprintf).
 class StringSink final : public OutputSink {
@@ -102,15 +111,22 @@ class ConsoleSink final : public OutputSink {
   int finishPiece(size_t n) override;
 };
 
-// Writes to a stream, in blocks.
+// Writes to a stream, in blocks. The first failed write ends the output:
+// what the stream did not take is dropped and nothing more is written, so
+// no later text lands in the file after a gap.
 class StreamSink final : public OutputSink {
  public:
   explicit StreamSink(FILE *stream) : stream_(stream) {}
   int finishPiece(size_t n) override;
   int flush() override;
+  int failureCode() const override { return failure_; }
+  // Characters the stream has taken.
+  int64_t accepted() const { return accepted_; }
 
  private:
   FILE *stream_;
+  int64_t accepted_ = 0;
+  int failure_ = kErrNone;
 };
 
 // The values of one data argument: double data, or the 16-bit codes of a

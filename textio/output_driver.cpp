@@ -41,6 +41,7 @@ int OutputEngine::print(ElementSource &source) {
   const int n = printPiece(sink_, *piece_, source);
   pending_ = false;
   state_ = OutState::kEmpty;
+  if (n == kErrStreamFailed) return sink_.failureCode();
   if (n < 0) return n;
   count_ += n;
   return kErrNone;

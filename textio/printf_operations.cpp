@@ -21,21 +21,24 @@ struct RunResult {
 };
 
 // Runs every data argument and then the final run, flushing the sink
-// after each so that a stream failure is seen with its argument.
+// after each so that a stream failure is seen with its argument. The text
+// made before a failure is flushed too: it stays written.
 RunResult runArguments(OutputEngine &engine, OutputSink &sink, qxArray *const *arguments, int count) {
   RunResult result;
+  const auto settle = [&sink](int code) {
+    const int flushed = sink.flush();
+    return code != kErrNone ? code : flushed;
+  };
   for (int i = 0; i < count; ++i) {
     DataArgument argument(arguments[i]);
     ElementSource &source = argument.source();
-    result.code = engine.run(source, i + 1);
-    if (result.code == kErrNone) result.code = sink.flush();
+    result.code = settle(engine.run(source, i + 1));
     if (result.code != kErrNone) {
       result.usedElements = source.index > 0;
       return result;
     }
   }
-  result.code = engine.finish();
-  if (result.code == kErrNone) result.code = sink.flush();
+  result.code = settle(engine.finish());
   return result;
 }
 
@@ -111,7 +114,8 @@ int fprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &t
   }
   ConsoleSink consoleSink;
   StreamSink streamSink(entry.stream);
-  OutputSink &sink = fid == 1 || fid == 2 ? static_cast<OutputSink &>(consoleSink) : streamSink;
+  const bool toStream = fid != 1 && fid != 2;
+  OutputSink &sink = toStream ? static_cast<OutputSink &>(streamSink) : consoleSink;
   OutputEngine engine(format.text, sink);
   const RunResult result = runArguments(engine, sink, request.prhs + formatIndex + 1, request.nrhs - formatIndex - 1);
   // A good flush clears the status (the write has just succeeded).
@@ -121,7 +125,10 @@ int fprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &t
     entry.status = 0;
   }
   if (!format.escapesValid) fileio::recordCode(entry, kErrInvalidFormat);
-  if (countWanted) out.set(0, common::scalarResult(engine.count()));
+  // A stream counts what it took, which is less than what was formatted
+  // when a write failed.
+  const double count = toStream ? static_cast<double>(streamSink.accepted()) : engine.count();
+  if (countWanted) out.set(0, common::scalarResult(count));
   const int code = result.code != kErrNone ? entry.status : kErrNone;
   if (console && out.wants(1)) out.set(1, common::stringResult(fileio::messageForCode(code)));
   return result.code != kErrNone || !format.escapesValid ? 1 : 0;

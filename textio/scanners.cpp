@@ -214,11 +214,13 @@ void scanFormatted(InputSource &source, std::string_view format, int limit, Scan
   size_t passStart = 0;    // input consumed when the current pass began
   int passCount = 0;
   common::InterruptPoints interrupts;
+  bool started = false;  // a piece has been taken
   while (limit < 0 || result.count < limit) {
     interrupts.pass();
     // A pass over the format that used no input and converted nothing
-    // would be repeated for ever.
-    if (cursor.atEnd()) {
+    // would be repeated for ever. (An empty format is not such a pass: its
+    // first piece is refused below.)
+    if (started && cursor.atEnd()) {
       if (source.consumed() == passStart && result.count == passCount) return;
       passStart = source.consumed();
       passCount = result.count;
@@ -228,6 +230,7 @@ void scanFormatted(InputSource &source, std::string_view format, int limit, Scan
       result.code = kErrInvalidFormat;
       return;
     }
+    started = true;
     if (cursor.atEnd()) {
       passDone = passDone || atEnd;
       atEnd = true;

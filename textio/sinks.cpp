@@ -115,18 +115,26 @@ int ConsoleSink::finishPiece(size_t n) {
 
 int StreamSink::finishPiece(size_t n) {
   size_ += n;
-  return size_ >= kStreamBlock ? flush() : kErrNone;
+  if (failure_ == kErrNone && size_ < kStreamBlock) return kErrNone;
+  return flush() == kErrNone ? kErrNone : kErrStreamFailed;
 }
 
+// A write fails when the stream takes less than it is given, or when it
+// raises its error indicator (some streams retry and take everything after
+// a failed write). The code is the indicator, or -1 when it shows none.
 int StreamSink::flush() {
-  if (size_ == 0) return kErrNone;
+  if (failure_ != kErrNone) size_ = 0;
+  if (size_ == 0) return failure_;
+  const bool clean = std::ferror(stream_) == 0;
   errno = 0;
   const size_t written = std::fwrite(data_, 1, size_, stream_);
-  const bool failed = written != size_;
+  accepted_ += static_cast<int64_t>(written);
+  const bool failed = written != size_ || (clean && std::ferror(stream_) != 0);
   size_ = 0;
   if (!failed) return kErrNone;
   const int indicator = std::ferror(stream_);
-  return indicator != 0 ? indicator : kErrUnknown;
+  failure_ = indicator != 0 ? indicator : kErrUnknown;
+  return failure_;
 }
 
 }  // namespace zq::textio

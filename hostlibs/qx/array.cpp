@@ -7,8 +7,10 @@
 #include <memory>
 #include <new>
 #include <span>
+#include <vector>
 
 #include "array_impl.h"
+#include "zqhost/faults.h"
 #include "zqhost/host.h"
 
 // The helpers on the path of creating and destroying an array are inlined
@@ -81,6 +83,13 @@ int elementCount(std::span<const int> dims) {
 
 namespace {
 
+// Every block and record of the host comes from these, so that a test build
+// can make any of them fail.
+HOT void *hostMalloc(size_t bytes) { return faults::due(faults::Kind::kAllocation) ? nullptr : std::malloc(bytes); }
+HOT void *hostCalloc(size_t count, size_t size) {
+  return faults::due(faults::Kind::kAllocation) ? nullptr : std::calloc(count, size);
+}
+
 // Stores dims in a->dims with at least two entries, negative extents as
 // zero and trailing singleton dimensions beyond the second dropped.
 void setNormalised(qxArray *a, std::span<const int> dims) {
@@ -151,7 +160,7 @@ HOT void *smallBlock(size_t bytes, size_t *capacity) {
     return spare.data;
   }
   *capacity = bytes;
-  return std::malloc(bytes);
+  return hostMalloc(bytes);
 }
 
 // A zeroed block of `bytes` bytes (at least one). Small blocks are cleared
@@ -165,7 +174,7 @@ HOT void *zeroedBytes(size_t bytes, size_t *capacity) {
   bytes = bytes == 0 ? 1 : bytes;
   if (bytes > kSmallBlock) [[unlikely]] {
     *capacity = 0;
-    return std::calloc(bytes, 1);
+    return hostCalloc(bytes, 1);
   }
   void *block = smallBlock(bytes, capacity);
   if (block == nullptr) return nullptr;
@@ -189,7 +198,10 @@ void *zeroedBlock(size_t count, size_t size) {
 // a heap block: callers may replace its data with qxSetData and free the
 // old block with qxFree.
 HOT void *zeroedData(qxArray *a, int slot, size_t bytes) {
-  if (bytes - 1 < sizeof a->tiny[0]) {  // 1 to 8 bytes
+  // The element pointers of a container always go to the heap, where
+  // copies can share them.
+  const bool container = a->classId >= QX_CLASS_CELL && a->classId <= QX_CLASS_OBJECT;
+  if (bytes - 1 < sizeof a->tiny[0] && !container) {  // 1 to 8 bytes
     a->tiny[slot] = 0;
     return &a->tiny[slot];
   }
@@ -216,6 +228,7 @@ HOT void releasePr(qxArray *a) {
 // A record in its default state: a 0 x 0 real double without data.
 HOT qxArray *newRecord() {
   if (spares.count > 0) return spares.slots[--spares.count];
+  if (faults::due(faults::Kind::kAllocation)) return nullptr;
   return new (std::nothrow) qxArray_tag;
 }
 
@@ -270,12 +283,34 @@ int pointerSlots(const qxArray *a) {
   return a->classId == QX_CLASS_CELL ? n : n * fieldCount(a);
 }
 
+// Containers held by a container being destroyed wait in this list and are
+// destroyed by the loop in qxDestroyArray, not by recursion: a cell nested
+// a million levels deep must not need a million stack frames.
+struct DeferredDestruction {
+  std::vector<qxArray *> arrays;
+  bool draining = false;
+} deferred;
+
+// False when there is no room to defer e: it is then destroyed at once.
+bool deferDestruction(qxArray *e) {
+  try {
+    deferred.arrays.push_back(e);
+    return true;
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+}
+
 // Destroys the elements of a container and frees the texts of function
 // handles: what the data of the other classes does not have.
 [[gnu::noinline]] void releaseElements(qxArray *a) {
   if (holdsArrays(a->classId)) {
     auto **elements = static_cast<qxArray **>(a->pr);
-    for (int i = 0, n = pointerSlots(a); i < n; ++i) qxDestroyArray(elements[i]);
+    for (int i = 0, n = pointerSlots(a); i < n; ++i) {
+      qxArray *e = elements[i];
+      if (e != nullptr && holdsArrays(e->classId) && deferDestruction(e)) continue;
+      qxDestroyArray(e);
+    }
   } else {
     releaseHandles(static_cast<qxFunctionHandleRecord *>(a->pr), a->dims.count());
   }
@@ -296,22 +331,33 @@ HOT void releaseData(qxArray *a) {
 }
 
 // A new record with the class, logical flag and shape of a, without data.
+// (Null when there is no memory for it.)
 qxArray *recordLike(const qxArray *a) {
   qxArray *copy = newRecord();
   if (copy == nullptr) return nullptr;
   copy->classId = a->classId;
   copy->logical = a->logical;
-  copy->dims = a->dims;
+  try {
+    copy->dims = a->dims;
+  } catch (const std::bad_alloc &) {
+    deleteRecord(copy);
+    return nullptr;
+  }
   return copy;
 }
 
 // Gives copy the class name, field names and reported size of a (not its
-// name or scope).
-void copyClassAndFields(qxArray *copy, const qxArray *a) {
-  if (!a->extras || (a->extras->className.empty() && a->extras->fieldNames.empty())) return;
-  copy->more().className = a->extras->className;
-  copy->extras->fieldNames = a->extras->fieldNames;
-  copy->extras->reportedSize = a->extras->reportedSize;
+// name or scope); false when there is no memory for them.
+bool copyClassAndFields(qxArray *copy, const qxArray *a) {
+  if (!a->extras || (a->extras->className.empty() && a->extras->fieldNames.empty())) return true;
+  try {
+    copy->more().className = a->extras->className;
+    copy->extras->fieldNames = a->extras->fieldNames;
+    copy->extras->reportedSize = a->extras->reportedSize;
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+  return true;
 }
 
 // Gives a new record of class classId, whose dimensions are set, zeroed
@@ -351,15 +397,37 @@ qxArray *newArray(int classId, std::span<const int> dims, bool complex) {
   return withData(a, classId, complex);
 }
 
+// A container that shares its element pointers gets a block of its own,
+// whose elements are shared copies of the ones it had: a record each, not a
+// deep copy.
+void ownElements(qxArray *a) {
+  const int slots = pointerSlots(a);
+  auto **own = static_cast<qxArray **>(zeroedBlock(static_cast<size_t>(slots), sizeof(qxArray *)));
+  if (own == nullptr) raise(messageText(18));
+  auto *const *elements = static_cast<qxArray *const *>(a->pr);
+  for (int i = 0; i < slots; ++i) {
+    if (elements[i] == nullptr) continue;
+    own[i] = qxCreateSharedDataCopy(elements[i]);
+    if (own[i] == nullptr) {
+      for (int j = 0; j < i; ++j) qxDestroyArray(own[j]);
+      std::free(own);
+      raise(messageText(18));
+    }
+  }
+  leaveShare(a);
+  a->pr = own;
+}
+
 void ownData(qxArray *a) {
   if (a->share == nullptr) return;
   if (a->share->holders == 1) {
     leaveShare(a);
     return;
   }
+  if (holdsArrays(a->classId)) return ownElements(a);
   const size_t bytes = static_cast<size_t>(a->dims.count()) * elementSizeOf(a->classId);
   auto copyOf = [bytes](const void *block) -> void * {
-    void *copy = block == nullptr ? nullptr : std::malloc(bytes == 0 ? 1 : bytes);
+    void *copy = block == nullptr ? nullptr : hostMalloc(bytes == 0 ? 1 : bytes);
     if (copy != nullptr) std::memcpy(copy, block, bytes);
     return copy;
   };
@@ -373,6 +441,20 @@ void ownData(qxArray *a) {
   a->pr = pr;
   a->pi = pi;
 }
+
+namespace {
+
+// The setters own the value they are given, also when they fail.
+void ownOrDestroy(qxArray *a, qxArray *value) {
+  try {
+    ownData(a);
+  } catch (...) {
+    qxDestroyArray(value);
+    throw;
+  }
+}
+
+}  // namespace
 
 }  // namespace zqhost
 
@@ -431,10 +513,10 @@ qxArray *qxCreateSparse(int m, int n, int nzmax, int complexFlag) {
   a->classId = QX_CLASS_SPARSE;
   a->dims.setMatrix(std::max(m, 0), std::max(n, 0));
   a->nzmax = nzmax;
-  a->pr = std::calloc(static_cast<size_t>(nzmax), sizeof(double));
-  if (complexFlag) a->pi = std::calloc(static_cast<size_t>(nzmax), sizeof(double));
-  a->ir = static_cast<int *>(std::calloc(static_cast<size_t>(nzmax), sizeof(int)));
-  a->jc = static_cast<int *>(std::calloc(static_cast<size_t>(a->dims[1]) + 1, sizeof(int)));
+  a->pr = hostCalloc(static_cast<size_t>(nzmax), sizeof(double));
+  if (complexFlag) a->pi = hostCalloc(static_cast<size_t>(nzmax), sizeof(double));
+  a->ir = static_cast<int *>(hostCalloc(static_cast<size_t>(nzmax), sizeof(int)));
+  a->jc = static_cast<int *>(hostCalloc(static_cast<size_t>(a->dims[1]) + 1, sizeof(int)));
   if (a->pr == nullptr || a->ir == nullptr || a->jc == nullptr || (complexFlag && a->pi == nullptr)) {
     qxDestroyArray(a);
     return nullptr;
@@ -454,14 +536,19 @@ qxArray *qxCreateStructArray(int ndims, const int *dims, int nfields, const char
   a->classId = QX_CLASS_STRUCT;
   // Missing dimensions are 1; the extents are kept as given.
   const int padded[2] = {ndims > 0 ? dims[0] : 1, 1};
-  a->dims = ndims >= 2 ? std::span<const int>(dims, static_cast<size_t>(ndims)) : std::span<const int>(padded, 2);
-  if (nfields > 0) {
-    std::vector<std::string> &fields = a->more().fieldNames;
-    fields.reserve(static_cast<size_t>(nfields));
-    for (int f = 0; f < nfields; ++f) fields.emplace_back(names[f]);
+  try {
+    a->dims = ndims >= 2 ? std::span<const int>(dims, static_cast<size_t>(ndims)) : std::span<const int>(padded, 2);
+    if (nfields > 0) {
+      std::vector<std::string> &fields = a->more().fieldNames;
+      fields.reserve(static_cast<size_t>(nfields));
+      for (int f = 0; f < nfields; ++f) fields.emplace_back(names[f]);
+    }
+  } catch (const std::bad_alloc &) {
+    deleteRecord(a);
+    return nullptr;
   }
   const size_t slots = static_cast<size_t>(a->dims.count()) * static_cast<size_t>(nfields);
-  a->pr = std::calloc(slots == 0 ? 1 : slots, sizeof(qxArray *));
+  a->pr = hostCalloc(slots == 0 ? 1 : slots, sizeof(qxArray *));
   if (a->pr == nullptr) {
     deleteRecord(a);
     return nullptr;
@@ -487,12 +574,14 @@ qxArray *qxCreateOpaque(const char *className, int ndims, const int *dims) {
   return a;
 }
 
+// A copy of every block; null (nothing left behind) when any block or
+// element cannot be copied.
 qxArray *qxDuplicateArray(const qxArray *a) {
   if (a == nullptr) return nullptr;
   qxArray *copy = recordLike(a);
   if (copy == nullptr) return nullptr;
   copy->nzmax = a->nzmax;
-  copyClassAndFields(copy, a);
+  bool complete = copyClassAndFields(copy, a);
   const bool sparse = a->classId == QX_CLASS_SPARSE;
   const size_t n = sparse ? static_cast<size_t>(a->nzmax) : static_cast<size_t>(a->dims.count());
   const size_t size = zqhost::elementSizeOf(a->classId);
@@ -501,44 +590,58 @@ qxArray *qxDuplicateArray(const qxArray *a) {
   auto dup = [&](const void *src, size_t count, size_t bytes, int slot) -> void * {
     if (src == nullptr) return nullptr;
     void *p = slot < 0 ? zeroedBlock(count, bytes) : zeroedData(copy, slot, count * bytes);
+    if (p == nullptr) complete = false;
     if (p != nullptr && count > 0) std::memcpy(p, src, count * bytes);
     return p;
   };
-  if (holdsArrays(a->classId)) {
+  if (!complete) {
+    // nothing more to copy
+  } else if (holdsArrays(a->classId)) {
     const int slots = pointerSlots(a);
     auto **dst = static_cast<qxArray **>(zeroedBlock(static_cast<size_t>(slots), sizeof(qxArray *)));
     auto *const *src = static_cast<qxArray *const *>(a->pr);
-    for (int i = 0; dst != nullptr && i < slots; ++i) dst[i] = qxDuplicateArray(src[i]);
     copy->pr = dst;
+    complete = dst != nullptr;
+    for (int i = 0; complete && i < slots; ++i) {
+      dst[i] = qxDuplicateArray(src[i]);
+      complete = src[i] == nullptr || dst[i] != nullptr;
+    }
   } else if (a->classId == QX_CLASS_FUNCTION) {
     auto *dst = static_cast<qxFunctionHandleRecord *>(zeroedBlock(n, size));
     const auto *src = static_cast<const qxFunctionHandleRecord *>(a->pr);
     copy->pr = dst;
+    complete = dst != nullptr;
     try {
-      for (size_t i = 0; dst != nullptr && i < n; ++i) zqhost::copyFunctionHandle(&dst[i], &src[i]);
+      for (size_t i = 0; complete && i < n; ++i) zqhost::copyFunctionHandle(&dst[i], &src[i]);
     } catch (const zqhost::Error &) {
-      qxDestroyArray(copy);  // out of memory: null, like every failed creation
-      return nullptr;
+      complete = false;  // out of memory
+    } catch (const std::bad_alloc &) {
+      complete = false;
     }
   } else {
     copy->pr = size > 0 ? dup(a->pr, n, size, 0) : nullptr;
     copy->pi = dup(a->pi, n, size, 1);
   }
-  if (sparse) {
+  if (complete && sparse) {
     copy->ir = static_cast<int *>(dup(a->ir, n, sizeof(int), -1));
     copy->jc = static_cast<int *>(dup(a->jc, static_cast<size_t>(a->dims[1]) + 1, sizeof(int), -1));
+  }
+  if (!complete) {
+    qxDestroyArray(copy);
+    return nullptr;
   }
   return copy;
 }
 
-// Plain values on the heap are shared, not copied: the copy points at the
-// same blocks until one holder needs its own (zqhost::ownData) or all are
-// destroyed. Anything else (tiny storage, containers, sparse arrays,
-// function handles) is duplicated.
+// Plain values and containers on the heap are shared, not copied: the copy
+// points at the same blocks (for a container, at the same elements) until
+// one holder needs its own (zqhost::ownData) or all are destroyed. Anything
+// else (tiny storage, sparse arrays, function handles) is duplicated.
 qxArray *qxCreateSharedDataCopy(const qxArray *a) {
   if (a == nullptr) return nullptr;
   const bool heapData = a->pr != nullptr && a->pr != &a->tiny[0] && a->pi != &a->tiny[1];
-  if (!holdsPlainValues(a->classId) || !heapData) return qxDuplicateArray(a);
+  const bool shareable = holdsPlainValues(a->classId) || holdsArrays(a->classId);
+  if (!shareable || !heapData) return qxDuplicateArray(a);
   if (a->share == nullptr) {
     a->share = new (std::nothrow) DataShare{1};
     if (a->share == nullptr) return qxDuplicateArray(a);
@@ -546,6 +649,10 @@ qxArray *qxCreateSharedDataCopy(const qxArray *a) {
   }
   qxArray *copy = recordLike(a);
   if (copy == nullptr) return nullptr;
+  if (!copyClassAndFields(copy, a)) {
+    deleteRecord(copy);
+    return nullptr;
+  }
   copy->pr = a->pr;
   copy->pi = a->pi;
   copy->share = a->share;
@@ -558,7 +665,10 @@ qxArray *qxCreateEmptyCopy(const qxArray *a) {
   if (copy == nullptr) return nullptr;
   copy->classId = a->classId;
   copy->logical = a->logical;
-  copyClassAndFields(copy, a);
+  if (!copyClassAndFields(copy, a)) {
+    deleteRecord(copy);
+    return nullptr;
+  }
   return copy;
 }
 
@@ -690,7 +800,7 @@ qxArray *qxGetFieldByNumber(const qxArray *a, int index, int field) {
 char *qxArray2String(const qxArray *a, int) {
   if (a == nullptr || a->classId != QX_CLASS_CHAR) return nullptr;
   const int n = a->dims.count();
-  auto *text = static_cast<char *>(std::malloc(static_cast<size_t>(n) + 1));
+  auto *text = static_cast<char *>(hostMalloc(static_cast<size_t>(n) + 1));
   if (text == nullptr) return nullptr;
   const auto *codes = static_cast<const qxChar *>(a->pr);
   for (int i = 0; i < n; ++i) text[i] = static_cast<char>(codes[i] & 0xff);
@@ -714,14 +824,21 @@ int qxGetString(const qxArray *a, char *buf, int size) {
 
 // ---- Changes --------------------------------------------------------------
 
-void qxSetM(qxArray *a, int m) { a->dims[0] = m < 0 ? 0 : m; }
+// Holders of shared element pointers count their elements by their own
+// dimensions, so a container whose dimensions change takes its own first.
+void qxSetM(qxArray *a, int m) {
+  if (holdsArrays(a->classId)) zqhost::ownData(a);
+  a->dims[0] = m < 0 ? 0 : m;
+}
 
 void qxSetN(qxArray *a, int n) {
+  if (holdsArrays(a->classId)) zqhost::ownData(a);
   a->dims.shrink(2);
   a->dims[1] = n < 0 ? 0 : n;
 }
 
 int qxSetDimensions(qxArray *a, const int *dims, int ndims) {
+  if (holdsArrays(a->classId)) zqhost::ownData(a);
   setNormalised(a, std::span<const int>(dims, static_cast<size_t>(ndims)));
   return 0;
 }
@@ -779,6 +896,7 @@ void qxSetLogical(qxArray *a, int flag) { a->logical = flag != 0; }
 
 void qxSetCell(qxArray *a, int index, qxArray *value) {
   if (a->classId != QX_CLASS_CELL || index < 0 || index >= a->dims.count()) return;
+  ownOrDestroy(a, value);
   auto **slot = &static_cast<qxArray **>(a->pr)[index];
   if (*slot != value) qxDestroyArray(*slot);
   *slot = value;
@@ -786,6 +904,7 @@ void qxSetCell(qxArray *a, int index, qxArray *value) {
 
 void qxSetFieldByNumber(qxArray *a, int index, int field, qxArray *value) {
   if (field < 0 || field >= fieldCount(a) || index < 0 || index >= a->dims.count()) return;
+  ownOrDestroy(a, value);
   auto **slot = &static_cast<qxArray **>(a->pr)[index * fieldCount(a) + field];
   if (*slot != value) qxDestroyArray(*slot);
   *slot = value;
@@ -794,9 +913,19 @@ void qxSetFieldByNumber(qxArray *a, int index, int field, qxArray *value) {
 int qxAddField(qxArray *a, const char *name) {
   const int existing = qxGetFieldNumber(a, name);
   if (existing >= 0) return existing;
+  zqhost::ownData(a);
   const int n = a->dims.count();
   const int oldFields = fieldCount(a);
   const int newFields = oldFields + 1;
+  // The name gets its room first: once the block is replaced nothing may
+  // fail.
+  std::string fieldName;
+  try {
+    fieldName = name;
+    a->more().fieldNames.reserve(static_cast<size_t>(newFields));
+  } catch (const std::bad_alloc &) {
+    return -1;
+  }
   auto **grown =
       static_cast<qxArray **>(zeroedBlock(static_cast<size_t>(n) * static_cast<size_t>(newFields), sizeof(qxArray *)));
   if (grown == nullptr) return -1;
@@ -806,7 +935,7 @@ int qxAddField(qxArray *a, const char *name) {
   }
   releasePr(a);
   a->pr = grown;
-  a->more().fieldNames.emplace_back(name);
+  a->extras->fieldNames.push_back(std::move(fieldName));
   return oldFields;
 }
 
@@ -814,6 +943,16 @@ void qxDestroyArray(qxArray *a) {
   if (a == nullptr) return;
   releaseData(a);
   deleteRecord(a);
+  if (deferred.draining || deferred.arrays.empty()) return;
+  // The containers held by a (and by them, in turn) are destroyed here.
+  deferred.draining = true;
+  while (!deferred.arrays.empty()) {
+    qxArray *e = deferred.arrays.back();
+    deferred.arrays.pop_back();
+    releaseData(e);
+    deleteRecord(e);
+  }
+  deferred.draining = false;
 }
 
 }  // extern "C"

@@ -60,8 +60,10 @@ struct Element<QX_CLASS_INT32> : IntegerElement<int32_t> {};
 template <>
 struct Element<QX_CLASS_UINT32> : IntegerElement<uint32_t> {};
 
+#if !defined(__clang__)  // GCC's; clang vectorises these loops at -O2 by itself
 #pragma GCC push_options
 #pragma GCC optimize("tree-vectorize", "vect-cost-model=dynamic")
+#endif
 
 // n elements of class Src to class Dst, each through a double (which holds
 // every value of every class exactly).
@@ -72,7 +74,9 @@ void convertElements(void *dst, const void *src, int n) {
   for (int i = 0; i < n; ++i) d[i] = Element<Dst>::from(static_cast<double>(s[i]));
 }
 
+#if !defined(__clang__)
 #pragma GCC pop_options
+#endif
 
 // The classes with convertible data are the identifiers kFirst..kLast.
 constexpr int kFirst = QX_CLASS_CHAR;

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "zqhost/faults.h"
 #include "zqhost/host.h"
 
 namespace zqhost {
@@ -100,9 +101,16 @@ extern "C" {
 
 qxRegisterFcn qxGetRegisterInternalFcnsFcn(void) { return zqhost::registerTable; }
 
-void *qxCalloc(size_t n, size_t size) { return std::calloc(n == 0 ? 1 : n, size == 0 ? 1 : size); }
-void *qxMalloc(size_t size) { return std::malloc(size == 0 ? 1 : size); }
-void *qxRealloc(void *p, size_t size) { return std::realloc(p, size == 0 ? 1 : size); }
+using zqhost::faults::due;
+using zqhost::faults::Kind;
+
+void *qxCalloc(size_t n, size_t size) {
+  return due(Kind::kAllocation) ? nullptr : std::calloc(n == 0 ? 1 : n, size == 0 ? 1 : size);
+}
+void *qxMalloc(size_t size) { return due(Kind::kAllocation) ? nullptr : std::malloc(size == 0 ? 1 : size); }
+void *qxRealloc(void *p, size_t size) {
+  return due(Kind::kAllocation) ? nullptr : std::realloc(p, size == 0 ? 1 : size);
+}
 
 void qxFree(void *p) {
   if (p == nullptr) return;

@@ -20,6 +20,7 @@
 #include "host/ut.h"
 #include "host/zqmpath.h"
 #include "host/zqservices.h"
+#include "zqhost/faults.h"
 #include "zqhost/host.h"
 #include "zqhost/path.h"
 
@@ -145,7 +146,11 @@ FILE *ioFopenPathName(const char *name, const char *permission, char *fullPath, 
   int firstError = 0;
   for (const std::string &candidate : candidates) {
     errno = 0;
-    FILE *f = std::fopen(candidate.c_str(), mode.c_str());
+    FILE *f = nullptr;
+    if (zqhost::faults::due(zqhost::faults::Kind::kStream))
+      errno = EIO;
+    else
+      f = std::fopen(candidate.c_str(), mode.c_str());
     if (f == nullptr) {
       if (firstError == 0) firstError = errno != 0 ? errno : -1;
       continue;

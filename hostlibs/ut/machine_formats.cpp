@@ -192,8 +192,10 @@ void store64(unsigned char *p, uint64_t v) { std::memcpy(p, &v, 8); }
 // speed. special is 1 or 0, computed from sign bits of differences so that
 // the scan of a block needs no branch either. fast returns the IEEE bits.
 // This part is compiled with loop vectorisation whatever the build type.
+#if !defined(__clang__)
 #pragma GCC push_options
 #pragma GCC optimize("tree-vectorize", "vect-cost-model=dynamic")
+#endif
 
 constexpr uint64_t kSign = uint64_t{1} << 63;
 constexpr uint64_t kDoubleFraction = lowBits(52);
@@ -263,11 +265,18 @@ struct CrayDecoder {
 
 // ---- Whole-buffer conversions ----------------------------------------------
 // Blocks of slots that hold no special word take the branch-free path;
-// decoders that are complete handle every word on it. The loops are built
-// for three instruction sets (AVX-512 rotates and three-input logic, AVX2
-// byte shuffles, the baseline) and chosen when the library loads.
+// decoders that are complete handle every word on it. With GCC on x86-64
+// the loops are built for three instruction sets (AVX-512 rotates and
+// three-input logic, AVX2 byte shuffles, the baseline) and chosen when the
+// library loads; GCC alone makes clones of templates, so other compilers
+// build them once, for the baseline.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define ZQ_BUFFER_LOOPS __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
+#else
+#define ZQ_BUFFER_LOOPS
+#endif
 template <typename Decoder>
-__attribute__((target_clones("arch=x86-64-v4", "avx2", "default"))) void decodeSlots(unsigned char *slots, int n) {
+ZQ_BUFFER_LOOPS void decodeSlots(unsigned char *slots, int n) {
   constexpr int kBlock = 512;
   for (int start = 0; start < n; start += kBlock) {
     unsigned char *block = slots + 8 * static_cast<size_t>(start);
@@ -290,7 +299,9 @@ __attribute__((target_clones("arch=x86-64-v4", "avx2", "default"))) void decodeS
   }
 }
 
+#if !defined(__clang__)
 #pragma GCC pop_options
+#endif
 
 template <typename Decode>
 void eachSlotToNative(unsigned char *slots, int n, Decode decode) {
@@ -415,16 +426,17 @@ void integersFromNativeOf(unsigned char *slots, int n, bool isSigned, bool bigEn
                      [&](double x, unsigned char *p) { storeUnsigned(p, Bytes, bigEndian, clampToInteger(x, range)); });
 }
 
+#if !defined(__clang__)
 #pragma GCC push_options
 #pragma GCC optimize("tree-vectorize", "vect-cost-model=dynamic")
+#endif
 
 // Integers of up to four bytes in the native byte order: every limit is an
 // exact double, so the rounding and saturation become a clamp and a
 // truncation that the compiler can vectorise. Results go to the start of
 // each slot, the rest of the slot cleared.
 template <typename T>
-__attribute__((target_clones("arch=x86-64-v4", "avx2", "default"))) void nativeIntegersFromDoubles(unsigned char *slots,
-                                                                                                   int n) {
+ZQ_BUFFER_LOOPS void nativeIntegersFromDoubles(unsigned char *slots, int n) {
   for (int i = 0; i < n; ++i) {
     unsigned char *p = slots + 8 * static_cast<size_t>(i);
     double x;
@@ -435,7 +447,9 @@ __attribute__((target_clones("arch=x86-64-v4", "avx2", "default"))) void nativeI
   }
 }
 
+#if !defined(__clang__)
 #pragma GCC pop_options
+#endif
 
 void integersFromNative(unsigned char *slots, int n, int bytes, bool isSigned, bool bigEndian) {
   if (bigEndian == kNativeBigEndian && !kNativeBigEndian) {

@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "host/ut.h"
+#include "zqhost/faults.h"
 #include "zqhost/host.h"
 
 namespace zqhost {
@@ -27,8 +28,13 @@ bool interruptPending() { return interruptRequested; }
 
 extern "C" {
 
-void *utMalloc(size_t size) { return std::malloc(size == 0 ? 1 : size); }
-void *utCalloc(size_t n, size_t size) { return std::calloc(n == 0 ? 1 : n, size == 0 ? 1 : size); }
+using zqhost::faults::due;
+using zqhost::faults::Kind;
+
+void *utMalloc(size_t size) { return due(Kind::kAllocation) ? nullptr : std::malloc(size == 0 ? 1 : size); }
+void *utCalloc(size_t n, size_t size) {
+  return due(Kind::kAllocation) ? nullptr : std::calloc(n == 0 ? 1 : n, size == 0 ? 1 : size);
+}
 
 void *utCallocWithCheck(size_t n, size_t size) {
   void *p = utCalloc(n, size);

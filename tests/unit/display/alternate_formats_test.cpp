@@ -32,10 +32,23 @@ TEST_F(AlternateFormatsTest, ContinuedFractionsRoundTheirQuotients) {
   const struct {
     double x, p, q;
   } cases[] = {
-      {0.5, 1, 2},         {-0.75, -3, 4}, {std::numbers::pi, 355, 113},
-      {0, 0, 1},           {0.6, 3, 5},    {1.0 / 3, 1, 3},
-      {1e-7, 1, 10000000}, {-2, -2, 1},    {kNaN, 0, 0},
-      {kInf, 1, 0},        {-kInf, -1, 0}, {1.0 / 1234567, 1, 1234567},
+      {0.5, 1, 2},
+      {-0.75, -3, 4},
+      {std::numbers::pi, 355, 113},
+      {0, 0, 1},
+      {0.6, 3, 5},
+      {1.0 / 3, 1, 3},
+      {1e-7, 1, 10000000},
+      {-2, -2, 1},
+      {kNaN, 0, 0},
+      {kInf, 1, 0},
+      {-kInf, -1, 0},
+      {1.0 / 1234567, 1, 1234567},
+      // Subnormals: the next quotient would be infinite, so the last
+      // finite fraction stands.
+      {5e-324, 0, 1},
+      {-1e-310, 0, 1},
+      {1e-300, 1, 1 / 1e-300},
   };
   for (const auto &c : cases) {
     double p = -99;
@@ -51,6 +64,8 @@ TEST_F(AlternateFormatsTest, RationalFormatPrintsFractionsInFixedFields) {
       {"rat", complexMat(1, 2, {1, 1}, {1.0 / 123457, 1.0 / 12345}),
        "      1       +      *            1       +    1/12345i\n\n"},
       {"rat", complexMat(1, 1, {0}, {1.0 / 7}), "      0       +    1/7i    \n\n"},
+      {"rat", row({5e-324, 1}), "      0            1      \n\n"},
+      {"rat", complexMat(1, 1, {1}, {1e-310}), "      1       +    0i      \n\n"},
   };
   expectBodies(std::begin(cases), std::end(cases));
 }
@@ -80,6 +95,13 @@ TEST_F(AlternateFormatsTest, PlusFormatPrintsOneSignPerElement) {
   Array x = named(row({1, -1}), "x");
   setFormat("compact");
   EXPECT_EQ(show("display", x.get()).out, "x =\n+-\n");
+  // In a cell the one-value text of a zero (a blank) keeps its brackets
+  // apart, so it does not read as an empty element.
+  Array cells(qxCreateCellMatrix(1, 4));
+  const double values[] = {0, 1, -1, kNaN};
+  for (int i = 0; i < 4; ++i) qxSetCell(cells.get(), i, qxCreateScalarDouble(values[i]));
+  setFormat("+");
+  EXPECT_EQ(show("disp", cells.get()).out, "    [ ]    [+]    [-]    [ ]\n");
 }
 
 // The output with every nonzero hex address of the debug line replaced by

@@ -2,7 +2,10 @@
 // pages as display shows them: column chunks and alignment, the rules the
 // shell cannot reach (objects, opaque values, narrow windows, stop
 // requests, interrupts) and the page labels.
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -222,6 +225,53 @@ TEST_F(CharPrinterTest, RowsShowCodeZeroAsABlank) {
   EXPECT_EQ(show("disp", text.get()).out, "a c\nde \n");
   setFormat("compact");
   EXPECT_EQ(displayed(text.get()), "t =\na c\nde \n");
+}
+
+// Every printer finishes in every window of one column or more, in the
+// formats whose limits follow the width. A printer that never finishes is
+// cut off by the alarm and the child process fails; its output goes to
+// /dev/null meanwhile.
+TEST_F(DisplayTest, EveryPrinterFinishesInEveryWindowWidth) {
+  const int dims[] = {1, 3};
+  const char *fields[] = {"a", "long_field_name"};
+  Array handles = handleArray(2, dims, {"sin", "cos", "a_long_function_name"});
+  Array cells = cellMatrix(2, 3,
+                           {qxCreateScalarDouble(1), qxCreateString("abc"), qxCreateDoubleMatrix(2, 3, 0),
+                            qxCreateCellMatrix(0, 0), qxDuplicateArray(handles.get()), nullptr});
+  Array structure(qxCreateStructMatrix(1, 1, 2, fields));
+  qxSetFieldByNumber(structure.get(), 0, 0, qxCreateString("text"));
+  qxSetFieldByNumber(structure.get(), 0, 1, qxCreateDoubleMatrix(1, 30, 0));
+  Array numbers(qxCreateDoubleMatrix(3, 25, 0));
+  const int pageDims[] = {2, 2, 2};
+  Array pages(qxCreateCellArray(3, pageDims));
+  const qxArray *values[] = {handles.get(), cells.get(), structure.get(), numbers.get(), pages.get()};
+  EXPECT_EXIT(
+      {
+        alarm(20);
+        if (std::freopen("/dev/null", "w", stdout) == nullptr) std::_Exit(2);
+        for (const char *format : {"short", "long", "short g", "rat", "+"}) {
+          for (int width = 1; width <= 90; ++width) {
+            setenv("COLUMNS", std::to_string(width).c_str(), 1);
+            setFormat(format);
+            for (const qxArray *v : values) {
+              qxArray *plhs[1] = {nullptr};
+              qxArray *prhs[1] = {const_cast<qxArray *>(v)};
+              bnFullPrintFcn(0, plhs, 1, prhs);
+            }
+          }
+        }
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(DisplayTest, AOneColumnWindowShowsOneColumnPerChunk) {
+  setenv("COLUMNS", "1", 1);
+  const int dims[] = {1, 2};
+  Array handles = named(handleArray(2, dims, {"sin", "cos"}), "h");
+  EXPECT_EQ(displayed(handles.get()), "\nh = \n\n    @sin\n\n    @cos\n\n");
+  Array cells = named(cellMatrix(1, 2, {qxCreateScalarDouble(1), qxCreateString("ab")}), "c");
+  EXPECT_EQ(displayed(cells.get()), "\nc = \n\n    [1]\n\n    'ab'\n\n");
 }
 
 }  // namespace

@@ -2,13 +2,16 @@
 // and formats, queries, re-opening, the argument errors and closing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "builtins/zqbuiltins.h"
+#include "fileio/file_table.h"
 #include "fileio/scratch_files.h"
 #include "host/ut.h"
 #include "support/host_fixture.h"
+#include "zqhost/faults.h"
 
 namespace {
 
@@ -184,6 +187,52 @@ TEST_F(OpenClose, ClosesAllUserFilesAndOnlyThem) {
   EXPECT_EQ(qxGetScalar(r.outputs[0].get()), 0);
   EXPECT_TRUE(openFids().empty());
   EXPECT_EQ(query(1, 1)[0], "\"stdout\"");
+}
+
+// Descriptors the process has open: a stream that leaks keeps one.
+[[maybe_unused]] int openDescriptors() {
+  int n = 0;
+  for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+  return n;
+}
+
+// An allocation or a stream call that fails inside fopen, at each such call
+// in turn, leaves the table whole: a file is either open under a complete
+// entry or not in the table at all, and no stream is left open outside it.
+TEST_F(OpenClose, AFailureInsideFopenLeavesACompleteEntryOrNone) {
+  if (!zqhost::faults::kEnabled) GTEST_SKIP() << "needs a failure-injection build";
+#if defined(ZQ_FAULT_INJECTION)
+  using zqhost::faults::Kind;
+  zqtest::writeBytes(dir.file("b"), {'b'});
+  Array a = str(dir.file("a").c_str()), b = str(dir.file("b").c_str()), all = str("all");
+  Array w = str("w"), r = str("r"), update = str("r+");
+  const int descriptors = openDescriptors();
+  for (const Kind kind : {Kind::kAllocation, Kind::kStream}) {
+    for (long n = 1;; ++n) {
+      SCOPED_TRACE((kind == Kind::kAllocation ? "allocation " : "stream call ") + std::to_string(n));
+      zqhost::faults::failAt(kind, n);
+      // New files for writing and reading, then each opened again.
+      call("fopen", 2, {a.get(), w.get()});
+      call("fopen", 2, {b.get(), r.get()});
+      call("fopen", 2, {a.get(), update.get()});
+      call("fopen", 2, {b.get(), r.get()});
+      const bool fired = zqhost::faults::fired(kind);
+      zqhost::faults::failAt(kind, 0);
+      zq::fileio::FileTable &table = zq::fileio::fileTable();
+      int entries = 0;
+      for (const zq::fileio::FileEntry *e = table.head; e != nullptr; e = e->next, ++entries) {
+        EXPECT_NE(e->name, nullptr);
+        EXPECT_NE(e->permission, nullptr);
+        EXPECT_NE(e->stream, nullptr);
+      }
+      EXPECT_EQ(entries, table.count);
+      call("fclose", 1, {all.get()});
+      EXPECT_TRUE(openFids().empty());
+      EXPECT_EQ(openDescriptors(), descriptors);
+      if (!fired || HasFailure()) break;
+    }
+  }
+#endif
 }
 
 }  // namespace

@@ -222,9 +222,9 @@ TEST(HostArrayStorage, SharedCopiesReadOneBlockUntilOneOfThemChanges) {
   }
 }
 
-// Values that live inside the record, containers and logical flags: a
-// shared copy of them is a full copy with the same class and shape.
-TEST(HostArrayStorage, SharedCopiesOfSmallValuesAndContainersAreFullCopies) {
+// Values that live inside the record and logical flags: a shared copy of
+// them is a full copy with the same class and shape.
+TEST(HostArrayStorage, SharedCopiesOfSmallValuesAreFullCopies) {
   Array scalar(qxCreateScalarDouble(2.5));
   Array copy(qxCreateSharedDataCopy(scalar.get()));
   EXPECT_NE(qxGetData(copy.get()), qxGetData(scalar.get()));
@@ -234,14 +234,59 @@ TEST(HostArrayStorage, SharedCopiesOfSmallValuesAndContainersAreFullCopies) {
   qxSetLogical(flags.get(), 1);
   Array flagsCopy(qxCreateSharedDataCopy(flags.get()));
   EXPECT_TRUE(qxIsLogical(flagsCopy.get()));
+}
 
-  Array cell(qxCreateCellMatrix(1, 2));
-  qxSetCell(cell.get(), 0, qxCreateString("inside"));
-  Array cellCopy(qxCreateSharedDataCopy(cell.get()));
-  EXPECT_NE(qxGetCell(cellCopy.get(), 0), qxGetCell(cell.get(), 0));
-  char text[16];
-  qxGetString(qxGetCell(cellCopy.get(), 0), text, sizeof text);
-  EXPECT_STREQ(text, "inside");
+std::string textOf(const qxArray *a) {
+  char text[32];
+  qxGetString(a, text, sizeof text);
+  return text;
+}
+
+// A shared copy of a cell or structure holds the same elements until one
+// holder changes its own: then it gets elements of its own (sharing their
+// data in turn), and the other holders see no change, in either order of
+// destruction (the sanitizer build checks the frees).
+TEST(HostArrayStorage, SharedCopiesOfContainersShareTheirElementsUntilOneChanges) {
+  for (const bool originalGoesFirst : {false, true}) {
+    qxArray *original = qxCreateCellMatrix(1, 2);
+    qxSetCell(original, 0, qxCreateString("inside"));
+    qxSetCell(original, 1, qxCreateCellMatrix(1, 1));
+    qxArray *copy = qxCreateSharedDataCopy(original);
+    EXPECT_EQ(qxGetCell(copy, 0), qxGetCell(original, 0));
+    qxSetCell(copy, 0, qxCreateString("changed"));
+    EXPECT_EQ(textOf(qxGetCell(original, 0)), "inside");
+    EXPECT_EQ(textOf(qxGetCell(copy, 0)), "changed");
+    EXPECT_NE(qxGetCell(copy, 1), qxGetCell(original, 1));
+    EXPECT_EQ(qxGetClassID(qxGetCell(copy, 1)), QX_CLASS_CELL);
+    if (originalGoesFirst) std::swap(original, copy);
+    qxDestroyArray(original);
+    qxDestroyArray(copy);
+  }
+
+  const char *names[] = {"a"};
+  Array s(qxCreateStructMatrix(1, 1, 1, names));
+  qxSetFieldByNumber(s.get(), 0, 0, qxCreateString("value"));
+  Array object(qxCreateObject("widget", qxDuplicateArray(s.get())));
+  Array objectCopy(qxCreateSharedDataCopy(object.get()));
+  EXPECT_STREQ(qxGetClassName(objectCopy.get()), "widget");
+  Array structCopy(qxCreateSharedDataCopy(s.get()));
+  EXPECT_EQ(qxAddField(structCopy.get(), "b"), 1);
+  EXPECT_EQ(qxGetNumberOfFields(s.get()), 1);
+  EXPECT_EQ(textOf(qxGetFieldByNumber(structCopy.get(), 0, 0)), "value");
+  qxSetFieldByNumber(structCopy.get(), 0, 0, qxCreateString("other"));
+  EXPECT_EQ(textOf(qxGetFieldByNumber(s.get(), 0, 0)), "value");
+}
+
+// Cells nested far deeper than the stack could follow are built and
+// destroyed without recursion.
+TEST(HostArrayStorage, DeeplyNestedCellsAreDestroyedWithoutRecursion) {
+  qxArray *c = qxCreateCellMatrix(0, 0);
+  for (int k = 0; k < 1000000; ++k) {
+    qxArray *outer = qxCreateCellMatrix(1, 1);
+    qxSetCell(outer, 0, c);
+    c = outer;
+  }
+  qxDestroyArray(c);
 }
 
 // Names, scopes, class names and field names travel as the calls say:

@@ -2,9 +2,11 @@
 // operators and control flow; errors, -k recovery and the last error.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
+#include "shell/arrays.h"
 #include "shell/script_runner.h"
 #include "support/host_fixture.h"
 #include "zqhost/host.h"
@@ -111,6 +113,79 @@ TEST(Evaluator, ControlFlowLoopsBreaksAndShortCircuits) {
       {"x = 0;\nfor i = 1:3\n  for j = 1:3\n    if j > i, break; end\n    x = x + 1;\n  end\nend", {1, 1}, {6}},
   };
   for (const Expected &c : cases) expectX(c);
+}
+
+// Text repeated n times.
+std::string repeated(const std::string &text, int n) {
+  std::string out;
+  for (int k = 0; k < n; ++k) out += text;
+  return out;
+}
+
+// Long flat chains are loops, not recursion: they run whatever their length.
+TEST(Evaluator, LongFlatExpressionsRun) {
+  const int n = 100000;
+  std::string sum = "x = 1", conjunction = "x = 1", power = "x = 1";
+  for (int k = 1; k < n; ++k) {
+    sum += " + 1";
+    conjunction += " && 1";
+    power += "^1";
+  }
+  expectX({(sum + ";").c_str(), {1, 1}, {n}});
+  expectX({(conjunction + ";").c_str(), {1, 1}, {1}});
+  expectX({(power + ";").c_str(), {1, 1}, {1}});
+  expectX({("x = 0 || 0" + repeated(" || 0", n) + " || 2;").c_str(), {1, 1}, {1}});
+}
+
+// Nesting (brackets, blocks, prefix operators, postfix chains) is refused
+// beyond a fixed depth with a message, before it can exhaust the stack.
+TEST(Evaluator, DeepNestingIsRefusedWithAMessage) {
+  const int deep = 3000;
+  expectX({("x = " + repeated("(", 200) + "1" + repeated(")", 200) + ";").c_str(), {1, 1}, {1}});
+  const std::string cases[] = {
+      "x = " + repeated("(", deep) + "1" + repeated(")", deep),
+      "x = " + repeated("{", deep) + "1" + repeated("}", deep),
+      "x = " + repeated("[", deep) + "1" + repeated("]", deep),
+      "x = " + repeated("-", deep) + "1",
+      "x = 1" + repeated("'", deep),
+      "x = [1 2]" + repeated("(1)", deep),
+      repeated("if 1\n", deep) + "x = 1;\n" + repeated("end\n", deep),
+  };
+  for (const std::string &script : cases) {
+    const std::string error = errorOf(script.c_str());
+    EXPECT_EQ(error.rfind("Nesting is too deep at ", 0), 0) << error;
+    EXPECT_NE(error.find(": at most 256 levels of brackets, blocks and operators are allowed."), std::string::npos);
+  }
+}
+
+// Wrapping a cell in a cell shares it: the time grows with the depth, not
+// with its square (20,000 levels took about 25 s of processor time when
+// each level copied the ones inside it).
+TEST(Evaluator, NestingCellsTakesTimeProportionalToTheDepth) {
+  const std::clock_t start = std::clock();
+  const test::XValue x = test::valueOfX("c = {}; for k = 1:20000, c = {c}; end; x = numel(c);");
+  const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  EXPECT_EQ(x.re, std::vector<double>{1});
+  EXPECT_LT(seconds, 2.0);
+}
+
+// Untrusted scripts (fuzzed ones) run under a budget of statements and loop
+// iterations and a cap on array sizes, so that each ends soon.
+TEST(Evaluator, BudgetsEndUntrustedScriptsSoon) {
+  zqtest::StdoutCapture quiet;
+  Session session;
+  session.evaluator().limitStatements(50);
+  session.run("while 1, end", true);
+  EXPECT_STREQ(qxGetLastErrMsg(), "The statement budget is used up.");
+  session.run("x = 1;", true);
+  EXPECT_EQ(session.evaluator().variable("x"), nullptr);
+  session.evaluator().limitStatements(-1);
+  limitElements(1000);
+  session.run("x = 1:500; y = 1:2000;", true);
+  EXPECT_NE(session.evaluator().variable("x"), nullptr);
+  EXPECT_EQ(session.evaluator().variable("y"), nullptr);
+  EXPECT_STREQ(qxGetLastErrMsg(), "Out of memory.");
+  limitElements(0);
 }
 
 TEST(Evaluator, ErrorsSayWhatWentWrong) {

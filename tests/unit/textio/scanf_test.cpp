@@ -86,6 +86,7 @@ const Case kShared[] = {
     {"50% off", "%d%% %s", {}, {4, 1, false, {50, 'o', 'f', 'f'}, 2, ""}},
     {"0.1", "%hf", {}, {1, 1, false, {static_cast<float>(0.1)}, 1, ""}},
     {"12345", "%3d%d", {}, {2, 1, false, {123, 45}, 2, ""}},
+    {"5", "", {}, {0, 0, true, {}, 0, "Invalid format."}},
 };
 
 TEST(Sscanf, ReadsValuesAndShapesTheResult) {
