@@ -11,11 +11,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <span>
-#include <string>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -135,12 +136,24 @@ class StatusReader {
 
   bool read(const char *name, ioFileStatus &status) const {
     if (fd_ != -1) return statusAt(fd_, fd_ == AT_FDCWD ? name : withinDirectory(name), status);
-    std::string path(directory_);
-    if (path.back() != '/') path += '/';
-    return statusAt(AT_FDCWD, (path + name).c_str(), status);
+    return joinedStatus(name, status);
   }
 
  private:
+  // The status of directory/name, in a buffer of its own (no allocation:
+  // this runs in the reading threads); a path too long for the system has
+  // none.
+  bool joinedStatus(const char *name, ioFileStatus &status) const {
+    std::array<char, PATH_MAX> path;
+    const std::string_view separator = directory_.back() == '/' ? "" : "/";
+    const std::string_view rest = name;
+    if (directory_.size() + separator.size() + rest.size() >= path.size()) return false;
+    char *end = std::copy(directory_.begin(), directory_.end(), path.begin());
+    end = std::copy(separator.begin(), separator.end(), end);
+    *std::copy(rest.begin(), rest.end(), end) = '\0';
+    return statusAt(AT_FDCWD, path.data(), status);
+  }
+
   std::string_view directory_;
   int fd_;
 };

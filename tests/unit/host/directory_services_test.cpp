@@ -144,6 +144,7 @@ class ManyStatuses : public DirectoryServices {
     names.push_back(at("file"));
     names.push_back("/");
     names.push_back("");
+    names.push_back(std::string(PATH_MAX, 'n'));  // too long a path for the system
   }
   std::vector<std::string> names;
 };
