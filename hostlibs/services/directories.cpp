@@ -16,6 +16,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <span>
 #include <string_view>
 #include <system_error>
@@ -213,6 +214,8 @@ size_t ioGetFileStatuses(const char *directory, const char *const *names, size_t
       helper = std::jthread([&] { foundByHelper = readChunks(reader, nameSpan, statusSpan, next); });
     } catch (const std::system_error &) {
       // No thread to be had: this one reads them all.
+    } catch (const std::bad_alloc &) {
+      // Nor memory for its state: the same.
     }
   }
   const size_t found = readChunks(reader, nameSpan, statusSpan, next);
