@@ -1,9 +1,12 @@
 // dir: prints the entries of a directory, a single file or a wildcard
 // pattern in columns, or returns them as an n-by-1 structure array with the
 // fields name, date, bytes and isdir, sorted by name.
+#include <array>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,27 +27,35 @@ namespace {
 // The fields of the result, in this order.
 enum Field { kName, kDate, kBytes, kIsDir, kFieldCount };
 
-// Modification times as dd-Mon-yyyy HH:MM:SS: empty without a status or a
-// time, or when the time cannot be converted. Files of one directory often
-// share a time, so the last one converted is kept.
+// Modification times as dd-Mon-yyyy HH:MM:SS: empty without a time (no
+// status), or when the time cannot be converted. Files of one directory
+// often share a few times, in any order once sorted by name, so the texts
+// of recent times are kept, each in the slot its time's low bits choose.
 class DateTexts {
  public:
-  const char *of(const ioFileStatus *status) {
-    if (status == nullptr || status->mtime == 0) return "";
-    if (!known_ || status->mtime != time_) {
-      time_ = status->mtime;
-      known_ = true;
-      const std::time_t seconds = time_;
+  const char *of(const ioFileStatus &status) {
+    if (status.mtime == 0) return "";
+    Slot &slot = slots_[static_cast<std::uint32_t>(status.mtime) % kSlots];
+    if (!slot.known || slot.time != status.mtime) {
+      slot.time = status.mtime;
+      slot.known = true;
+      const std::time_t seconds = slot.time;
       const std::tm *local = std::localtime(&seconds);  // follows TZ as it is now
-      if (local == nullptr || std::strftime(text_, sizeof text_, "%d-%b-%Y %H:%M:%S", local) == 0) text_[0] = '\0';
+      if (local == nullptr || std::strftime(slot.text, sizeof slot.text, "%d-%b-%Y %H:%M:%S", local) == 0) {
+        slot.text[0] = '\0';
+      }
     }
-    return text_;
+    return slot.text;
   }
 
  private:
-  bool known_ = false;
-  std::int32_t time_ = 0;
-  char text_[50] = "";
+  static constexpr std::size_t kSlots = 64;
+  struct Slot {
+    bool known = false;
+    std::int32_t time = 0;
+    char text[50] = "";
+  };
+  std::array<Slot, kSlots> slots_{};
 };
 
 // The directory the listed names are in, as a prefix for their paths: for
@@ -60,38 +71,59 @@ std::string directoryPrefix(std::string_view text) {
   return prefix;
 }
 
+// Raises "path too long" when prefix + a name would be.
+void checkPathLengths(std::span<char *const> names, size_t prefixLength) {
+  for (const char *name : names) {
+    if (prefixLength + std::strlen(name) > common::kMaxPathLength) common::pathTooLong();
+  }
+}
+
+// The statuses of prefix + each name, read together; an entry whose status
+// cannot be had is all zeros: an empty date, 0 bytes and not a directory.
+common::UtBlock<ioFileStatus> statusesOf(std::span<char *const> names, const std::string &prefix) {
+  common::UtBlock<ioFileStatus> statuses(static_cast<ioFileStatus *>(utCalloc(names.size(), sizeof(ioFileStatus))));
+  if (!statuses) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
+  ioGetFileStatuses(prefix.c_str(), names.data(), names.size(), statuses.get());
+  return statuses;
+}
+
 // One element of the result: the name (its file-name part in a single-byte
-// character set), and the status of prefix + name. An entry whose status
-// cannot be had gets an empty date, 0 bytes and is not a directory.
-void fillEntry(qxArray *entries, int i, const char *name, std::string &path, size_t prefixLength, DateTexts &dates) {
-  path.resize(prefixLength);
-  path += name;
-  if (path.size() > common::kMaxPathLength) common::pathTooLong();
-  ioFileStatus status{};
-  const bool known = ioGetFileStatus(path.c_str(), &status) == 0;
-  if (!known) status = ioFileStatus{};
-  const char *shownName = utIsMultiByteCharSet() ? name : kpSeparatePathName(name, nullptr);
+// character set, when names are paths) and what its status says.
+void fillEntry(qxArray *entries, int i, const char *name, const ioFileStatus &status, bool fileNamePart,
+               DateTexts &dates) {
+  const char *shownName = fileNamePart ? kpSeparatePathName(name, nullptr) : name;
   qxSetFieldByNumber(entries, i, kName, common::stringResult(shownName));
-  qxSetFieldByNumber(entries, i, kDate, common::stringResult(dates.of(known ? &status : nullptr)));
+  qxSetFieldByNumber(entries, i, kDate, common::stringResult(dates.of(status)));
   qxSetFieldByNumber(entries, i, kBytes, common::scalarResult(status.size));
   qxSetFieldByNumber(entries, i, kIsDir, common::logicalResult(status.isDir == 1));
 }
 
-// The structure array of the names in list (none: 0-by-1), sorted.
-qxArray *entryStructure(char *list, std::string_view prefix) {
+// How the names of a list are given: as paths (the one name of a single
+// file), or as the names a directory lists, which hold no "/".
+enum class NameKind { kPath, kListed };
+
+// The structure array of the names in list (none: 0-by-1), sorted; the
+// names are in the directory prefix.
+qxArray *entryStructure(char *list, const std::string &prefix, NameKind kind) {
   const std::size_t count = list == nullptr ? 0 : countNames(list);
   if (count > INT_MAX) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
   const int n = static_cast<int>(count);
   const char *fields[kFieldCount] = {"name", "date", "bytes", "isdir"};
   common::OwnedArray entries(common::created(qxCreateStructMatrix(n, 1, kFieldCount, fields)));
   if (n == 0) return entries.release();
-  common::UtBlock<char *> names = namePointers(count);
+  common::UtBlock<char *> namesBlock = namePointers(count);
+  const std::span<char *> names(namesBlock.get(), count);
   char *name = list;
-  for (int i = 0; i < n; ++i, name = nextName(name, false)) names.get()[i] = name;
-  sortNames({names.get(), count});
-  std::string path(prefix);
+  for (char *&slot : names) {
+    slot = name;
+    name = nextName(name, false);
+  }
+  sortNames(names);
+  checkPathLengths(names, prefix.size());
+  const common::UtBlock<ioFileStatus> statuses = statusesOf(names, prefix);
+  const bool fileNamePart = kind == NameKind::kPath && utIsMultiByteCharSet() == 0;
   DateTexts dates;
-  for (int i = 0; i < n; ++i) fillEntry(entries.get(), i, names.get()[i], path, prefix.size(), dates);
+  for (int i = 0; i < n; ++i) fillEntry(entries.get(), i, names[i], statuses.get()[i], fileNamePart, dates);
   return entries.release();
 }
 
@@ -115,10 +147,10 @@ void dirHandler(int nlhs, qxArray *plhs[], int nrhs, qxArray *prhs[]) {
   }
   common::Outputs outputs(nlhs, plhs);
   if (singleFile) {
-    outputs.set(0, entryStructure(singleNameList(text).get(), ""));
+    outputs.set(0, entryStructure(singleNameList(text).get(), "", NameKind::kPath));
   } else {
     const Listing found = listPath(listing, false);
-    outputs.set(0, entryStructure(found.names.get(), directoryPrefix(text)));
+    outputs.set(0, entryStructure(found.names.get(), directoryPrefix(text), NameKind::kListed));
   }
 }
 

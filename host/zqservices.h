@@ -1,6 +1,7 @@
 // libzqservices: terminal, file-system and session services of the host.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
 
@@ -37,6 +38,13 @@ typedef struct ioFileStatus {
 // 0 on success. Symbolic links are followed; a dangling link is described
 // as itself. Values beyond 32 bits are held at the nearest 32-bit value.
 int ioGetFileStatus(const char *path, ioFileStatus *status);
+// The status of each of count names in directory ("" is the current
+// directory), as ioGetFileStatus gives it for the path directory/name:
+// statuses[i] for names[i], all zeros where there is none. Returns how
+// many statuses were found. Names are looked up from the open directory,
+// and a long list is read by two threads; it touches no other host state,
+// so any thread may call it.
+size_t ioGetFileStatuses(const char *directory, const char *const *names, size_t count, ioFileStatus *statuses);
 
 // Expands a leading ~; returns buffer (holding the expansion, at most
 // IO_PATH_BUFFER_SIZE bytes) or path itself.

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <climits>
+#include <ctime>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -110,6 +112,35 @@ TEST_F(Dir, PathsLongerThanTheLimit) {
   EXPECT_EQ(output("dir", deep.c_str()), "a_name_long_enough_to_pass_the_limit  \n\n");
   zqtest::Array arg = str(deep.c_str());
   EXPECT_EQ(call("dir", 1, {arg.get()}).error, "Path too long");
+}
+
+// Entries whose times interleave once sorted by name, some 64 seconds
+// apart, some on either side of a change to summer time and of a new
+// year: each date is its own time's.
+TEST_F(Dir, DatesOfManyTimesInAnyOrder) {
+  zqtest::ScopedEnv summer("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+  const std::time_t times[] = {1275912429, 1275912429 + 64, 1275912429 + 128, 1269737999,    1269738000,
+                               1293836399, 1293836400,      1293836399 - 64,  1275912429 + 1};
+  tree.makeDir("times");
+  std::vector<std::string> expected;
+  for (int round = 0; round < 3; ++round) {
+    for (size_t i = 0; i < std::size(times); ++i) {
+      const std::string name = "times/f" + std::to_string(i) + "_" + std::to_string(round);
+      tree.makeFile(name).setTime(name, times[i]);
+    }
+  }
+  for (size_t i = 0; i < std::size(times); ++i) {
+    char date[32];
+    std::strftime(date, sizeof date, "%d-%b-%Y %H:%M:%S", std::localtime(&times[i]));
+    for (int round = 0; round < 3; ++round) expected.push_back(date);
+  }
+  std::vector<std::string> dates;
+  for (const Entry &e : entries("times")) dates.push_back(e.date);
+  EXPECT_EQ(dates, expected);
+  EXPECT_EQ(expected[9], "28-Mar-2010 01:59:59");
+  EXPECT_EQ(expected[12], "28-Mar-2010 03:00:00");
+  EXPECT_EQ(expected[15], "31-Dec-2010 23:59:59");
+  EXPECT_EQ(expected[18], "01-Jan-2011 00:00:00");
 }
 
 TEST_F(Dir, UnreadableDirectory) {

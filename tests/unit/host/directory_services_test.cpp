@@ -1,6 +1,8 @@
 // The host's directory services and path manager as the directory commands
 // use them: listing and patterns, file status, the column layout, joining
 // and splitting paths, and changing the current directory.
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +10,8 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "dirs/dirs_support.h"
 #include "host/zqmpath.h"
@@ -87,6 +91,105 @@ TEST_F(DirectoryServices, TimesBeyondThirtyTwoBitsAreHeldAtTheLimit) {
   ioFileStatus s{};
   ASSERT_EQ(ioGetFileStatus(at("far").c_str(), &s), 0);
   EXPECT_EQ(s.mtime, INT32_MAX);
+}
+
+// The statuses of a list of names, read together, against the same names
+// read one by one through their joined paths (missing names: zeros).
+void expectStatusesAsOneByOne(const std::string &directory, const std::vector<std::string> &names) {
+  std::vector<const char *> pointers;
+  for (const std::string &name : names) pointers.push_back(name.c_str());
+  std::vector<ioFileStatus> together(names.size(), ioFileStatus{-1, -1, -1});
+  const size_t found = ioGetFileStatuses(directory.c_str(), pointers.data(), names.size(), together.data());
+  size_t expectedFound = 0;
+  const std::string prefix = directory.empty() || directory.back() == '/' ? directory : directory + "/";
+  for (size_t i = 0; i < names.size(); ++i) {
+    ioFileStatus alone{};
+    if (ioGetFileStatus((prefix + names[i]).c_str(), &alone) == 0) {
+      ++expectedFound;
+    } else {
+      alone = ioFileStatus{};
+    }
+    EXPECT_EQ(std::tie(together[i].mtime, together[i].size, together[i].isDir),
+              std::tie(alone.mtime, alone.size, alone.isDir))
+        << names[i];
+  }
+  EXPECT_EQ(found, expectedFound);
+}
+
+// A list long enough to be shared between threads, of entries of every kind:
+// files of different sizes and times, directories, links to either and
+// dangling links, names that are missing, and names with a "/" in them.
+class ManyStatuses : public DirectoryServices {
+ protected:
+  void SetUp() override {
+    DirectoryServices::SetUp();
+    tree.makeDir("many");
+    constexpr int kEntries = 600;
+    for (int i = 0; i < kEntries; ++i) {
+      const std::string name = "many/e" + std::to_string(i);
+      switch (i % 6) {
+        case 0: tree.makeDir(name); break;
+        case 1: tree.makeLink(name, "nowhere"); break;
+        case 2: tree.makeLink(name, i % 4 == 0 ? "../sub" : "../file"); break;
+        default: tree.makeFile(name, std::string(i % 50, 'x')).setTime(name, 1000000 + i); break;
+      }
+    }
+    // Each entry named several times, so that the list is long.
+    for (int i = 0; i < 5000; ++i) {
+      names.push_back("e" + std::to_string(i * 7 % kEntries));
+      if (i % 97 == 0) names.push_back("missing" + std::to_string(i));
+    }
+    names.push_back("../file");
+    names.push_back("/e3");  // directory + "/e3": still within the directory
+    names.push_back(at("file"));
+    names.push_back("/");
+    names.push_back("");
+    names.push_back(std::string(PATH_MAX, 'n'));  // too long a path for the system
+  }
+  std::vector<std::string> names;
+};
+
+TEST_F(ManyStatuses, ReadTogetherAsOneByOne) {
+  expectStatusesAsOneByOne(at("many"), names);
+  expectStatusesAsOneByOne(at("many/"), names);
+  expectStatusesAsOneByOne(at("many"), {names.begin(), names.begin() + 10});  // one thread
+  expectStatusesAsOneByOne(at("missing"), names);
+  expectStatusesAsOneByOne(at("file"), {"x"});
+  zqtest::KeepCurrentDirectory keep;
+  ASSERT_EQ(chdir(at("many").c_str()), 0);
+  expectStatusesAsOneByOne("", names);  // the current directory
+  EXPECT_EQ(ioGetFileStatuses("", nullptr, 0, nullptr), 0u);
+}
+
+// With no descriptor left to open the directory with, each name is read
+// through its joined path, with the same results (in a child process,
+// which exits 0 when they are).
+void compareWithoutDescriptors(const std::string &directory, const std::vector<std::string> &names) {
+  const rlimit none{0, 0};
+  if (setrlimit(RLIMIT_NOFILE, &none) != 0 || open(directory.c_str(), O_PATH) != -1) _exit(2);
+  expectStatusesAsOneByOne(directory, names);
+  _exit(::testing::Test::HasFailure() ? 1 : 0);
+}
+
+// (A list short enough for one thread: the sanitizers' checks of a new
+// thread need descriptors of their own.)
+TEST_F(ManyStatuses, WithoutADescriptorForTheDirectory) {
+  const std::vector<std::string> tail(names.end() - 200, names.end());
+  EXPECT_EXIT(compareWithoutDescriptors(at("many"), tail), ::testing::ExitedWithCode(0), "");
+}
+
+// A directory that may be searched but not read gives its statuses; one
+// that may not be searched gives none.
+TEST_F(DirectoryServices, StatusesInDirectoriesWithoutPermission) {
+  tree.makeDir("searchOnly", 0111).makeFile("searchOnly/x", "abc").makeDir("locked", 0).makeFile("locked/x");
+  const std::string searchOnly = at("searchOnly"), locked = at("locked");
+  zqtest::expectAsUnprivilegedUser([&] {
+    const char *name[] = {"x"};
+    ioFileStatus s{};
+    const bool searched = ioGetFileStatuses(searchOnly.c_str(), name, 1, &s) == 1 && s.size == 3;
+    const bool refused = ioGetFileStatuses(locked.c_str(), name, 1, &s) == 0 && s.mtime == 0 && s.size == 0;
+    return searched && refused;
+  });
 }
 
 // Seven items in three columns, as ls lays them out: down the first column,
