@@ -113,6 +113,7 @@ Values eye(Evaluator &, int, Values &args) {
 Values cell(Evaluator &, int nargout, Values &args) {
   checkCount(args, 0, 64, nargout, 1);
   const std::vector<int> dims = sizeFromArgs(args, nullptr);
+  checkedCount(dims);
   return {Value::adopt(qxCreateCellArray(static_cast<int>(dims.size()), dims.data()))};
 }
 

@@ -72,13 +72,26 @@ size_t elementSizeOf(int classId) {
   return classId >= 0 && static_cast<size_t>(classId) < std::size(kSizes) ? kSizes[classId] : 0;
 }
 
-int elementCount(std::span<const int> dims) {
+namespace {
+
+// The exact product while it fits in an int, else INT_MAX + 1; an extent of
+// zero (or less) anywhere makes it 0, even after a product beyond the limit.
+long long boundedProduct(std::span<const int> dims) {
   long long n = 1;
   for (int d : dims) {
-    n *= d < 0 ? 0 : d;
-    if (n > INT_MAX) return INT_MAX;
+    if (d <= 0) return 0;
+    if (n <= INT_MAX) n *= d;  // at most INT_MAX * INT_MAX: no overflow
   }
-  return static_cast<int>(n);
+  return n > INT_MAX ? static_cast<long long>(INT_MAX) + 1 : n;
+}
+
+}  // namespace
+
+bool beyondIntCount(std::span<const int> dims) { return boundedProduct(dims) > INT_MAX; }
+
+int elementCount(std::span<const int> dims) {
+  const long long n = boundedProduct(dims);
+  return n > INT_MAX ? INT_MAX : static_cast<int>(n);
 }
 
 namespace {
@@ -367,6 +380,12 @@ HOT qxArray *withData(qxArray *a, int classId, bool complex) {
   a->classId = classId;
   const size_t size = elementSizeOf(classId);
   if (size == 0) return a;
+  // The count saturates at INT_MAX: a shape beyond it gets no array rather
+  // than storage for fewer elements than it has.
+  if (a->dims.count() == INT_MAX && beyondIntCount(a->dims)) {
+    deleteRecord(a);
+    return nullptr;
+  }
   // At most INT_MAX elements of at most 16 bytes: the product fits.
   const size_t bytes = static_cast<size_t>(a->dims.count()) * size;
   a->pr = zeroedData(a, 0, bytes);

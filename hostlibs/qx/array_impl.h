@@ -17,6 +17,8 @@ namespace zqhost {
 
 // Number of elements of a dimension vector (saturated at INT_MAX).
 int elementCount(std::span<const int> dims);
+// True when the product of the extents exceeds INT_MAX.
+bool beyondIntCount(std::span<const int> dims);
 
 // The dimensions of an array, at least two. Up to four live inside the
 // record, so creating a matrix allocates nothing for its shape; more go to

@@ -99,6 +99,19 @@ TEST(HostArrays, TrailingSingletonDimensionsAreDropped) {
   EXPECT_TRUE(qxIsComplex(b.get()));
 }
 
+TEST(HostArrays, NoArrayHasMoreElementsThanAnIntCounts) {
+  // The element count saturates at INT_MAX; a larger shape gets no array
+  // (the caller's "Out of memory."), never storage for fewer elements.
+  const int huge[] = {100000, 100000};
+  EXPECT_EQ(qxCreateCellArray(2, huge), nullptr);
+  EXPECT_EQ(qxCreateNumericMatrix(100000, 100000, QX_CLASS_UINT8, 0), nullptr);
+  const int deep[] = {2000, 2000, 1000};
+  EXPECT_EQ(qxCreateNumericArray(3, deep, QX_CLASS_INT8, 0), nullptr);
+  const int empty[] = {100000, 100000, 0};
+  Array none(qxCreateCellArray(3, empty));
+  EXPECT_EQ(qxGetNumberOfElements(none.get()), 0);
+}
+
 TEST(HostArrays, ContainersOwnTheirElements) {
   const char *fields[] = {"a", "b"};
   Array s(qxCreateStructMatrix(1, 2, 2, fields));
