@@ -135,8 +135,9 @@ void printCell(const qxArray *c, const std::optional<InlineForm> &form, const Co
     utPrintf("    %s", padded("[]", w).c_str());
     return;
   }
+  // A single column shows its strings unpadded, an empty row as ''.
   if (singleColumn && qxGetN(c) < kSingleColumnStringLimit) {
-    if (const std::optional<std::string> text = charRowText(c)) {
+    if (const std::optional<std::string> text = charRowText(c, true)) {
       utPrintf("    '%s'", text->c_str());
       return;
     }

@@ -42,7 +42,10 @@ std::optional<std::string> cellPiece(const qxArray *e, std::size_t room) {
     const std::optional<std::string> values = inlineValues(e, room);
     piece = !values ? bracketedSummary(e, qxGetClassName(e))
                     : (qxGetNumberOfElements(e) == 1 ? "[" + *values + "]" : *values);
-  } else if (isPlainEmpty(e) && bothDimsZero(e)) {
+  } else if (bothDimsZero(e) &&
+             (qxIsNumeric(e) || qxGetClassCode(e) == QX_CODE_CHAR || qxGetClassCode(e) == QX_CODE_CELL)) {
+    // Only text, numbers and cells have a short empty mark here; an empty
+    // value of any other class shows its summary.
     piece = emptyMark(e);
   } else {
     piece = bracketedSummary(e, qxGetClassName(e));

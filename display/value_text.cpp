@@ -103,8 +103,10 @@ const char *emptyMark(const qxArray *a) {
   }
 }
 
-std::optional<std::string> charRowText(const qxArray *a) {
-  if (qxGetClassCode(a) != QX_CODE_CHAR || !isRowVector(a)) return std::nullopt;
+std::optional<std::string> charRowText(const qxArray *a, bool emptyToo) {
+  if (qxGetClassCode(a) != QX_CODE_CHAR) return std::nullopt;
+  const bool oneRow = qxGetNumberOfDimensions(a) == 2 && qxGetM(a) == 1;
+  if (!oneRow || (!emptyToo && qxGetNumberOfElements(a) == 0)) return std::nullopt;
   std::string bytes;
   appendCharCodes(bytes, qxGetChars(a), static_cast<std::size_t>(qxGetNumberOfElements(a)));
   return std::string(svXlate(bytes.c_str()));

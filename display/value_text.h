@@ -23,8 +23,9 @@ int containerWindowWidth();
 void appendCharCodes(std::string &out, const qxChar *codes, std::size_t count, std::size_t stride = 1);
 
 // The text of a character row vector (one row, two dimensions, at least one
-// character) after the host's translation, or nothing for any other value.
-std::optional<std::string> charRowText(const qxArray *a);
+// character, or none when emptyToo) after the host's translation, or
+// nothing for any other value.
+std::optional<std::string> charRowText(const qxArray *a, bool emptyToo = false);
 
 // A numeric array with full storage: the array itself, or a full double
 // copy of a sparse one ("Out of memory." when the copy fails).
