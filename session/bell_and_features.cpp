@@ -21,11 +21,11 @@ constexpr BellState kBellStates[] = {{"off", 0}, {"on", 1}};
 
 const char *bellStateName(int flag) { return kBellStates[flag != 0 ? 1 : 0].name; }
 
-// The value of feature(name, value): a real double scalar that truncation
-// toward zero leaves unchanged, saturated to the int range (Inf passes the
-// test).
+// The value of feature(name, value): a double scalar whose real part
+// truncation toward zero leaves unchanged, saturated to the int range (Inf
+// passes the test). An imaginary part is not looked at.
 int featureValue(const qxArray *a) {
-  if (!common::isRealDoubleScalar(a) || utFix(qxGetPr(a)[0]) != qxGetPr(a)[0]) {
+  if (qxGetClassCode(a) != QX_CODE_DOUBLE || qxGetNumberOfElements(a) != 1 || utFix(qxGetPr(a)[0]) != qxGetPr(a)[0]) {
     qxErrMsgTxt("Feature value must be an integer-valued scalar double");
   }
   const double value = qxGetPr(a)[0];
