@@ -40,7 +40,6 @@ Listing listPath(const std::string &path, bool fileItself) {
   const std::string_view shown = withoutTrailingSeparators(path);
   qxWarningMsgTxt("Cannot read the directory '%.*s': %s.", static_cast<int>(shown.size()), shown.data(),
                   std::strerror(reason != 0 ? reason : EIO));
-  found.exists = true;
   return found;
 }
 

@@ -11,7 +11,8 @@ struct Listing {
   // The names found (a list whose first name is not empty), or null.
   common::UtBlock<char> names;
   // Whether the path names something even without names: an empty
-  // directory, or one that cannot be read.
+  // directory. One that cannot be read has no list to show, and counts
+  // as not found after its warning.
   bool exists = false;
 };
 

@@ -150,8 +150,8 @@ TEST_F(Dir, UnreadableDirectory) {
     zqtest::Array arg = str("locked");
     zqtest::StdoutCapture out;
     zqtest::CallResult r = call("dir", 1, {arg.get()});
-    return output("dir", "locked") == warning + "\n" && r.error.empty() && qxGetM(r.outputs[0].get()) == 0 &&
-           out.text() == warning;
+    return output("dir", "locked") == warning + "locked not found.\n" && r.error.empty() &&
+           qxGetM(r.outputs[0].get()) == 0 && out.text() == warning;
   });
 }
 
