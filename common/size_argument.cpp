@@ -12,12 +12,14 @@ SizeArgument sizeArgument(const qxArray *a) {
   if (qxIsChar(a) || count < 1 || count > 2 || (count == 2 && qxGetM(a) != 1)) qxErrMsg(QX_MSG_INVALID_SIZE);
   double v[2] = {0, 0};
   qxConvertBufferToType(v, QX_CLASS_DOUBLE, qxGetData(a), qxGetClassID(a), count);
+  // Only an exact 0 asks for nothing at all; 0.5 asks for 0 rows of 1.
+  const bool zero = v[0] == 0;
   for (int i = 0; i < count; ++i) {
     if (std::isnan(v[i]) || v[i] < 0) qxErrMsg(QX_MSG_INVALID_SIZE);
     v[i] = std::trunc(v[i]);
   }
   if (count == 1) {
-    if (v[0] == 0) return {0, 0, 1};
+    if (zero) return {0, 0, 1};
     return v[0] > kIntMax ? SizeArgument{1, -1, 1} : SizeArgument{static_cast<int>(v[0]), 1, 1};
   }
   if (v[0] > kIntMax) qxErrMsg(QX_MSG_INVALID_SIZE);

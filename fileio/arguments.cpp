@@ -63,6 +63,10 @@ bool permissionHasAny(const FileEntry &entry, const char *letters) {
   return entry.permission != nullptr && std::strpbrk(entry.permission, letters) != nullptr;
 }
 
+bool isReadOnlyPermission(const FileEntry &entry) {
+  return entry.permission != nullptr && entry.permission[0] == 'r' && !permissionHasAny(entry, "+");
+}
+
 void clearErrno() { errno = 0; }
 
 }  // namespace zq::fileio

@@ -25,6 +25,8 @@ int readableFid(const qxArray *fidArgument);
 // Permission tests on an entry's stored permission.
 bool isReadPermission(const char *permission);  // "r", "rb" (and "rt")
 bool permissionHasAny(const FileEntry &entry, const char *letters);
+// Opened for reading only: a permission beginning with "r" without "+".
+bool isReadOnlyPermission(const FileEntry &entry);
 
 // errno cleared before a standard I/O call, as every operation does.
 void clearErrno();

@@ -58,8 +58,10 @@ int flushPendingByte(FileEntry &entry) {
     out = static_cast<uint8_t>((existing & ~valid) | (carry.byte & valid));
   }
   errno = 0;
-  if (std::fwrite(&out, 1, 1, entry.stream) != 1)
-    return fail(entry, streamFailureCode(entry.stream, kErrCarryByteWrite));
+  if (std::fwrite(&out, 1, 1, entry.stream) != 1) {
+    recordWriteFailure(entry, streamFailureCode(entry.stream, kErrCarryByteWrite));
+    return 1;
+  }
   recordCode(entry, 0);
   return 0;
 }
@@ -189,7 +191,7 @@ bool putBits(FileEntry &entry, uint64_t bits, int count) {
   if (full == 0) return true;
   clearErrno();
   if (std::fwrite(completed, 1, static_cast<size_t>(full), entry.stream) != static_cast<size_t>(full)) {
-    recordCode(entry, streamFailureCode(entry.stream, kErrUnknown));
+    recordWriteFailure(entry, streamFailureCode(entry.stream, kErrUnknown));
     return false;
   }
   return true;

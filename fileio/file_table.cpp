@@ -102,13 +102,18 @@ void recordCode(FileEntry &entry, int code) {
   if (code != 0) entry.lastError = code;
 }
 
+void recordWriteFailure(FileEntry &entry, int code) {
+  recordCode(entry, code);
+  if (!isReadOnlyPermission(entry)) entry.outputLost = true;
+}
+
 WriteFlush flushAfterWrite(FileEntry &entry) {
   const char first = entry.permission[0];
   if (first == 'W' || first == 'A') return WriteFlush::kSkipped;
   clearErrno();
   if (std::fflush(entry.stream) == 0) return WriteFlush::kDone;
   const int indicator = std::ferror(entry.stream);
-  recordCode(entry, indicator != 0 ? indicator : kErrFlush);
+  recordWriteFailure(entry, indicator != 0 ? indicator : kErrFlush);
   return WriteFlush::kFailed;
 }
 

@@ -30,6 +30,7 @@ struct FileEntry {
   int machineFormat = 0;
   BitCarry *bitCarry = nullptr;  // owned; null when no bits are pending
   char *buffer = nullptr;        // owned: the stream's buffer, or null for its own
+  bool outputLost = false;       // a write to a writable stream failed: its close fails
   FileEntry *next = nullptr;
 };
 
@@ -74,6 +75,11 @@ long regularFileLength(FILE *stream);
 // Records code as the outcome of the last operation: status, and lastError
 // too when code is not 0.
 void recordCode(FileEntry &entry, int code);
+
+// Records the code of a failed write. When the file was opened for writing
+// some of its text is lost, and closing it reports that; a write refused
+// because the file is open for reading only loses nothing.
+void recordWriteFailure(FileEntry &entry, int code);
 
 // After a complete write: flushes the stream unless the file was opened for
 // buffered writing ("W", "A"). A failed flush records the stream's error

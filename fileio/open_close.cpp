@@ -1,5 +1,6 @@
 // fopen and fclose: opening through the search path, re-opening a known
 // file, the query and list forms, and closing one or all user files.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -113,11 +114,13 @@ void giveBuffer(FileEntry &entry) {
 }
 
 // Closes the entry's stream and frees its buffer; true when the close
-// succeeded. A stream whose error indicator is set has lost text on the way
-// to its file: its close fails too.
+// succeeded. A stream that lost text on the way to its file (a failed write
+// not since cleared) fails its close too; a failed read, or a write the
+// permission refused, does not.
 bool closeStream(FileEntry &entry) {
-  const bool clean = std::ferror(entry.stream) == 0;
+  const bool clean = !entry.outputLost || std::ferror(entry.stream) == 0;
   const bool closed = std::fclose(entry.stream) == 0 && clean;
+  entry.outputLost = false;
   entry.stream = nullptr;
   std::free(entry.buffer);
   entry.buffer = nullptr;
@@ -255,14 +258,15 @@ std::string bitPicture(const BitCarry *carry) {
 }
 
 // fopen(fid): name, permission, machine format and bit state, each when
-// requested; empty strings for a fid that is not open.
+// requested; empty strings for a fid that is not open, which has no bit
+// state to give as a fourth.
 void queryFile(FiRequest &request, FileTable &table) {
   const int fid = common::integerArgument(request.prhs[0]);
   const FileEntry *entry = fid < 0 ? nullptr : findEntry(table, fid);
   const std::string picture = entry != nullptr ? bitPicture(entry->bitCarry) : "";
   const char *answers[] = {entry != nullptr ? entry->name : "", entry != nullptr ? entry->permission : "",
                            entry != nullptr ? utGetDataSizeTypeName(entry->machineFormat) : "", picture.c_str()};
-  const int count = request.nlhs < 1 ? 1 : request.nlhs;
+  const int count = std::min(request.nlhs < 1 ? 1 : request.nlhs, entry != nullptr ? 4 : 3);
   common::Outputs out = request.outputs();
   for (int i = 0; i < count; ++i) out.set(i, common::stringResult(answers[i]));
 }

@@ -188,6 +188,7 @@ int ferrorOperation(FiRequest &request, FileTable &table, TransferDescriptor &) 
     std::clearerr(entry.stream);
     entry.status = 0;
     entry.lastError = 0;
+    entry.outputLost = false;
   }
   return code;
 }

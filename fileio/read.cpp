@@ -185,7 +185,6 @@ ReadRequest readRequest(const FiRequest &request) {
   if (args.skip != nullptr && qxIsChar(args.skip)) qxErrMsg(QX_MSG_INVALID_SKIP);
   r.size = common::sizeArgument(args.size);
   r.skip = args.skip != nullptr ? common::integerArgument(args.skip) : 0;
-  if (r.skip < 0) qxErrMsg(QX_MSG_INVALID_SKIP);
   return r;
 }
 
@@ -240,6 +239,9 @@ int freadOperation(FiRequest &request, FileTable &table, TransferDescriptor &tra
   PrecisionSpec prec;
   prec.format = args.format >= 0 ? args.format : entry.machineFormat;
   precisionArgument(args.precision.get(), prec);
+  // A negative skip is refused only once the file and the precision are
+  // known to be good.
+  if (args.skip < 0) qxErrMsg(QX_MSG_INVALID_SKIP);
   const long long wanted = describeResult(transfer, prec, args.size);
 
   Reader reader{entry,     transfer, prec,    choosePath(prec, prec.inputType, transfer.resultClass),

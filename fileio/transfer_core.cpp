@@ -74,8 +74,9 @@ void doublesToFileValues(unsigned char *slots, int n, int size, int type, int fo
 void settleReadStatus(FileEntry &entry, long long valuesRead) {
   if (entry.status == 0) return;
   // Reading a write-only stream fails with a system reason on this
-  // platform; the user is told what is wrong all the same.
-  const bool readable = permissionHasAny(entry, "r+");
+  // platform; the user is told what is wrong all the same. A permission
+  // without "r" ("w+" and "a+" included) reads nothing as that failure.
+  const bool readable = permissionHasAny(entry, "r");
   if (valuesRead == 0 && !readable) return recordCode(entry, kErrNotOpenForReading);
   if (entry.status != kErrUnknown) return;
   const bool atEnd = std::feof(entry.stream) != 0;

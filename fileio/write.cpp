@@ -59,7 +59,7 @@ struct Writer {
   int writeRaw(const void *from, int n) {
     clearErrno();
     const size_t put = std::fwrite(from, static_cast<size_t>(choice.valueSize), static_cast<size_t>(n), entry.stream);
-    if (put < static_cast<size_t>(n)) recordCode(entry, streamFailureCode(entry.stream, kErrUnknown));
+    if (put < static_cast<size_t>(n)) recordWriteFailure(entry, streamFailureCode(entry.stream, kErrUnknown));
     return static_cast<int>(put);
   }
 
@@ -122,17 +122,18 @@ const char *shownName(const qxArray *a) {
   return name != nullptr && name[0] != '\0' ? name : "data";
 }
 
-// After the write: flush unless the permission is "W" or "A" (a good flush
-// leaves the stream's error indicator as the status); a write that stopped
+// After the write: flush unless the permission is "W" or "A"; unless a
+// flush failed, the stream's error indicator becomes the status (so a
+// complete write under "W" clears an old code too). A write that stopped
 // without a system reason is explained by what it managed.
 void settleWriteStatus(FileEntry &entry, bool complete, long long written) {
   if (complete) {
-    if (flushAfterWrite(entry) == WriteFlush::kDone) entry.status = std::ferror(entry.stream);
+    if (flushAfterWrite(entry) != WriteFlush::kFailed) entry.status = std::ferror(entry.stream);
     return;
   }
   // Writing to a read-only stream fails with a system reason on this
   // platform; the user is told what is wrong all the same.
-  if (written == 0 && entry.permission[0] == 'r' && !permissionHasAny(entry, "+")) {
+  if (written == 0 && isReadOnlyPermission(entry)) {
     recordCode(entry, kErrNotOpenForWriting);
   } else if (entry.status == kErrUnknown && written > 0) {
     recordCode(entry, kErrNoMoreSpace);

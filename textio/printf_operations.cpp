@@ -119,8 +119,14 @@ int fprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &t
   OutputEngine engine(format.text, sink);
   const RunResult result = runArguments(engine, sink, request.prhs + formatIndex + 1, request.nrhs - formatIndex - 1);
   // A good flush clears the status (the write has just succeeded).
-  if (result.code != kErrNone) {
-    fileio::recordCode(entry, refineWriteCode(entry, result));
+  int code = result.code != kErrNone ? refineWriteCode(entry, result) : kErrNone;
+  if (toStream && streamSink.failureCode() != kErrNone) {
+    // Writing to a read-only stream fails with a system reason on this
+    // platform; the user is told what is wrong all the same, as fwrite does.
+    if (fileio::isReadOnlyPermission(entry)) code = kErrNotOpenForWriting;
+    fileio::recordWriteFailure(entry, code);
+  } else if (code != kErrNone) {
+    fileio::recordCode(entry, code);
   } else if (fileio::flushAfterWrite(entry) == fileio::WriteFlush::kDone) {
     entry.status = 0;
   }
@@ -129,7 +135,7 @@ int fprintfOperation(FiRequest &request, FileTable &table, TransferDescriptor &t
   // when a write failed.
   const double count = toStream ? static_cast<double>(streamSink.accepted()) : engine.count();
   if (countWanted) out.set(0, common::scalarResult(count));
-  const int code = result.code != kErrNone ? entry.status : kErrNone;
+  // The message is the run's, even when a bad escape then sets the status.
   if (console && out.wants(1)) out.set(1, common::stringResult(fileio::messageForCode(code)));
   return result.code != kErrNone || !format.escapesValid ? 1 : 0;
 }
