@@ -59,6 +59,26 @@ void checkElementBudget(double elements) {
 
 void limitElements(double n) { elementLimit = n; }
 
+void checkHeldElements(const Value &v) {
+  if (elementLimit <= 0 || v.isScalar()) return;
+  double total = 0;
+  std::vector<const qxArray *> pending{v.array()};
+  while (!pending.empty() && total <= elementLimit) {
+    const qxArray *a = pending.back();
+    pending.pop_back();
+    if (a == nullptr) continue;
+    const int n = qxGetNumberOfElements(a);
+    const int c = qxGetClassID(a);
+    const int fields = holdsStructs(c) ? qxGetNumberOfFields(a) : 0;
+    total += static_cast<double>(n) * (fields > 0 ? fields : 1);  // a structure counts its field slots
+    for (int i = 0; i < n && total <= elementLimit; ++i) {
+      if (c == QX_CLASS_CELL) pending.push_back(qxGetCell(a, i));
+      for (int f = 0; f < fields; ++f) pending.push_back(qxGetFieldByNumber(a, i, f));
+    }
+  }
+  if (total > elementLimit) zqhost::raise(zqhost::messageText(18));
+}
+
 qxArray *newLike(const qxArray *like, const std::vector<int> &dims, bool complex) {
   const int c = qxGetClassID(like);
   const int nd = static_cast<int>(dims.size());

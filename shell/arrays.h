@@ -39,5 +39,10 @@ void checkElementBudget(double elements);
 // fuzzed ones, where one statement must stay quick); 0 restores the
 // machine's own.
 void limitElements(double n);
+// Under such a limit, raises when v with everything its cells and
+// structures hold counts more elements than the limit: storing a
+// structure in itself doubles it at every step, far beyond any limit on
+// one array. Nothing is counted without a limit.
+void checkHeldElements(const Value &v);
 
 }  // namespace zq::shell

@@ -82,6 +82,7 @@ Evaluator::Variable *Evaluator::defined(int s) {
 }
 
 void Evaluator::assignSlot(int s, Value v) {
+  checkHeldElements(v);
   Variable &var = slot(s);
   var.value = std::move(v);
   var.defined = true;
@@ -417,6 +418,7 @@ void Evaluator::store(Value &base, bool isDefined, const Step &step, const Value
 // (y(y > 2) = 0); then the parts are stored back from the innermost out.
 // The variable's own array is changed in place when nothing else shares it.
 void Evaluator::assignTo(const Expr &target, const Value &rhs) {
+  checkHeldElements(rhs);
   std::vector<const Expr *> path;
   const Expr *root = &target;
   while (root->kind != ExprKind::Ident) {

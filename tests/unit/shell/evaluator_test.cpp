@@ -185,7 +185,19 @@ TEST(Evaluator, BudgetsEndUntrustedScriptsSoon) {
   EXPECT_NE(session.evaluator().variable("x"), nullptr);
   EXPECT_EQ(session.evaluator().variable("y"), nullptr);
   EXPECT_STREQ(qxGetLastErrMsg(), "Out of memory.");
+  // A structure stored twice in itself doubles each time: the cap counts
+  // what its fields and cells hold, so the loop stops long before memory
+  // runs out.
+  session.run("s.a = 1; for k = 1:60, s.b = s; s.c = {s}; end", true);
+  EXPECT_STREQ(qxGetLastErrMsg(), "Out of memory.");
+  const Value *k = session.evaluator().variable("k");
+  ASSERT_NE(k, nullptr);
+  EXPECT_LT(qxGetPr(k->array())[0], 12);
   limitElements(0);
+  session.run("clear; s.a = 1; for k = 1:12, s.b = s; s.c = {s}; end", true);
+  k = session.evaluator().variable("k");
+  ASSERT_NE(k, nullptr);
+  EXPECT_EQ(qxGetPr(k->array())[0], 12);
 }
 
 TEST(Evaluator, ErrorsSayWhatWentWrong) {
