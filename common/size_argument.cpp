@@ -3,15 +3,20 @@
 
 #include <cmath>
 
+#include "common/owned.h"
+
 namespace zq::common {
 
 SizeArgument sizeArgument(const qxArray *a) {
   constexpr double kIntMax = 2147483647.0;
   if (a == nullptr) return {};
   const int count = qxGetNumberOfElements(a);
-  if (qxIsChar(a) || count < 1 || count > 2 || (count == 2 && qxGetM(a) != 1)) qxErrMsg(QX_MSG_INVALID_SIZE);
-  double v[2] = {0, 0};
-  qxConvertBufferToType(v, QX_CLASS_DOUBLE, qxGetData(a), qxGetClassID(a), count);
+  if (!qxIsNumeric(a) || count < 1 || count > 2 || (count == 2 && qxGetM(a) != 1)) qxErrMsg(QX_MSG_INVALID_SIZE);
+  // As doubles: a sparse size holds only its nonzero values, so it is read
+  // through a full copy.
+  const AsClass full(const_cast<qxArray *>(a), QX_CLASS_DOUBLE);
+  if (full.get() == nullptr) qxErrMsg(QX_MSG_OUT_OF_MEMORY);
+  double v[2] = {qxGetPr(full.get())[0], count == 2 ? qxGetPr(full.get())[1] : 0};
   // Only an exact 0 asks for nothing at all; 0.5 asks for 0 rows of 1.
   const bool zero = v[0] == 0;
   for (int i = 0; i < count; ++i) {
