@@ -102,6 +102,14 @@ void recordCode(FileEntry &entry, int code) {
   if (code != 0) entry.lastError = code;
 }
 
+RefusedReadGuard::RefusedReadGuard(const FileEntry &entry)
+    : stream_(entry.stream),
+      restore_(stream_ != nullptr && !permissionHasAny(entry, "r+") && std::ferror(stream_) == 0) {}
+
+RefusedReadGuard::~RefusedReadGuard() {
+  if (restore_) std::clearerr(stream_);
+}
+
 void recordWriteFailure(FileEntry &entry, int code) {
   recordCode(entry, code);
   if (!isReadOnlyPermission(entry)) entry.outputLost = true;

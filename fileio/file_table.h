@@ -81,6 +81,22 @@ void recordCode(FileEntry &entry, int code);
 // because the file is open for reading only loses nothing.
 void recordWriteFailure(FileEntry &entry, int code);
 
+// Held over a read: a stream open for writing only refuses it and raises
+// its error indicator. The refusal is the entry's code; the indicator is
+// put back as it was, so that it still means a failed write (what the
+// shell reports at exit for standard output).
+class RefusedReadGuard {
+ public:
+  explicit RefusedReadGuard(const FileEntry &entry);
+  ~RefusedReadGuard();
+  RefusedReadGuard(const RefusedReadGuard &) = delete;
+  RefusedReadGuard &operator=(const RefusedReadGuard &) = delete;
+
+ private:
+  FILE *stream_;
+  bool restore_;
+};
+
 // After a complete write: flushes the stream unless the file was opened for
 // buffered writing ("W", "A"). A failed flush records the stream's error
 // indicator, or kErrFlush when it has none.

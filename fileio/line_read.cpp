@@ -231,6 +231,7 @@ int fgetsOperation(FiRequest &request, FileTable &table, TransferDescriptor &) {
     limit = common::integerArgument(request.prhs[1]);
   }
   FileEntry &entry = requireEntry(table, fid);
+  const RefusedReadGuard refused(entry);
   common::Outputs out = request.outputs();
   if (releaseBitState(entry) != 0) {
     out.set(0, common::stringResult(""));

@@ -235,6 +235,7 @@ int freadOperation(FiRequest &request, FileTable &table, TransferDescriptor &tra
   const int fid = readableFid(request.prhs[0]);
   ReadRequest args = readRequest(request);
   FileEntry &entry = requireEntry(table, fid);
+  const RefusedReadGuard refused(entry);
 
   PrecisionSpec prec;
   prec.format = args.format >= 0 ? args.format : entry.machineFormat;

@@ -82,6 +82,7 @@ int fscanfOperation(FiRequest &request, FileTable &table, TransferDescriptor &tr
   const int fid = fileio::readableFid(request.prhs[0]);
   common::requireChar(request.prhs[1], QX_MSG_FORMAT_NOT_STRING);
   fileio::FileEntry &entry = fileio::requireEntry(table, fid);
+  const fileio::RefusedReadGuard refused(entry);
   const SizeArgument size = sizeArgument(request);
   const PreparedFormat format = prepareFormat(request.prhs[1], false);
 

@@ -18,6 +18,11 @@ check() {  # name, expected status, expected text, actual status, actual text
 "$zq" -e 'disp(1)' >/dev/full 2>"$work/err"
 check "full standard output" 1 "zq: error writing standard output: No space left on device" $? "$(cat "$work/err")"
 
+# Reading standard output is refused with a code, not as a failed write:
+# the run stays clean.
+"$zq" -e 'x = fgets(1); y = fread(1); z = fscanf(1, "%c"); disp(ferror(1))' >"$work/out" 2>"$work/err"
+check "reading standard output" 0 "" $? "$(cat "$work/err")"
+
 # A NUL byte in a script is named by its code, the message whole.
 printf 'x = 1;\ny = 2 \0 3;\n' >"$work/nul.zq"
 "$zq" "$work/nul.zq" >/dev/null 2>"$work/err"
