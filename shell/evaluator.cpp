@@ -619,7 +619,8 @@ Value Evaluator::range(const Expr &e) {
   }
   Values args;
   for (const ExprPtr &a : e.args) args.push_back(eval(*a));
-  if (args.size() == 3 && args[0].isScalar() && args[1].isScalar() && args[2].isScalar()) {
+  // A zero step makes an empty range: nothing to check.
+  if (args.size() == 3 && args[0].isScalar() && args[1].isScalar() && args[2].isScalar() && args[1].number() != 0) {
     checkElementBudget((args[2].number() - args[0].number()) / args[1].number());
   } else if (args.size() == 2 && args[0].isScalar() && args[1].isScalar()) {
     checkElementBudget(args[1].number() - args[0].number());
