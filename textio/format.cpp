@@ -1,6 +1,7 @@
 // Escape translation, cutting into pieces and the two directive grammars.
 #include "textio/format.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -229,6 +230,7 @@ void markLiteral(InputDirective &) {}
 bool translateEscapes(std::string &text) {
   const bool multiByte = utIsMultiByteCharSet() != 0;
   size_t read = 0, write = 0;
+  size_t end = std::string::npos;  // where an escaped NUL ends the format
   bool valid = true;
   while (read < text.size()) {
     const char c = text[read];
@@ -247,10 +249,11 @@ bool translateEscapes(std::string &text) {
       valid = false;
       break;
     }
-    if (byte == 0) break;  // a NUL ends the format
+    // A NUL ends the format, but the escapes after it are still checked.
+    if (byte == 0 && end == std::string::npos) end = write;
     text[write++] = static_cast<char>(byte);
   }
-  text.resize(write);
+  text.resize(std::min(write, end));
   return valid;
 }
 
