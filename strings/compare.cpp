@@ -37,14 +37,37 @@ bool sameCodes(const qxChar *a, const qxChar *b, std::size_t k, bool foldCase) {
   return true;
 }
 
-// Whole strings are equal when their lengths and codes are; with a count
-// n, both must hold at least n codes (n >= 1) and their first n agree.
-bool sameTexts(Codes a, Codes b, Rule rule) {
-  if (rule.count == kWholeStrings)
-    return a.size() == b.size() && sameCodes(a.data(), b.data(), a.size(), rule.foldCase);
-  const auto n = static_cast<std::size_t>(rule.count);
-  if (rule.count < 1 || n > a.size() || n > b.size()) return false;
-  return sameCodes(a.data(), b.data(), n, rule.foldCase);
+// A text: its length, and its codes. A char array with no rows still has
+// its columns as its length, but no codes to show for them.
+struct Text {
+  Codes codes;
+  std::size_t length;
+};
+
+// All the codes of a, its element count as the length.
+Text wholeText(const qxArray *a) {
+  const Codes codes = common::codesOf(a);
+  return {codes, codes.size()};
+}
+
+// a as a row: its number of columns is its length.
+Text rowText(const qxArray *a) { return {common::rowCodes(a), static_cast<std::size_t>(qxGetN(a))}; }
+
+// Whole texts are equal when their lengths and codes are; with a count n,
+// both must be at least n long (n >= 1) and their first n codes agree. A
+// text without codes equals only another one without codes.
+bool sameTexts(const Text &a, const Text &b, Rule rule) {
+  std::size_t k = a.length;
+  if (rule.count == kWholeStrings) {
+    if (a.length != b.length) return false;
+  } else {
+    k = static_cast<std::size_t>(rule.count);
+    if (rule.count < 1 || k > a.length || k > b.length) return false;
+  }
+  if (k == 0) return true;
+  const bool aHasCodes = a.codes.size() >= k, bHasCodes = b.codes.size() >= k;
+  if (!aHasCodes || !bHasCodes) return aHasCodes == bHasCodes;
+  return sameCodes(a.codes.data(), b.codes.data(), k, rule.foldCase);
 }
 
 bool isText(const qxArray *element) { return element != nullptr && qxIsChar(element); }
@@ -53,7 +76,7 @@ bool isText(const qxArray *element) { return element != nullptr && qxIsChar(elem
 // a count, the codes are taken in storage order.
 bool charAgainstChar(const qxArray *a, const qxArray *b, Rule rule) {
   if (rule.count == kWholeStrings && (qxGetM(a) != qxGetM(b) || qxGetN(a) != qxGetN(b))) return false;
-  return sameTexts(common::codesOf(a), common::codesOf(b), rule);
+  return sameTexts(wholeText(a), wholeText(b), rule);
 }
 
 // Two cells element by element, a single-element cell standing for every
@@ -66,19 +89,19 @@ qxArray *cellAgainstCell(const qxArray *x, const qxArray *y, Rule rule) {
   double *out = qxGetPr(result);
   for (int i = 0, n = qxGetNumberOfElements(shape); i < n; ++i) {
     const qxArray *ex = qxGetCell(x, nx == 1 ? 0 : i), *ey = qxGetCell(y, ny == 1 ? 0 : i);
-    out[i] = isText(ex) && isText(ey) && sameTexts(common::codesOf(ex), common::codesOf(ey), rule);
+    out[i] = isText(ex) && isText(ey) && sameTexts(wholeText(ex), wholeText(ey), rule);
   }
   return result;
 }
 
 // Row r of a padded matrix without its trailing blanks, gathered into row.
-Codes trimmedRow(const common::CharMatrix &s, std::size_t r, qxChar *row) {
+Text trimmedRow(const common::CharMatrix &s, std::size_t r, qxChar *row) {
   std::size_t length = 0;
   for (std::size_t j = 0; j < s.cols(); ++j) {
     row[j] = s.at(r, j);
     if (row[j] != ' ') length = j + 1;
   }
-  return {row, length};
+  return {Codes(row, length), length};
 }
 
 // A string (or each row of a padded string matrix) against the strings of
@@ -98,8 +121,8 @@ qxArray *stringAgainstCell(const qxArray *s, const qxArray *c, Rule rule) {
   for (std::size_t i = 0, n = oneElement ? rows : count; i < n; ++i) {
     const qxArray *element = qxGetCell(c, oneElement ? 0 : static_cast<int>(i));
     if (!isText(element)) continue;
-    const Codes string = rows > 1 ? trimmedRow(text, i, row.get()) : common::rowCodes(s);
-    out[i] = sameTexts(string, common::rowCodes(element), rule);
+    const Text string = rows > 1 ? trimmedRow(text, i, row.get()) : rowText(s);
+    out[i] = sameTexts(string, rowText(element), rule);
   }
   return result;
 }

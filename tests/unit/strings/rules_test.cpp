@@ -56,12 +56,14 @@ TEST(CompareCounts, AtTheEdgesOfTheirRange) {
             "Number of characters to match must be an integer");
 }
 
-TEST(RowlessText, IsAnEmptyStringAgainstACell) {
-  // 0-by-3 char: its columns name no characters.
+TEST(RowlessText, HasItsColumnsAsItsLengthButNoCodes) {
+  // 0-by-3 char: three long, but it has no characters; it equals only
+  // another text of that length without characters.
   Array rowless(qxCreateCharArray(2, std::array{0, 3}.data()));
   Array cell = cellOf(1, 3, chars(u""), chars(u"abc"), Array(qxCreateCharArray(2, std::array{0, 3}.data())));
-  EXPECT_EQ(realsOf(result("strcmp", {rowless.get(), cell.get()}).get()), (Values{1, 0, 1}));
-  EXPECT_EQ(realsOf(result("strcmp", {chars(u"").get(), cell.get()}).get()), (Values{1, 0, 1}));
+  EXPECT_EQ(realsOf(result("strcmp", {rowless.get(), cell.get()}).get()), (Values{0, 0, 1}));
+  EXPECT_EQ(realsOf(result("strcmp", {chars(u"").get(), cell.get()}).get()), (Values{1, 0, 0}));
+  EXPECT_EQ(realsOf(result("strncmp", {chars(u"abc").get(), cell.get(), num(2).get()}).get()), (Values{0, 1, 0}));
   EXPECT_EQ(dimsOf(result("strrep", {rowless.get(), chars(u"a").get(), chars(u"x").get()}).get()),
             (std::vector<int>{0, 3}));
 }
