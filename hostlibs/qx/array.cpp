@@ -782,7 +782,11 @@ int qxGetNzmax(const qxArray *a) { return a->nzmax; }
 
 double qxGetScalar(const qxArray *a) {
   if (a == nullptr || a->pr == nullptr || (a->dims.count() == 0 && a->classId != QX_CLASS_SPARSE)) return 0.0;
-  if (a->classId == QX_CLASS_SPARSE) return a->jc[a->dims[1]] > 0 && a->ir[0] == 0 ? qxGetPr(a)[0] : 0.0;
+  // The first element is stored only when the first column holds a
+  // nonzero in its first row.
+  if (a->classId == QX_CLASS_SPARSE) {
+    return a->dims.count() > 0 && a->dims[1] > 0 && a->jc[1] > 0 && a->ir[0] == 0 ? qxGetPr(a)[0] : 0.0;
+  }
   if (a->classId == QX_CLASS_DOUBLE) return *static_cast<const double *>(a->pr);
   double value = 0;
   qxConvertBufferToType(&value, QX_CLASS_DOUBLE, a->pr, a->classId, 1);

@@ -75,6 +75,23 @@ TEST(HostConversion, SparseBecomesFull) {
   EXPECT_EQ(qxGetPr(full.get())[0], 0.0);
 }
 
+// The first element of a sparse row [0 3] is its zero, not the first
+// value stored (which lies in the second column).
+TEST(HostConversion, SparseScalarReadsTheFirstElement) {
+  Array row(qxCreateSparse(1, 2, 1, 0));
+  qxGetPr(row.get())[0] = 3;
+  qxGetIr(row.get())[0] = 0;
+  int *jc = qxGetJc(row.get());
+  jc[0] = 0;
+  jc[1] = 0;
+  jc[2] = 1;
+  EXPECT_EQ(qxGetScalar(row.get()), 0.0);
+  jc[1] = 1;
+  EXPECT_EQ(qxGetScalar(row.get()), 3.0);
+  Array none(qxCreateSparse(1, 0, 1, 0));
+  EXPECT_EQ(qxGetScalar(none.get()), 0.0);
+}
+
 TEST(HostArrays, StringsAndTextCopies) {
   Array s = zqtest::str("abc");
   EXPECT_EQ(qxGetM(s.get()), 1);
