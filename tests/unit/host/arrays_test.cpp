@@ -61,14 +61,20 @@ TEST(HostConversion, ConvertedCopyKeepsShapeAndRefusesContainers) {
   EXPECT_THROW(qxCreateConvertedCopy(cell.get(), QX_CLASS_DOUBLE), zqhost::Error);
 }
 
-TEST(HostConversion, SparseBecomesFull) {
-  Array s(qxCreateSparse(2, 2, 1, 0));
-  qxGetPr(s.get())[0] = 7;
-  qxGetIr(s.get())[0] = 1;
+// An m-by-2 sparse array holding one value at (row, column), both 0-based.
+Array sparseWithOne(int m, double value, int row, int column) {
+  Array s(qxCreateSparse(m, 2, 1, 0));
+  qxGetPr(s.get())[0] = value;
+  qxGetIr(s.get())[0] = row;
   int *jc = qxGetJc(s.get());
   jc[0] = 0;
-  jc[1] = 1;
+  jc[1] = column == 0 ? 1 : 0;
   jc[2] = 1;
+  return s;
+}
+
+TEST(HostConversion, SparseBecomesFull) {
+  Array s = sparseWithOne(2, 7, 1, 0);
   Array full(qxMustBe(s.get(), QX_CLASS_DOUBLE));
   ASSERT_EQ(qxGetNumberOfElements(full.get()), 4);
   EXPECT_EQ(qxGetPr(full.get())[1], 7.0);
@@ -78,16 +84,8 @@ TEST(HostConversion, SparseBecomesFull) {
 // The first element of a sparse row [0 3] is its zero, not the first
 // value stored (which lies in the second column).
 TEST(HostConversion, SparseScalarReadsTheFirstElement) {
-  Array row(qxCreateSparse(1, 2, 1, 0));
-  qxGetPr(row.get())[0] = 3;
-  qxGetIr(row.get())[0] = 0;
-  int *jc = qxGetJc(row.get());
-  jc[0] = 0;
-  jc[1] = 0;
-  jc[2] = 1;
-  EXPECT_EQ(qxGetScalar(row.get()), 0.0);
-  jc[1] = 1;
-  EXPECT_EQ(qxGetScalar(row.get()), 3.0);
+  EXPECT_EQ(qxGetScalar(sparseWithOne(1, 3, 0, 1).get()), 0.0);
+  EXPECT_EQ(qxGetScalar(sparseWithOne(1, 3, 0, 0).get()), 3.0);
   Array none(qxCreateSparse(1, 0, 1, 0));
   EXPECT_EQ(qxGetScalar(none.get()), 0.0);
 }
